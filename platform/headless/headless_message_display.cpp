@@ -1,0 +1,54 @@
+#include "platform/headless/headless_message_display.h"
+
+#include "platform/program_stop.h"
+
+namespace vornel::platform {
+
+void HeadlessMessageDisplay::Answer(int button) {
+  std::lock_guard lock(mutex_);
+  answers_.push_back(button);
+}
+
+int HeadlessMessageDisplay::Record(Shown shown) {
+  std::lock_guard lock(mutex_);
+  shown.answer = shown.request.default_button;
+  if (!answers_.empty()) {
+    shown.answer = answers_.front();
+    answers_.pop_front();
+  }
+  shown_.push_back(shown);
+  return shown.answer;
+}
+
+int HeadlessMessageDisplay::ShowMessage(const MessageBoxRequest& request) {
+  return Record({request, {}, false, false, 0});
+}
+
+int HeadlessMessageDisplay::ShowHistory(const MessageBoxRequest& request,
+                                        const std::vector<HistoryRow>& rows) {
+  return Record({request, rows, true, false, 0});
+}
+
+void HeadlessMessageDisplay::StopProgram(const MessageBoxRequest& request) {
+  Record({request, {}, false, true, 0});
+  throw ProgramStop(request.text);
+}
+
+std::vector<HeadlessMessageDisplay::Shown> HeadlessMessageDisplay::shown() const {
+  std::lock_guard lock(mutex_);
+  return shown_;
+}
+
+std::optional<HeadlessMessageDisplay::Shown> HeadlessMessageDisplay::last() const {
+  std::lock_guard lock(mutex_);
+  if (shown_.empty()) return std::nullopt;
+  return shown_.back();
+}
+
+void HeadlessMessageDisplay::Clear() {
+  std::lock_guard lock(mutex_);
+  shown_.clear();
+  answers_.clear();
+}
+
+}  // namespace vornel::platform

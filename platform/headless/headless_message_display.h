@@ -1,0 +1,44 @@
+#pragma once
+// Message boxes without a screen: answers come from a script, every box shown
+// is recorded, and a stop unwinds the calling thread with ProgramStop.
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+
+namespace vornel::platform {
+
+class HeadlessMessageDisplay : public MessageDisplay {
+ public:
+  struct Shown {
+    MessageBoxRequest request;
+    std::vector<HistoryRow> history;  // filled for the history window only
+    bool history_window = false;
+    bool stop = false;
+    int answer = 0;
+  };
+
+  // Queue the answer for the next box shown; without one a box answers its
+  // default button.
+  void Answer(int button);
+
+  int ShowMessage(const MessageBoxRequest& request) override;
+  int ShowHistory(const MessageBoxRequest& request, const std::vector<HistoryRow>& rows) override;
+  [[noreturn]] void StopProgram(const MessageBoxRequest& request) override;
+
+  std::vector<Shown> shown() const;
+  std::optional<Shown> last() const;
+  void Clear();
+
+ private:
+  int Record(Shown shown);
+
+  mutable std::mutex mutex_;
+  std::deque<int> answers_;
+  std::vector<Shown> shown_;
+};
+
+}  // namespace vornel::platform
