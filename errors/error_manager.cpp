@@ -1,7 +1,5 @@
 #include "errors/error_manager.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <atomic>
 #include <unordered_map>
@@ -48,7 +46,7 @@ std::string Expand(std::string_view text, const std::vector<Placeholder>& placeh
     if (text[i] == '%') {
       for (const Placeholder& p : placeholders) {
         if (text.size() - i >= p.name.size() &&
-            strncasecmp(text.data() + i, p.name.data(), p.name.size()) == 0) {
+            platform::SameNoCase(text.substr(i, p.name.size()), p.name)) {
           match = &p;
           break;
         }

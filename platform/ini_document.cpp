@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace vornel::platform {
 namespace {
 
@@ -15,18 +17,6 @@ std::string_view TrimBlanks(std::string_view text) {
   while (b < e && IsBlank(text[b])) ++b;
   while (e > b && IsBlank(text[e - 1])) --e;
   return text.substr(b, e - b);
-}
-
-// ASCII-only case folding: settings names are ASCII, and high bytes must not
-// depend on the process locale.
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
 }
 
 bool HasLineBreakOrNul(std::string_view text) {
@@ -115,7 +105,7 @@ std::string IniDocument::Text() const {
 std::size_t IniDocument::FindSection(std::string_view section) const {
   section = TrimBlanks(section);
   for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (lines_[i].kind == Kind::kSection && SameName(lines_[i].name, section)) return i;
+    if (lines_[i].kind == Kind::kSection && SameNoCase(lines_[i].name, section)) return i;
   }
   return npos;
 }
@@ -130,7 +120,7 @@ std::size_t IniDocument::FindEntry(std::size_t header, std::string_view entry) c
   entry = TrimBlanks(entry);
   std::size_t end = SectionEnd(header);
   for (std::size_t i = header + 1; i < end; ++i) {
-    if (lines_[i].kind == Kind::kEntry && SameName(lines_[i].name, entry)) return i;
+    if (lines_[i].kind == Kind::kEntry && SameNoCase(lines_[i].name, entry)) return i;
   }
   return npos;
 }
@@ -153,7 +143,7 @@ std::vector<std::string> IniDocument::Sections() const {
   for (const Line& line : lines_) {
     if (line.kind != Kind::kSection) continue;
     bool seen = std::any_of(names.begin(), names.end(),
-                            [&](const std::string& n) { return SameName(n, line.name); });
+                            [&](const std::string& n) { return SameNoCase(n, line.name); });
     if (!seen) names.push_back(line.name);
   }
   return names;
@@ -167,7 +157,7 @@ std::vector<std::string> IniDocument::Entries(std::string_view section) const {
   for (std::size_t i = header + 1; i < end; ++i) {
     if (lines_[i].kind != Kind::kEntry) continue;
     bool seen = std::any_of(names.begin(), names.end(),
-                            [&](const std::string& n) { return SameName(n, lines_[i].name); });
+                            [&](const std::string& n) { return SameNoCase(n, lines_[i].name); });
     if (!seen) names.push_back(lines_[i].name);
   }
   return names;
@@ -228,7 +218,7 @@ bool IniDocument::Remove(std::string_view section, std::string_view entry) {
   auto last = lines_.begin() + static_cast<std::ptrdiff_t>(end);
   lines_.erase(std::remove_if(first, last,
                               [&](const Line& line) {
-                                return line.kind == Kind::kEntry && SameName(line.name, entry);
+                                return line.kind == Kind::kEntry && SameNoCase(line.name, entry);
                               }),
                last);
   return true;

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace vornel::platform {
 namespace {
 
@@ -18,22 +20,6 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool HasDrive(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' &&
          ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-}
-
-char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Fold(c);
-  return out;
 }
 
 // A system path split into its components, with whether the last one names a directory.
@@ -89,7 +75,7 @@ std::optional<std::string> ExistingName(const fs::path& dir, const std::string& 
   if (ec) return std::nullopt;
   for (const fs::directory_entry& entry : it) {
     std::string candidate = entry.path().filename().string();
-    if (SameName(candidate, name) && (!best || candidate < *best)) best = std::move(candidate);
+    if (SameNoCase(candidate, name) && (!best || candidate < *best)) best = std::move(candidate);
   }
   return best;
 }
@@ -110,7 +96,7 @@ fs::path MapUnder(const fs::path& base, const SystemPath& split) {
     }
     exists = false;
     bool is_file_name = i + 1 == split.parts.size() && !split.ends_in_directory;
-    out /= is_file_name ? part : UpperAscii(part);
+    out /= is_file_name ? part : Upper(part);
   }
   return out;
 }

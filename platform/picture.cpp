@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include <charconv>
+
 #include <cctype>
 
 #include "platform/text.h"
@@ -109,6 +111,26 @@ std::string FormatWith(std::string_view picture, double value) {
 std::string FormatTextWith(std::string_view picture, std::string_view text) {
   std::optional<Picture> parsed = Picture::Parse(picture);
   return parsed ? parsed->FormatText(text) : std::string(text);
+}
+
+bool Picture::ParseForm(std::string_view body, int forms, Picture& p) {
+  if (!body.empty() && (body.back() == 'B' || body.back() == 'b')) {
+    p.blank_zero_ = true;
+    body.remove_suffix(1);
+  }
+  int form = 0;
+  auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), form);
+  if (body.empty() || ec != std::errc() || end != body.data() + body.size() || form < 1 ||
+      form > forms)
+    return false;
+  p.form_ = form;
+  return true;
+}
+
+int Picture::DigitsValue(std::string_view digits) {
+  int n = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), n);
+  return n;
 }
 
 }  // namespace vornel::platform

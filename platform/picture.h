@@ -48,6 +48,10 @@ class Picture {
   static bool ParseTime(std::string_view body, Picture& picture, std::string& error);
   static bool ParseString(std::string_view body, Picture& picture, std::string& error);
   static bool ParsePattern(std::string_view body, Picture& picture, std::string& error);
+  // The numbered forms of dates and times: "2", "17B" -> form 2, 17 (B: blank when zero).
+  static bool ParseForm(std::string_view body, int forms, Picture& picture);
+  // The value of a run of decimal digits (0 when empty).
+  static int DigitsValue(std::string_view digits);
 
   std::string FormatNumber(double value) const;
   EntryResult DeformatNumber(std::string_view typed) const;

@@ -111,31 +111,17 @@ int WeekdayFromName(std::string_view word) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-int Number(std::string_view digits) {
-  int n = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), n);
-  return n;
-}
-
 DayNumber LastDay() { return DateFromMdy(12, 31, 9999); }
 
 }  // namespace
 
 bool Picture::ParseDate(std::string_view body, Picture& p, std::string& error) {
-  if (!body.empty() && (body.back() == 'B' || body.back() == 'b')) {
-    p.blank_zero_ = true;
-    body.remove_suffix(1);
-  }
-  int form = 0;
-  auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), form);
-  if (body.empty() || ec != std::errc() || end != body.data() + body.size() || form < 1 ||
-      form > static_cast<int>(kLayouts.size())) {
+  if (!ParseForm(body, static_cast<int>(kLayouts.size()), p)) {
     error = "a date picture is @d1 to @d18.";
     return false;
   }
-  p.form_ = form;
   p.width_ = 0;
-  for (const Token& t : Tokens(kLayouts[static_cast<std::size_t>(form - 1)]))
+  for (const Token& t : Tokens(kLayouts[static_cast<std::size_t>(p.form_ - 1)]))
     p.width_ += t.is_field ? FieldWidth(t.field) : 1;
   return true;
 }
@@ -290,7 +276,7 @@ EntryResult Picture::DeformatDate(std::string_view typed) const {
       result.message = not_a_date;
       return result;
     }
-    const int n = Number(w);
+    const int n = DigitsValue(w);
     if (order[k] == 'm') month = n;
     if (order[k] == 'd') day = n;
     if (order[k] == 'y') year = w.size() <= 2 ? TwoDigitYear(n) : n;

@@ -42,28 +42,14 @@ bool AllDigits(std::string_view s) {
   return !s.empty();
 }
 
-int Number(std::string_view digits) {
-  int n = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), n);
-  return n;
-}
-
 }  // namespace
 
 bool Picture::ParseTime(std::string_view body, Picture& p, std::string& error) {
-  if (!body.empty() && (body.back() == 'B' || body.back() == 'b')) {
-    p.blank_zero_ = true;
-    body.remove_suffix(1);
-  }
-  int form = 0;
-  auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), form);
-  if (body.empty() || ec != std::errc() || end != body.data() + body.size() || form < 1 ||
-      form > static_cast<int>(kForms.size())) {
+  if (!ParseForm(body, static_cast<int>(kForms.size()), p)) {
     error = "a time picture is @t1 to @t8.";
     return false;
   }
-  p.form_ = form;
-  p.width_ = kForms[static_cast<std::size_t>(form - 1)].width;
+  p.width_ = kForms[static_cast<std::size_t>(p.form_ - 1)].width;
   return true;
 }
 
@@ -152,9 +138,9 @@ EntryResult Picture::DeformatTime(std::string_view typed) const {
     result.message = quoted + " has seconds, which the picture " + text_ + " does not keep.";
     return result;
   }
-  int hours = Number(hours_text);
-  const int minutes = Number(minutes_text);
-  const int seconds = Number(seconds_text);
+  int hours = DigitsValue(hours_text);
+  const int minutes = DigitsValue(minutes_text);
+  const int seconds = DigitsValue(seconds_text);
   if (half != 0) {
     if (hours < 1 || hours > 12) {
       result.message = quoted + " is not a valid time: with AM or PM the hour is 1 to 12.";

@@ -1,7 +1,6 @@
 #include "platform/text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 
 namespace vornel::platform {
@@ -9,10 +8,10 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\0'; }
 
-char UpperChar(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-char LowerChar(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
 }  // namespace
+
+char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view Clip(std::string_view text) {
   std::size_t n = text.size();
@@ -59,6 +58,14 @@ int CompareNoCase(std::string_view a, std::string_view b) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  }
+  return true;
+}
 
 std::string_view ReadField(std::span<const char> field) {
   return Clip(std::string_view(field.data(), field.size()));

@@ -12,6 +12,10 @@ std::string_view Clip(std::string_view text);
 // The text without leading and trailing blanks.
 std::string_view Trim(std::string_view text);
 
+// Case changes touch ASCII letters only, so results never depend on the
+// process locale.
+char UpperChar(char c);
+char LowerChar(char c);
 std::string Upper(std::string_view text);
 std::string Lower(std::string_view text);
 
@@ -19,6 +23,8 @@ std::string Lower(std::string_view text);
 int CompareClipped(std::string_view a, std::string_view b);
 bool EqualClipped(std::string_view a, std::string_view b);
 bool EqualNoCase(std::string_view a, std::string_view b);
+// Exactly the same characters apart from letter case (blanks count).
+bool SameNoCase(std::string_view a, std::string_view b);
 // Compares without regard to case, ignoring trailing blanks.
 int CompareNoCase(std::string_view a, std::string_view b);
 
