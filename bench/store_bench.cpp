@@ -1,0 +1,392 @@
+// The record-file store against raw SQLite doing the same work on the same
+// table and indexes in the same run: a Log file of 1,000,000 visits, built
+// once per run in a temporary directory (outside the timed loops). Each pair
+// BM_<work>_Store / BM_<work>_Raw is printed with its ratio at the end.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/store/record_store.h"
+#include "data/store/sqlite_table.h"
+#include "data/store/store_answer.h"
+
+namespace {
+
+using namespace vornel::data;
+namespace fs = std::filesystem;
+
+constexpr int kRecords = 1'000'000;
+constexpr int kAdded = 100'000;
+constexpr int kFirstDay = 75'000;
+constexpr int kDays = 2'500;  // 400 visits a day
+constexpr int kSeeks = 1'000;
+
+const KeyDef& LogDay() { return *LogFile().FindKey("LOG_DAY"); }
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "store_bench: %s failed\n", what);
+    std::exit(1);
+  }
+}
+
+void Exec(sqlite3* db, const std::string& sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::fprintf(stderr, "store_bench: %s: %s\n", sql.c_str(), error ? error : "");
+    std::exit(1);
+  }
+}
+
+std::string Columns() {
+  std::string columns;
+  for (const FieldDef& field : LogFile().fields) {
+    columns += (columns.empty() ? "" : ",") + QuoteName(ColumnName(field));
+  }
+  return columns;
+}
+
+// The data directory, the store's open Log file and a raw connection to the
+// same database.
+struct Bench {
+  fs::path dir;
+  std::unique_ptr<RecordStore> store = MakeSqliteStore();
+  std::unique_ptr<RecordFile> log;
+  sqlite3* raw = nullptr;
+
+  Bench() {
+    std::string pattern = (fs::temp_directory_path() / "vornel-bench-XXXXXX").string();
+    Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
+    dir = pattern;
+    log = store->MakeFile(LogFile(), dir);
+    Check(log->Create() == kStoreOk, "create");
+    // Without SQLite's per-call mutex, as the store's own connections.
+    Check(sqlite3_open_v2((dir / "records.db").c_str(), &raw,
+                          SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK,
+          "raw open");
+    sqlite3_busy_timeout(raw, 10000);
+    Exec(raw, "PRAGMA journal_mode=DELETE");
+    // Rows first, keys after: building an index from sorted rows is much
+    // quicker than keeping five indexes up to date row by row.
+    for (const KeyDef& key : LogFile().keys) {
+      Exec(raw, "DROP INDEX " + QuoteName(std::string("Log.") + std::string(KeyShortName(key))));
+    }
+    const auto started = std::chrono::steady_clock::now();
+    Exec(raw,
+         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
+             std::to_string(kRecords) + ") INSERT INTO \"Log\" (" + Columns() +
+             ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) + "+(i+(i*7919)%800)/400, "
+             "'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, 'IND', "
+             "20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 FROM n");
+    Check(log->BuildKeys() == kStoreOk, "build keys");
+    Check(log->Open(kOpenNormal) == kStoreOk, "open");
+    std::fprintf(stderr, "store_bench: %d records built in %.1f s\n", kRecords,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  }
+  ~Bench() {
+    log.reset();
+    sqlite3_close(raw);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  static Bench& Get() {
+    static Bench bench;
+    return bench;
+  }
+};
+
+void FillVisit(LogRecord& r, int n) {
+  std::memset(&r, ' ', sizeof r);
+  r.LOG_NO = n;
+  r.CLCODE = static_cast<std::int16_t>(n % 3000 + 1);
+  r.LOG_DATE = kFirstDay + n % kDays;
+  std::string staff = "S" + std::to_string(n * 13 % 20);
+  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
+  r.TOTAL_FEE = 45.5;
+  std::memcpy(r.TRANS_TYPE, "SHOW", 4);
+  r.CLI_PAID = 10;
+  r.TIME_IN = (8 + n % 9) * 360000 + 1;
+  r.TIME_OUT = r.TIME_IN + 360000;
+  std::memcpy(r.SERV_CODE, "IND", 3);
+  r.BILLTOMA = 20;
+  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = 0;
+  r.CLIFEEDUE = 5;
+  r.BILLINS = 15;
+  std::memcpy(r.COMMENT, "comment", 7);
+  r.AMIN[0] = 'Y';
+  r.AMOUT[0] = 'N';
+  r.UNITS = 1;
+  r.RATE = 45.5;
+  r.GROUPFLAG[0] = 'N';
+}
+
+// What a program without the store would write: bind each field from the
+// record, text without trailing blanks.
+void BindRaw(sqlite3_stmt* stmt, const char* record) {
+  int index = 1;
+  for (const FieldDef& field : LogFile().fields) {
+    const char* at = record + field.offset;
+    switch (field.type) {
+      case FieldType::kText: {
+        int length = field.width;
+        while (length > 0 && at[length - 1] == ' ') --length;
+        sqlite3_bind_text(stmt, index, at, length, SQLITE_STATIC);
+        break;
+      }
+      case FieldType::kUInt8: sqlite3_bind_int(stmt, index, static_cast<unsigned char>(*at)); break;
+      case FieldType::kInt16: {
+        std::int16_t v;
+        std::memcpy(&v, at, 2);
+        sqlite3_bind_int(stmt, index, v);
+        break;
+      }
+      case FieldType::kFloat64: {
+        double v;
+        std::memcpy(&v, at, 8);
+        sqlite3_bind_double(stmt, index, v);
+        break;
+      }
+      default: {
+        std::int32_t v;
+        std::memcpy(&v, at, 4);
+        sqlite3_bind_int(stmt, index, v);
+        break;
+      }
+    }
+    ++index;
+  }
+}
+
+// And read: each column into its field, text padded with blanks.
+void ReadRaw(sqlite3_stmt* stmt, char* record) {
+  int column = 0;
+  for (const FieldDef& field : LogFile().fields) {
+    char* at = record + field.offset;
+    switch (field.type) {
+      case FieldType::kText: {
+        const unsigned char* text = sqlite3_column_text(stmt, column);
+        int length = sqlite3_column_bytes(stmt, column);
+        if (length > field.width) length = field.width;
+        if (length > 0) std::memcpy(at, text, static_cast<std::size_t>(length));
+        std::memset(at + length, ' ', static_cast<std::size_t>(field.width - length));
+        break;
+      }
+      case FieldType::kUInt8: *at = static_cast<char>(sqlite3_column_int(stmt, column)); break;
+      case FieldType::kInt16: {
+        auto v = static_cast<std::int16_t>(sqlite3_column_int(stmt, column));
+        std::memcpy(at, &v, 2);
+        break;
+      }
+      case FieldType::kFloat64: {
+        double v = sqlite3_column_double(stmt, column);
+        std::memcpy(at, &v, 8);
+        break;
+      }
+      default: {
+        std::int32_t v = sqlite3_column_int(stmt, column);
+        std::memcpy(at, &v, 4);
+        break;
+      }
+    }
+    ++column;
+  }
+}
+
+void RemoveAdded(Bench& bench) {
+  Exec(bench.raw, "DELETE FROM \"Log\" WHERE \"LOG_NO\">" + std::to_string(kRecords));
+}
+
+void BM_Add100k_Store(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  RecordFile& log = *bench.log;
+  RecordFile* files[] = {&log};
+  for (auto _ : state) {
+    Check(bench.store->BeginTransaction(files, 10) == kStoreOk, "begin");
+    for (int n = 1; n <= kAdded; ++n) {
+      FillVisit(log.record<LogRecord>(), kRecords + n);
+      Check(log.Add() == kStoreOk, "add");
+    }
+    Check(bench.store->Commit() == kStoreOk, "commit");
+    state.PauseTiming();
+    RemoveAdded(bench);
+    state.ResumeTiming();
+  }
+}
+
+void BM_Add100k_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  sqlite3_stmt* insert = nullptr;
+  std::string values;
+  for (std::size_t i = 1; i <= LogFile().fields.size(); ++i) values += "?" + std::to_string(i) + ",";
+  Check(sqlite3_prepare_v2(bench.raw,
+                           ("INSERT INTO \"Log\" (" + Columns() + ",\"~rev\") VALUES (" + values + "0)").c_str(),
+                           -1, &insert, nullptr) == SQLITE_OK,
+        "prepare insert");
+  LogRecord record;
+  for (auto _ : state) {
+    Exec(bench.raw, "BEGIN IMMEDIATE");
+    for (int n = 1; n <= kAdded; ++n) {
+      FillVisit(record, kRecords + n);
+      BindRaw(insert, reinterpret_cast<const char*>(&record));
+      Check(sqlite3_step(insert) == SQLITE_DONE, "insert");
+      sqlite3_reset(insert);
+    }
+    Exec(bench.raw, "COMMIT");
+    state.PauseTiming();
+    RemoveAdded(bench);
+    state.ResumeTiming();
+  }
+  sqlite3_finalize(insert);
+}
+
+void ReadAllStore(benchmark::State& state, const char* quickscan) {
+  RecordFile& log = *Bench::Get().log;
+  log.SendCommand(quickscan);
+  for (auto _ : state) {
+    Check(log.SetOrder(&LogDay()) == kStoreOk, "set order");
+    std::int64_t count = 0, sum = 0;
+    int answer;
+    while ((answer = log.Next()) == kStoreOk) {
+      ++count;
+      sum += log.record<LogRecord>().LOG_NO;
+    }
+    Check(answer == kRecordNotAvailable && count == kRecords, "read all");
+    benchmark::DoNotOptimize(sum);
+  }
+  log.SendCommand("QUICKSCAN=off");
+}
+void BM_ReadAll_Store(benchmark::State& state) { ReadAllStore(state, "QUICKSCAN=off"); }
+void BM_ReadAllQuickScan_Store(benchmark::State& state) { ReadAllStore(state, "QUICKSCAN=on"); }
+
+void BM_ReadAll_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  sqlite3_stmt* select = nullptr;
+  Check(sqlite3_prepare_v2(bench.raw,
+                           ("SELECT " + Columns() +
+                            ",\"~pos\",\"~rev\" FROM \"Log\" ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE "
+                            "NOCASE,\"TIME_IN\",\"~pos\"")
+                               .c_str(),
+                           -1, &select, nullptr) == SQLITE_OK,
+        "prepare select");
+  LogRecord record;
+  for (auto _ : state) {
+    std::int64_t count = 0, sum = 0;
+    while (sqlite3_step(select) == SQLITE_ROW) {
+      ReadRaw(select, reinterpret_cast<char*>(&record));
+      ++count;
+      sum += record.LOG_NO;
+    }
+    sqlite3_reset(select);
+    Check(count == kRecords, "raw read all");
+    benchmark::DoNotOptimize(sum);
+  }
+  sqlite3_finalize(select);
+}
+void BM_Seek1000x20_Store(benchmark::State& state) {
+  RecordFile& log = *Bench::Get().log;
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int seek = 0; seek < kSeeks; ++seek) {
+      log.ClearBuffer();
+      log.record<LogRecord>().LOG_DATE = kFirstDay + static_cast<int>(random() % kDays);
+      Check(log.SetByKey(LogDay()) == kStoreOk, "set by key");
+      for (int i = 0; i < 20; ++i) {
+        Check(log.Next() == kStoreOk, "next");
+        sum += log.record<LogRecord>().LOG_NO;
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+
+void BM_Seek1000x20_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  sqlite3_stmt* select = nullptr;
+  Check(sqlite3_prepare_v2(bench.raw,
+                           ("SELECT " + Columns() +
+                            ",\"~pos\",\"~rev\" FROM \"Log\" WHERE (\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\")>=(?1,?2 "
+                            "COLLATE NOCASE,?3) ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" "
+                            "LIMIT 20")
+                               .c_str(),
+                           -1, &select, nullptr) == SQLITE_OK,
+        "prepare seek");
+  LogRecord record;
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int seek = 0; seek < kSeeks; ++seek) {
+      sqlite3_bind_int(select, 1, kFirstDay + static_cast<int>(random() % kDays));
+      sqlite3_bind_text(select, 2, "", 0, SQLITE_STATIC);
+      sqlite3_bind_int(select, 3, 0);
+      int rows = 0;
+      while (sqlite3_step(select) == SQLITE_ROW) {
+        ReadRaw(select, reinterpret_cast<char*>(&record));
+        sum += record.LOG_NO;
+        ++rows;
+      }
+      sqlite3_reset(select);
+      Check(rows == 20, "raw seek");
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  sqlite3_finalize(select);
+}
+
+BENCHMARK(BM_Add100k_Raw)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Add100k_Store)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReadAll_Raw)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadAll_Store)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadAllQuickScan_Store)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Seek1000x20_Raw)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_Seek1000x20_Store)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Prints each store figure against its raw floor after the usual table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      std::string name = run.benchmark_name();
+      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nstore / raw SQLite (same work, same run):\n");
+    for (const auto& [name, time] : times_) {
+      std::size_t at = name.rfind("_Store");
+      if (at == std::string::npos) continue;
+      std::string work = name.substr(0, at);
+      std::string raw = work + "_Raw";
+      if (work == "BM_ReadAllQuickScan") raw = "BM_ReadAll_Raw";
+      if (auto it = times_.find(raw); it != times_.end() && it->second > 0) {
+        std::printf("  %-24s %6.2fx\n", work.substr(3).c_str(), time / it->second);
+      }
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,356 @@
+#include "data/relation_manager.h"
+
+#include "data/dictionary/field_access.h"
+#include "data/file_registry.h"
+#include "errors/message_table.h"
+#include "platform/text.h"
+
+namespace vornel::data {
+namespace msg = errors::msg;
+using errors::kDeclined;
+using errors::kFieldInvalid;
+using errors::kGoOn;
+using errors::kNotified;
+
+namespace {
+
+constexpr int kNoTransactions = 80;  // the store cannot frame transactions
+
+bool SameLinkValue(std::string_view a, std::string_view b) {
+  // Linking values compare in upper case: a vendor code differing only in
+  // case is the same vendor.
+  return platform::Upper(platform::Clip(a)) == platform::Upper(platform::Clip(b));
+}
+
+}  // namespace
+
+RelationManager::RelationManager(FileManager& me, FileRegistry& registry)
+    : me_(me), registry_(registry) {}
+
+std::vector<RelationManager::Relation>& RelationManager::relations() {
+  AddRelations();
+  return relations_;
+}
+
+void RelationManager::AddRelations() {
+  if (relations_added_) return;
+  relations_added_ = true;
+  const FileDef& mine = me_.def();
+  for (const RelationDef& def : AllRelations()) {
+    if (&def.parent() != &mine) continue;
+    const FileDef& dependent = def.dependent();
+    Relation relation{&registry_.Relations(dependent), dependent.FindKey(def.dependent_key), {},
+                      def.on_update, def.on_delete, 0};
+    for (const RelationLink& link : def.links)
+      relation.links.push_back({mine.FindField(link.parent_field),
+                                dependent.FindField(link.dependent_field), {}});
+    relations_.push_back(std::move(relation));
+  }
+  for (const ParentDef& def : AllParentEntries()) {
+    if (&def.file() == &mine)
+      relations_.push_back({&registry_.Relations(def.parent()), nullptr, {},
+                            RelationAction::kNone, RelationAction::kNone, 0});
+  }
+}
+
+bool RelationManager::Reached(int stamp) {
+  if (last_touched_ == stamp) return true;
+  last_touched_ = stamp;
+  return false;
+}
+
+int RelationManager::Open(bool nested) {
+  int stamp = nested ? registry_.current_pass() : registry_.NewPass();
+  if (Reached(stamp)) return kDeclined;  // already opened in this pass
+  int level = me_.Open();
+  for (Relation& relation : relations()) {
+    if (relation.other->Open(true) == kGoOn) ++relation.opened;
+  }
+  return level;
+}
+
+void RelationManager::Close(bool) {
+  me_.Close();
+  for (Relation& relation : relations()) {
+    for (; relation.opened > 0; --relation.opened) relation.other->Close(true);
+  }
+}
+
+void RelationManager::OpenPhysically(int stamp) {
+  if (Reached(stamp)) return;
+  me_.EnsurePhysicallyOpen();
+  for (Relation& relation : relations()) relation.other->OpenPhysically(stamp);
+}
+
+void RelationManager::SetQuickScan(bool on) {
+  const std::string command = std::string("QUICKSCAN=") + (on ? "on" : "off");
+  int stamp = registry_.NewPass();
+  std::vector<RelationManager*> todo{this};
+  while (!todo.empty()) {
+    RelationManager* manager = todo.back();
+    todo.pop_back();
+    if (manager->Reached(stamp)) continue;
+    if (manager->me_.IsPhysicallyOpen()) manager->me_.file().SendCommand(command);
+    for (Relation& relation : manager->relations()) todo.push_back(relation.other);
+  }
+}
+
+void RelationManager::SaveLinks() {
+  for (Relation& relation : relations()) {
+    for (Link& link : relation.links) link.saved = ReadText(me_.def(), *link.mine, me_.buffer());
+  }
+}
+
+std::vector<std::string> RelationManager::CurrentLinkValues(const Relation& relation) {
+  std::vector<std::string> values;
+  for (const Link& link : relation.links)
+    values.push_back(ReadText(me_.def(), *link.mine, me_.buffer()));
+  return values;
+}
+
+void RelationManager::CollectTransactionFiles(bool for_delete, int stamp,
+                                              std::vector<RecordFile*>& files) {
+  if (Reached(stamp)) return;
+  files.push_back(&me_.file());
+  for (Relation& relation : relations()) {
+    if (!relation.their_key) continue;
+    RelationAction action = for_delete ? relation.on_delete : relation.on_update;
+    if (action == RelationAction::kCascade)
+      relation.other->CollectTransactionFiles(for_delete, stamp, files);
+    else if (action == RelationAction::kClear)
+      relation.other->CollectTransactionFiles(false, stamp, files);
+  }
+}
+
+int RelationManager::BeginTransaction(bool for_delete) {
+  OpenPhysically(registry_.NewPass());
+  if (!use_transactions_) return kGoOn;
+  std::vector<RecordFile*> files;
+  CollectTransactionFiles(for_delete, registry_.NewPass(), files);
+  int answer = registry_.BeginTransaction(files, transaction_wait_);
+  if (answer == kStoreOk) return kGoOn;
+  if (answer == kNoTransactions) {
+    use_transactions_ = false;
+    return kGoOn;
+  }
+  me_.RaiseMessage(msg::kTransactionCancelled);
+  return kNotified;
+}
+
+void RelationManager::EndTransaction(bool commit) {
+  if (commit) {
+    registry_.CommitTransaction();
+  } else {
+    registry_.RollbackTransaction();
+  }
+}
+
+void RelationManager::PositionDependents(Relation& relation,
+                                         const std::vector<std::string>& values) {
+  FileManager& dependent = relation.other->me_;
+  dependent.file().ClearBuffer();
+  for (std::size_t i = 0; i < relation.links.size(); ++i)
+    WriteText(dependent.def(), *relation.links[i].theirs, dependent.buffer(), values[i]);
+  dependent.ClearKeyFrom(*relation.their_key, relation.links.size());
+  dependent.file().SetByKey(*relation.their_key);
+}
+
+bool RelationManager::StillLinked(const Relation& relation,
+                                  const std::vector<std::string>& values) {
+  FileManager& dependent = relation.other->me_;
+  for (std::size_t i = 0; i < relation.links.size(); ++i) {
+    if (!SameLinkValue(ReadText(dependent.def(), *relation.links[i].theirs, dependent.buffer()),
+                       values[i]))
+      return false;
+  }
+  return true;
+}
+
+// Cascades the changed links of the record in the buffer into its dependents.
+int RelationManager::UpdateDependents() {
+  for (Relation& relation : relations()) {
+    if (!relation.their_key || relation.on_update == RelationAction::kNone) continue;
+    std::vector<std::string> old_values;
+    bool changed = false;
+    for (const Link& link : relation.links) {
+      old_values.push_back(link.saved);
+      changed |= !SameLinkValue(link.saved, ReadText(me_.def(), *link.mine, me_.buffer()));
+    }
+    if (!changed) continue;
+    int level = CascadeUpdate(relation, old_values);
+    if (level != kGoOn) {
+      // The parent gets its old linking values back.
+      for (std::size_t i = 0; i < relation.links.size(); ++i)
+        WriteText(me_.def(), *relation.links[i].mine, me_.buffer(), old_values[i]);
+      return level;
+    }
+  }
+  return kGoOn;
+}
+
+int RelationManager::CascadeUpdate(Relation& relation, const std::vector<std::string>& old_values) {
+  RelationManager& other = *relation.other;
+  FileManager& dependent = other.me_;
+  const std::vector<std::string> new_values = CurrentLinkValues(relation);
+  int state = dependent.SaveFile();
+  PositionDependents(relation, old_values);
+  int result = kGoOn;
+  for (;;) {
+    int level = dependent.NextQuiet();
+    if (level != kGoOn) {
+      if (!dependent.at_eof()) {
+        registry_.RollbackTransaction();
+        dependent.Raise();
+        result = kNotified;
+      }
+      break;
+    }
+    if (!StillLinked(relation, old_values)) break;
+    if (relation.on_update == RelationAction::kRestrict) {
+      registry_.RollbackTransaction();
+      dependent.RaiseMessage(msg::kRestrictUpdate);
+      result = kNotified;
+      break;
+    }
+    other.SaveLinks();
+    for (std::size_t i = 0; i < relation.links.size(); ++i) {
+      const FieldDef& field = *relation.links[i].theirs;
+      if (relation.on_update == RelationAction::kClear)
+        WriteText(dependent.def(), field, dependent.buffer(), "");
+      else
+        WriteText(dependent.def(), field, dependent.buffer(), new_values[i]);
+    }
+    if (dependent.UpdateQuiet() != kGoOn || other.UpdateDependents() != kGoOn) {
+      registry_.RollbackTransaction();
+      dependent.Raise();
+      result = kNotified;
+      break;
+    }
+  }
+  dependent.RestoreFile(state, true);
+  return result;
+}
+
+int RelationManager::CascadeDelete(Relation& relation) {
+  RelationManager& other = *relation.other;
+  FileManager& dependent = other.me_;
+  const std::vector<std::string> values = CurrentLinkValues(relation);
+  int state = dependent.SaveFile();
+  PositionDependents(relation, values);
+  int result = kGoOn;
+  for (;;) {
+    int level = dependent.NextQuiet();
+    if (level != kGoOn) {
+      if (!dependent.at_eof()) {
+        registry_.RollbackTransaction();
+        dependent.Raise();
+        result = kNotified;
+      }
+      break;
+    }
+    if (!StillLinked(relation, values)) break;
+    if (relation.on_delete == RelationAction::kRestrict) {
+      registry_.RollbackTransaction();
+      dependent.RaiseMessage(msg::kRestrictDelete);
+      result = kNotified;
+      break;
+    }
+    if (relation.on_delete == RelationAction::kClear) {
+      other.SaveLinks();
+      for (const Link& link : relation.links)
+        WriteText(dependent.def(), *link.theirs, dependent.buffer(), "");
+      if (dependent.UpdateQuiet() != kGoOn || other.UpdateDependents() != kGoOn) {
+        registry_.RollbackTransaction();
+        dependent.Raise();
+        result = kNotified;
+        break;
+      }
+      continue;
+    }
+    for (Relation& own : other.relations()) {
+      if (own.their_key && own.on_delete != RelationAction::kNone) {
+        result = other.CascadeDelete(own);
+        if (result != kGoOn) break;
+      }
+    }
+    if (result != kGoOn) break;
+    if (dependent.DeleteRecord(false) != kGoOn) {
+      registry_.RollbackTransaction();
+      dependent.Raise();
+      result = kNotified;
+      break;
+    }
+  }
+  dependent.RestoreFile(state, true);
+  return result;
+}
+
+int RelationManager::Update(bool from_form) {
+  Open();
+  int result = BeginTransaction(false);
+  if (result == kGoOn) {
+    int level = me_.UpdateQuiet();
+    if (level != kGoOn) {
+      EndTransaction(false);
+      int message = me_.LastError();
+      if (from_form && message == msg::kChangedByOther) message = msg::kChangedByOtherShown;
+      if (level == kNotified) me_.RaiseMessage(message);
+      const bool changed_elsewhere =
+          message == msg::kChangedByOther || message == msg::kChangedByOtherShown;
+      result = changed_elsewhere ? kNotified : kFieldInvalid;
+    } else {
+      result = UpdateDependents();
+      EndTransaction(result == kGoOn);
+    }
+  }
+  Close();
+  return result;
+}
+
+int RelationManager::DeleteOnce() {
+  const std::string position = me_.file().PositionString();
+  Open();
+  int result = BeginTransaction(true);
+  if (result == kGoOn && me_.file().GetByPositionString(position) != kStoreOk) {
+    EndTransaction(false);
+    me_.RaiseMessage(msg::kDeleteError);
+    result = kNotified;
+  }
+  if (result == kGoOn) {
+    for (Relation& relation : relations()) {
+      if (relation.their_key && relation.on_delete != RelationAction::kNone) {
+        result = CascadeDelete(relation);
+        if (result != kGoOn) break;
+      }
+    }
+  }
+  if (result == kGoOn) {
+    if (me_.DeleteRecord(false) != kGoOn) {
+      EndTransaction(false);
+      me_.RaiseMessage(msg::kDeleteError);
+      result = kNotified;
+    } else {
+      EndTransaction(true);
+    }
+  }
+  EndTransaction(false);  // nothing left open after a failed cascade
+  Close();
+  return result;
+}
+
+int RelationManager::Delete(bool ask) {
+  errors::ErrorManager& errors = registry_.context().errors;
+  if (ask && errors.RaiseError(msg::kConfirmDelete) != kGoOn) return kDeclined;
+  for (;;) {
+    int result = DeleteOnce();
+    if (result == kGoOn) return kGoOn;
+    // A silent error manager would answer Yes for ever: no retry then.
+    if (errors.silent() || errors.RaiseError(msg::kDeleteRetry) != kGoOn) return result;
+  }
+}
+
+int RelationManager::CancelAutoNumber() {
+  return me_.CancelAutoNumber([this] { return Delete(false); });
+}
+
+}  // namespace vornel::data

@@ -1,0 +1,233 @@
+#include "data/store/sqlite_connection.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+
+#include "data/store/sqlite_error.h"
+#include "data/store/sqlite_statement.h"
+#include "data/store/store_answer.h"
+
+namespace vornel::data {
+namespace {
+
+thread_local std::weak_ptr<SqliteConnection> this_thread_connection;
+
+// A commit over several databases writes a super-journal next to the main
+// database with SQLite's default mode; the mask keeps it private like the
+// data. The mutex keeps two threads from restoring each other's mask.
+class PrivateFileMask {
+ public:
+  PrivateFileMask() : lock_(Mutex()) {
+    old_ = ::umask(077);
+    ::umask(old_ | 027);
+  }
+  ~PrivateFileMask() { ::umask(old_); }
+  PrivateFileMask(const PrivateFileMask&) = delete;
+  PrivateFileMask& operator=(const PrivateFileMask&) = delete;
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  std::lock_guard<std::mutex> lock_;
+  mode_t old_ = 0;
+};
+
+// Directories are told apart by their canonical path, so that "dir" and
+// "dir/." attach one database once.
+std::string DirectoryKey(const std::filesystem::path& directory) {
+  std::error_code ec;
+  std::filesystem::path canonical = std::filesystem::weakly_canonical(directory, ec);
+  return (ec ? directory : canonical).lexically_normal().string();
+}
+
+}  // namespace
+
+int CreatePrivateFile(const std::filesystem::path& file) {
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
+  if (fd < 0) {
+    if (errno == ENOENT) return ReportAnswer(kFileNotFound);
+    if (errno == EACCES || errno == EPERM || errno == EROFS) return ReportAnswer(kAccessDenied);
+    return ReportDriverText(std::string("cannot create ") + file.string() + ": " + std::strerror(errno));
+  }
+  ::close(fd);
+  return kStoreOk;
+}
+
+SqliteAttachment::SqliteAttachment(std::shared_ptr<SqliteConnection> connection, std::string key,
+                                   std::string schema)
+    : connection_(std::move(connection)), key_(std::move(key)), schema_(std::move(schema)) {}
+
+SqliteAttachment::~SqliteAttachment() { connection_->Release(key_, schema_); }
+
+std::shared_ptr<SqliteConnection> SqliteConnection::ForThisThread() {
+  std::shared_ptr<SqliteConnection> connection = this_thread_connection.lock();
+  if (!connection) {
+    connection = std::make_shared<SqliteConnection>();
+    this_thread_connection = connection;
+  }
+  return connection;
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::OfThisThread() {
+  return this_thread_connection.lock();
+}
+
+SqliteConnection::~SqliteConnection() {
+  // Closing rolls back a transaction that is still running.
+  if (db_ != nullptr) sqlite3_close_v2(db_);
+}
+
+int SqliteConnection::Attach(const std::filesystem::path& directory, bool create,
+                             std::shared_ptr<SqliteAttachment>* out) {
+  std::string key = DirectoryKey(directory);
+  if (auto it = attached_.find(key); it != attached_.end()) {
+    if (std::shared_ptr<SqliteAttachment> existing = it->second.lock()) {
+      *out = std::move(existing);
+      return kStoreOk;
+    }
+  }
+  const std::filesystem::path file = directory / kDatabaseName;
+  if (create) {
+    if (int answer = CreatePrivateFile(file)) return answer;
+  } else {
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return ReportAnswer(kFileNotFound);
+  }
+  std::string schema;
+  if (db_ == nullptr) {
+    if (int answer = OpenMain(file)) return answer;
+    schema = "main";
+    main_key_ = key;
+  } else if (key == main_key_) {
+    schema = "main";
+  } else if (auto waiting = detach_waiting_.find(key); waiting != detach_waiting_.end()) {
+    schema = waiting->second;
+    detach_waiting_.erase(waiting);
+  } else {
+    schema = "d" + std::to_string(next_schema_++);
+    if (int answer = AttachFile(file, schema)) return answer;
+  }
+  auto attachment = std::make_shared<SqliteAttachment>(shared_from_this(), key, schema);
+  attached_[key] = attachment;
+  *out = std::move(attachment);
+  return kStoreOk;
+}
+
+int SqliteConnection::OpenMain(const std::filesystem::path& file) {
+  // The database files are made by CreatePrivateFile, never by SQLite, so
+  // that they get the private mode; journals take the mode of their database.
+  int rc = sqlite3_open_v2(file.c_str(), &db_,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE,
+                           nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(db_, kDefaultBusyMs);
+    // A rollback journal (not a write-ahead log) is what makes a commit over
+    // several attached databases atomic.
+    rc = sqlite3_exec(db_, "PRAGMA main.journal_mode=DELETE", nullptr, nullptr, nullptr);
+  }
+  if (rc != SQLITE_OK) {
+    int answer = ReportSqlite(db_, rc);
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+    return answer;
+  }
+  return kStoreOk;
+}
+
+int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::string& schema) {
+  SqliteStatement attach;
+  int rc = attach.Prepare(db_, "ATTACH DATABASE ?1 AS ?2");
+  if (rc == SQLITE_OK) {
+    const std::string name = file.string();
+    sqlite3_bind_text(attach.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(attach.get(), 2, schema.c_str(), static_cast<int>(schema.size()), SQLITE_TRANSIENT);
+    rc = sqlite3_step(attach.get());
+    if (rc == SQLITE_DONE) rc = SQLITE_OK;
+  }
+  if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
+  const std::string pragma = "PRAGMA \"" + schema + "\".journal_mode=DELETE";
+  rc = sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    int answer = ReportSqlite(db_, rc);
+    Detach(schema);
+    return answer;
+  }
+  return kStoreOk;
+}
+
+void SqliteConnection::Release(const std::string& key, const std::string& schema) {
+  if (auto it = attached_.find(key); it != attached_.end() && it->second.expired()) {
+    attached_.erase(it);
+  }
+  // The main database stays until the connection closes: SQLite cannot
+  // detach it.
+  if (schema == "main" || db_ == nullptr) return;
+  if (InTransaction() || !Detach(schema)) detach_waiting_[key] = schema;
+}
+
+bool SqliteConnection::Detach(const std::string& schema) {
+  SqliteStatement detach;
+  if (detach.Prepare(db_, "DETACH DATABASE ?1") != SQLITE_OK) return false;
+  sqlite3_bind_text(detach.get(), 1, schema.c_str(), static_cast<int>(schema.size()), SQLITE_TRANSIENT);
+  return sqlite3_step(detach.get()) == SQLITE_DONE;
+}
+
+void SqliteConnection::DetachWaiting() {
+  for (auto it = detach_waiting_.begin(); it != detach_waiting_.end();) {
+    if (Detach(it->second)) it = detach_waiting_.erase(it);
+    else ++it;
+  }
+}
+
+int SqliteConnection::Execute(const char* sql) {
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? kStoreOk : ReportSqlite(db_, rc);
+}
+
+bool SqliteConnection::InTransaction() const {
+  return db_ != nullptr && sqlite3_get_autocommit(db_) == 0;
+}
+
+int SqliteConnection::Begin(int wait_ms) {
+  if (db_ == nullptr) return ReportAnswer(kFileNotOpen);
+  if (InTransaction()) return ReportDriverText("a transaction is already running on this thread");
+  sqlite3_busy_timeout(db_, wait_ms);
+  int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  int answer = rc == SQLITE_OK ? kStoreOk : ReportSqlite(db_, rc);
+  sqlite3_busy_timeout(db_, kDefaultBusyMs);
+  return answer;
+}
+
+int SqliteConnection::Commit() {
+  if (!InTransaction()) return ReportDriverText("no transaction is running on this thread");
+  int rc;
+  {
+    PrivateFileMask mask;
+    rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  }
+  // A commit that could not take its lock leaves the transaction running;
+  // the caller may try again or roll back.
+  if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
+  Changed();
+  DetachWaiting();
+  return kStoreOk;
+}
+
+int SqliteConnection::Rollback() {
+  int answer = kStoreOk;
+  if (InTransaction()) answer = Execute("ROLLBACK");
+  Changed();
+  DetachWaiting();
+  return answer;
+}
+
+}  // namespace vornel::data

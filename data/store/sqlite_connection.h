@@ -1,0 +1,93 @@
+#pragma once
+// The calling thread's SQLite connection. The database of every directory
+// that the thread's open files live in is attached to it, so that one
+// transaction can span files of several directories.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+
+namespace vornel::data {
+
+class SqliteConnection;
+
+// One directory's database as attached to a connection; shared by the files
+// of that directory and detached when the last of them lets go.
+class SqliteAttachment {
+ public:
+  SqliteAttachment(std::shared_ptr<SqliteConnection> connection, std::string key,
+                   std::string schema);
+  ~SqliteAttachment();
+  SqliteAttachment(const SqliteAttachment&) = delete;
+  SqliteAttachment& operator=(const SqliteAttachment&) = delete;
+
+  SqliteConnection& connection() const { return *connection_; }
+  const std::string& schema() const { return schema_; }  // "main", "d1", ...
+
+ private:
+  std::shared_ptr<SqliteConnection> connection_;
+  std::string key_;
+  std::string schema_;
+};
+
+class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
+ public:
+  static constexpr int kDefaultBusyMs = 10000;
+  static constexpr const char* kDatabaseName = "records.db";
+
+  // This thread's connection, made when there is none. It closes when the
+  // last attachment and file object using it are gone.
+  static std::shared_ptr<SqliteConnection> ForThisThread();
+  // This thread's connection when one is in use, else nullptr.
+  static std::shared_ptr<SqliteConnection> OfThisThread();
+
+  SqliteConnection() = default;
+  ~SqliteConnection();
+  SqliteConnection(const SqliteConnection&) = delete;
+  SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+  // The directory's database, attached. Without `create` a missing database
+  // answers kFileNotFound; with it a new database file is made, mode 0640.
+  int Attach(const std::filesystem::path& directory, bool create,
+             std::shared_ptr<SqliteAttachment>* out);
+
+  sqlite3* db() const { return db_; }
+  int Execute(const char* sql);  // an answer, recorded on failure
+
+  // One transaction at a time per connection; BEGIN IMMEDIATE takes the write
+  // lock of every attached database at once, waiting up to `wait_ms`.
+  bool InTransaction() const;
+  int Begin(int wait_ms);
+  int Commit();
+  int Rollback();
+
+  // Counts data changes made through this connection and transaction ends,
+  // so that rows read ahead can tell that they may be stale.
+  std::uint64_t generation() const { return generation_; }
+  std::uint64_t Changed() { return ++generation_; }
+
+ private:
+  friend class SqliteAttachment;
+  void Release(const std::string& key, const std::string& schema);
+  void DetachWaiting();
+  bool Detach(const std::string& schema);
+  int OpenMain(const std::filesystem::path& file);
+  int AttachFile(const std::filesystem::path& file, const std::string& schema);
+
+  sqlite3* db_ = nullptr;
+  std::string main_key_;
+  std::map<std::string, std::weak_ptr<SqliteAttachment>> attached_;
+  std::map<std::string, std::string> detach_waiting_;  // key -> schema, until the transaction ends
+  int next_schema_ = 1;
+  std::uint64_t generation_ = 0;
+};
+
+// Makes `file` when it does not exist, readable by owner and group only.
+// kFileNotFound when its directory does not exist.
+int CreatePrivateFile(const std::filesystem::path& file);
+
+}  // namespace vornel::data

@@ -1,0 +1,20 @@
+#pragma once
+// A record file's table and indexes in its directory's database: whether it
+// exists, creating it, checking and rebuilding its keys, removing it.
+#include "data/store/sqlite_connection.h"
+#include "data/store/sqlite_table.h"
+
+namespace vornel::data {
+
+int TableExists(SqliteConnection& connection, const SqliteTable& table, bool* exists);
+// The table and one index per key, in one transaction (or in the running one).
+int CreateTable(SqliteConnection& connection, const SqliteTable& table);
+// kInvalidKeyFile when an index of a key is missing or was made from another
+// definition of the key.
+int CheckKeys(SqliteConnection& connection, const SqliteTable& table);
+// Drops the table's indexes that no key defines, makes the missing ones and
+// rebuilds them all from the rows. kDuplicateKey when the rows break a unique key.
+int RebuildKeys(SqliteConnection& connection, const SqliteTable& table);
+int DropTable(SqliteConnection& connection, const SqliteTable& table);
+
+}  // namespace vornel::data
