@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "platform/program_stop.h"
-#include "tests/data/data_fixture.h"
+#include "tests/support/data_fixture.h"
 
 namespace vornel::data {
 namespace {

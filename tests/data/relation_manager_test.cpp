@@ -1,6 +1,6 @@
 #include "data/relation_manager.h"
 
-#include "tests/data/data_fixture.h"
+#include "tests/support/data_fixture.h"
 
 namespace vornel::data {
 namespace {

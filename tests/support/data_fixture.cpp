@@ -1,4 +1,4 @@
-#include "tests/data/data_fixture.h"
+#include "tests/support/data_fixture.h"
 
 namespace vornel::data {
 
