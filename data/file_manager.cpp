@@ -63,13 +63,30 @@ FileManager::~FileManager() {
 
 std::string FileManager::GetName() const { return std::string(platform::Clip(def_.label)); }
 
+std::filesystem::path FileManager::CurrentDirectory() const {
+  if (auto path = context_.paths.Resolve(def_.file_name)) return path->parent_path();
+  return context_.paths.root();
+}
+
 RecordFile& FileManager::file() {
   if (!file_) {
-    std::filesystem::path directory = context_.paths.root();
-    if (auto path = context_.paths.Resolve(def_.file_name)) directory = path->parent_path();
-    file_ = context_.store.MakeFile(def_, directory);
+    directory_ = CurrentDirectory();
+    file_ = context_.store.MakeFile(def_, directory_);
   }
   return *file_;
+}
+
+// A file that is not open follows the working directory: after a department
+// switch its next open reaches the new department's file. The record buffer
+// goes along.
+void FileManager::FollowWorkingDirectory() {
+  if (!file_ || file_->IsOpen()) return;
+  std::filesystem::path directory = CurrentDirectory();
+  if (directory == directory_) return;
+  std::unique_ptr<RecordFile> moved = context_.store.MakeFile(def_, directory);
+  std::copy(file_->buffer().begin(), file_->buffer().end(), moved->buffer().begin());
+  file_ = std::move(moved);
+  directory_ = directory;
 }
 
 std::span<char> FileManager::buffer() { return file().buffer(); }
@@ -143,6 +160,7 @@ int FileManager::Open() {
 int FileManager::OpenQuiet() { return Open(); }
 
 int FileManager::PhysicalOpen(bool build_keys) {
+  FollowWorkingDirectory();
   RecordFile& f = file();
   int attempts = 0;
   while (attempts < kOpenAttempts) {
@@ -191,7 +209,10 @@ int FileManager::EnsurePhysicallyOpen() {
 
 void FileManager::Close() {
   registry_.RemoveOpen(*this);
-  if (use_read_ahead_ && file_) file_->SetReadAhead(0);
+  if (use_read_ahead_ && file_) {
+    use_read_ahead_ = false;
+    file_->SetReadAhead(0);
+  }
   if (opened_ > 0 && --opened_ == 0 && used_) {
     file_->Close();
     used_ = false;

@@ -9,6 +9,7 @@
 // Levels returned: 0 go on, 1 validation failed, 3 not usable, 4 declined,
 // 5 failed (a notice shown, or in quiet variants only LastError() set).
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -116,6 +117,8 @@ class FileManager {
 
  private:
   int PhysicalOpen(bool build_keys);
+  std::filesystem::path CurrentDirectory() const;
+  void FollowWorkingDirectory();
   int ReadSequential(bool forward, bool interactive);
   int NumberNewRecord(bool interactive);
   int InsertImpl(bool interactive);
@@ -137,6 +140,7 @@ class FileManager {
   DataContext& context_;
   FileRegistry& registry_;
   std::unique_ptr<RecordFile> file_;
+  std::filesystem::path directory_;  // where file_ lives
   std::function<void(FileManager&)> primer_;
   std::vector<SavedBuffer> buffers_;
   std::vector<SavedState> saved_;

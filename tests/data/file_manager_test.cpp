@@ -193,6 +193,15 @@ TEST_F(FileManagerTest, FileOpenedDenyingWriteIsUsedReadOnly) {
   batch.join();
 }
 
+TEST_F(FileManagerTest, AClosedFileFollowsADepartmentSwitch) {
+  AddClient(*this, 1);
+  std::filesystem::create_directories(root_ / "VORNEL/2");
+  paths_.SetWorkingDirectory("\\VORNEL\\2\\");
+  EXPECT_EQ(Count(ClientFile()), 0) << "department 2 has its own, new Client file";
+  paths_.SetWorkingDirectory("\\VORNEL\\1\\");
+  EXPECT_EQ(Count(ClientFile()), 1);
+}
+
 TEST_F(FileManagerTest, SavedBuffersCompareAndRestore) {
   FileManager& clients = Files(ClientFile());
   clients.Open();
