@@ -82,12 +82,12 @@ struct Bench {
       Exec(raw, "DROP INDEX " + QuoteName(std::string("Log.") + std::string(KeyShortName(key))));
     }
     const auto started = std::chrono::steady_clock::now();
-    Exec(raw,
-         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
-             std::to_string(kRecords) + ") INSERT INTO \"Log\" (" + Columns() +
-             ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) + "+(i+(i*7919)%800)/400, "
-             "'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, 'IND', "
-             "20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 FROM n");
+    Exec(raw, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
+                  std::to_string(kRecords) + ") INSERT INTO \"Log\" (" + Columns() +
+                  ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) +
+                  "+(i+(i*7919)%800)/400, "
+                  "'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, 'IND', "
+                  "20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 FROM n");
     Check(log->BuildKeys() == kStoreOk, "build keys");
     Check(log->Open(kOpenNormal) == kStoreOk, "open");
     std::fprintf(stderr, "store_bench: %d records built in %.1f s\n", kRecords,
@@ -143,7 +143,9 @@ void BindRaw(sqlite3_stmt* stmt, const char* record) {
         sqlite3_bind_text(stmt, index, at, length, SQLITE_STATIC);
         break;
       }
-      case FieldType::kUInt8: sqlite3_bind_int(stmt, index, static_cast<unsigned char>(*at)); break;
+      case FieldType::kUInt8:
+        sqlite3_bind_int(stmt, index, static_cast<unsigned char>(*at));
+        break;
       case FieldType::kInt16: {
         std::int16_t v;
         std::memcpy(&v, at, 2);
@@ -181,7 +183,9 @@ void ReadRaw(sqlite3_stmt* stmt, char* record) {
         std::memset(at + length, ' ', static_cast<std::size_t>(field.width - length));
         break;
       }
-      case FieldType::kUInt8: *at = static_cast<char>(sqlite3_column_int(stmt, column)); break;
+      case FieldType::kUInt8:
+        *at = static_cast<char>(sqlite3_column_int(stmt, column));
+        break;
       case FieldType::kInt16: {
         auto v = static_cast<std::int16_t>(sqlite3_column_int(stmt, column));
         std::memcpy(at, &v, 2);
@@ -227,10 +231,12 @@ void BM_Add100k_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();
   sqlite3_stmt* insert = nullptr;
   std::string values;
-  for (std::size_t i = 1; i <= LogFile().fields.size(); ++i) values += "?" + std::to_string(i) + ",";
-  Check(sqlite3_prepare_v2(bench.raw,
-                           ("INSERT INTO \"Log\" (" + Columns() + ",\"~rev\") VALUES (" + values + "0)").c_str(),
-                           -1, &insert, nullptr) == SQLITE_OK,
+  for (std::size_t i = 1; i <= LogFile().fields.size(); ++i)
+    values += "?" + std::to_string(i) + ",";
+  Check(sqlite3_prepare_v2(
+            bench.raw,
+            ("INSERT INTO \"Log\" (" + Columns() + ",\"~rev\") VALUES (" + values + "0)").c_str(),
+            -1, &insert, nullptr) == SQLITE_OK,
         "prepare insert");
   LogRecord record;
   for (auto _ : state) {
@@ -271,12 +277,13 @@ void BM_ReadAllQuickScan_Store(benchmark::State& state) { ReadAllStore(state, "Q
 void BM_ReadAll_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();
   sqlite3_stmt* select = nullptr;
-  Check(sqlite3_prepare_v2(bench.raw,
-                           ("SELECT " + Columns() +
-                            ",\"~pos\",\"~rev\" FROM \"Log\" ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE "
-                            "NOCASE,\"TIME_IN\",\"~pos\"")
-                               .c_str(),
-                           -1, &select, nullptr) == SQLITE_OK,
+  Check(sqlite3_prepare_v2(
+            bench.raw,
+            ("SELECT " + Columns() +
+             ",\"~pos\",\"~rev\" FROM \"Log\" ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE "
+             "NOCASE,\"TIME_IN\",\"~pos\"")
+                .c_str(),
+            -1, &select, nullptr) == SQLITE_OK,
         "prepare select");
   LogRecord record;
   for (auto _ : state) {
@@ -313,14 +320,17 @@ void BM_Seek1000x20_Store(benchmark::State& state) {
 void BM_Seek1000x20_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();
   sqlite3_stmt* select = nullptr;
-  Check(sqlite3_prepare_v2(bench.raw,
-                           ("SELECT " + Columns() +
-                            ",\"~pos\",\"~rev\" FROM \"Log\" WHERE (\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\")>=(?1,?2 "
-                            "COLLATE NOCASE,?3) ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" "
-                            "LIMIT 20")
-                               .c_str(),
-                           -1, &select, nullptr) == SQLITE_OK,
-        "prepare seek");
+  Check(
+      sqlite3_prepare_v2(
+          bench.raw,
+          ("SELECT " + Columns() +
+           ",\"~pos\",\"~rev\" FROM \"Log\" WHERE (\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\")>=(?1,?2 "
+           "COLLATE NOCASE,?3) ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE "
+           "NOCASE,\"TIME_IN\",\"~pos\" "
+           "LIMIT 20")
+              .c_str(),
+          -1, &select, nullptr) == SQLITE_OK,
+      "prepare seek");
   LogRecord record;
   for (auto _ : state) {
     std::mt19937 random(42);

@@ -47,7 +47,8 @@ int FileLocks::Open(const std::filesystem::path& directory, std::uint16_t file_n
   const std::filesystem::path file = directory / kLockFileName;
   fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
   if (fd_ < 0) {
-    return ReportDriverText("cannot open the lock file " + file.string() + ": " + std::strerror(errno));
+    return ReportDriverText("cannot open the lock file " + file.string() + ": " +
+                            std::strerror(errno));
   }
   // The counter page; growing a shorter file only adds zeros, so openers
   // racing to do it agree.
@@ -56,14 +57,16 @@ int FileLocks::Open(const std::filesystem::path& directory, std::uint16_t file_n
       (status.st_size < static_cast<off_t>(kCounterPage) && ::ftruncate(fd_, kCounterPage) != 0)) {
     int error = errno;
     Close();
-    return ReportDriverText("cannot prepare the lock file " + file.string() + ": " + std::strerror(error));
+    return ReportDriverText("cannot prepare the lock file " + file.string() + ": " +
+                            std::strerror(error));
   }
   map_ = ::mmap(nullptr, kCounterPage, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0);
   if (map_ == MAP_FAILED) {
     map_ = nullptr;
     int error = errno;
     Close();
-    return ReportDriverText("cannot map the lock file " + file.string() + ": " + std::strerror(error));
+    return ReportDriverText("cannot map the lock file " + file.string() + ": " +
+                            std::strerror(error));
   }
   counter_ = static_cast<std::int64_t*>(map_) + file_number % kCounterSlots;
   base_ = (static_cast<std::int64_t>(file_number) + 1) << 40;
@@ -73,15 +76,20 @@ int FileLocks::Open(const std::filesystem::path& directory, std::uint16_t file_n
   const bool writes = access == kWriteOnly || access == kReadWrite;
   const bool reads = access != kWriteOnly;
   bool ok = SetLock(fd_, sharing == kDenyAll ? F_WRLCK : F_RDLCK, base_ + kOpenedByte);
-  if (ok && sharing == kDenyWrite) ok = SetLock(fd_, F_WRLCK, base_ + kWriterByte);
-  else if (ok && writes) ok = SetLock(fd_, F_RDLCK, base_ + kWriterByte);
-  if (ok && sharing == kDenyRead) ok = SetLock(fd_, F_WRLCK, base_ + kReaderByte);
-  else if (ok && reads) ok = SetLock(fd_, F_RDLCK, base_ + kReaderByte);
+  if (ok && sharing == kDenyWrite)
+    ok = SetLock(fd_, F_WRLCK, base_ + kWriterByte);
+  else if (ok && writes)
+    ok = SetLock(fd_, F_RDLCK, base_ + kWriterByte);
+  if (ok && sharing == kDenyRead)
+    ok = SetLock(fd_, F_WRLCK, base_ + kReaderByte);
+  else if (ok && reads)
+    ok = SetLock(fd_, F_RDLCK, base_ + kReaderByte);
   if (!ok) {
     int error = errno;
     Close();
     if (error == EAGAIN || error == EACCES) return ReportAnswer(kAccessDenied);
-    return ReportDriverText(std::string("cannot lock ") + file.string() + ": " + std::strerror(error));
+    return ReportDriverText(std::string("cannot lock ") + file.string() + ": " +
+                            std::strerror(error));
   }
   return kStoreOk;
 }

@@ -38,7 +38,8 @@ class FileLocks {
   // Whether another opener holds the record. Costs one atomic read while no
   // hold is counted for the file.
   bool HeldByOther(std::int64_t position) const {
-    if (counter_ == nullptr || std::atomic_ref<std::int64_t>(*counter_).load(std::memory_order_acquire) <= 0) {
+    if (counter_ == nullptr ||
+        std::atomic_ref<std::int64_t>(*counter_).load(std::memory_order_acquire) <= 0) {
       return false;
     }
     return LockedByOther(position);

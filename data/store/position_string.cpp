@@ -64,11 +64,14 @@ bool StoreValue(const FieldDef& field, std::string_view text, char* record) {
   switch (field.type) {
     case FieldType::kText:
       return platform::AssignPadded(std::span<char>(at, field.width), text);
-    case FieldType::kUInt8: return StoreInteger<std::uint8_t>(text, at);
-    case FieldType::kInt16: return StoreInteger<std::int16_t>(text, at);
+    case FieldType::kUInt8:
+      return StoreInteger<std::uint8_t>(text, at);
+    case FieldType::kInt16:
+      return StoreInteger<std::int16_t>(text, at);
     case FieldType::kInt32:
     case FieldType::kDate:
-    case FieldType::kTime: return StoreInteger<std::int32_t>(text, at);
+    case FieldType::kTime:
+      return StoreInteger<std::int32_t>(text, at);
     case FieldType::kFloat64: {
       double value = 0;
       auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);

@@ -36,10 +36,12 @@ int ClippedLength(const char* text, int width) {
 
 RowCodec::RowCodec(const FileDef& def) : def_(def) {
   slots_.reserve(def.fields.size());
-  for (const FieldDef& field : def.fields) slots_.push_back({field.type, field.offset, field.width});
+  for (const FieldDef& field : def.fields)
+    slots_.push_back({field.type, field.offset, field.width});
 }
 
-void RowCodec::BindField(sqlite3_stmt* stmt, int index, std::size_t field, const char* record) const {
+void RowCodec::BindField(sqlite3_stmt* stmt, int index, std::size_t field,
+                         const char* record) const {
   const Slot& slot = slots_[field];
   const char* at = record + slot.offset;
   switch (slot.type) {
@@ -64,12 +66,14 @@ void RowCodec::BindField(sqlite3_stmt* stmt, int index, std::size_t field, const
 }
 
 void RowCodec::BindFields(sqlite3_stmt* stmt, const char* record) const {
-  for (std::size_t i = 0; i < slots_.size(); ++i) BindField(stmt, static_cast<int>(i) + 1, i, record);
+  for (std::size_t i = 0; i < slots_.size(); ++i)
+    BindField(stmt, static_cast<int>(i) + 1, i, record);
 }
 
 void RowCodec::BindKey(sqlite3_stmt* stmt, const KeyDef& key, const char* record) const {
   int index = 1;
-  for (const KeyComponent& component : key.components) BindField(stmt, index++, component.field, record);
+  for (const KeyComponent& component : key.components)
+    BindField(stmt, index++, component.field, record);
 }
 
 bool RowCodec::ReadField(sqlite3_stmt* stmt, int column, const Slot& slot, char* record) const {
@@ -104,7 +108,8 @@ bool RowCodec::ReadFields(sqlite3_stmt* stmt, char* record, std::string* problem
   for (std::size_t i = 0; i < slots_.size(); ++i) {
     if (!ReadField(stmt, static_cast<int>(i), slots_[i], record)) {
       if (problem != nullptr) {
-        *problem = "the stored value of " + std::string(def_.fields[i].name) + " does not fit the field";
+        *problem =
+            "the stored value of " + std::string(def_.fields[i].name) + " does not fit the field";
       }
       return false;
     }

@@ -56,7 +56,8 @@ int CreatePrivateFile(const std::filesystem::path& file) {
   if (fd < 0) {
     if (errno == ENOENT) return ReportAnswer(kFileNotFound);
     if (errno == EACCES || errno == EPERM || errno == EROFS) return ReportAnswer(kAccessDenied);
-    return ReportDriverText(std::string("cannot create ") + file.string() + ": " + std::strerror(errno));
+    return ReportDriverText(std::string("cannot create ") + file.string() + ": " +
+                            std::strerror(errno));
   }
   ::close(fd);
   return kStoreOk;
@@ -125,9 +126,9 @@ int SqliteConnection::Attach(const std::filesystem::path& directory, bool create
 int SqliteConnection::OpenMain(const std::filesystem::path& file) {
   // The database files are made by CreatePrivateFile, never by SQLite, so
   // that they get the private mode; journals take the mode of their database.
-  int rc = sqlite3_open_v2(file.c_str(), &db_,
-                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE,
-                           nullptr);
+  int rc =
+      sqlite3_open_v2(file.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db_, kDefaultBusyMs);
     // A rollback journal (not a write-ahead log) is what makes a commit over
@@ -148,8 +149,10 @@ int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::s
   int rc = attach.Prepare(db_, "ATTACH DATABASE ?1 AS ?2");
   if (rc == SQLITE_OK) {
     const std::string name = file.string();
-    sqlite3_bind_text(attach.get(), 1, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(attach.get(), 2, schema.c_str(), static_cast<int>(schema.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(attach.get(), 1, name.c_str(), static_cast<int>(name.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(attach.get(), 2, schema.c_str(), static_cast<int>(schema.size()),
+                      SQLITE_TRANSIENT);
     rc = sqlite3_step(attach.get());
     if (rc == SQLITE_DONE) rc = SQLITE_OK;
   }
@@ -177,14 +180,17 @@ void SqliteConnection::Release(const std::string& key, const std::string& schema
 bool SqliteConnection::Detach(const std::string& schema) {
   SqliteStatement detach;
   if (detach.Prepare(db_, "DETACH DATABASE ?1") != SQLITE_OK) return false;
-  sqlite3_bind_text(detach.get(), 1, schema.c_str(), static_cast<int>(schema.size()), SQLITE_TRANSIENT);
+  sqlite3_bind_text(detach.get(), 1, schema.c_str(), static_cast<int>(schema.size()),
+                    SQLITE_TRANSIENT);
   return sqlite3_step(detach.get()) == SQLITE_DONE;
 }
 
 void SqliteConnection::DetachWaiting() {
   for (auto it = detach_waiting_.begin(); it != detach_waiting_.end();) {
-    if (Detach(it->second)) it = detach_waiting_.erase(it);
-    else ++it;
+    if (Detach(it->second))
+      it = detach_waiting_.erase(it);
+    else
+      ++it;
   }
 }
 

@@ -80,7 +80,8 @@ int SqliteCursor::Step(bool forward, int page_size, int max_page_size, std::uint
     // fetches only what it shows.
     int size = page_size;
     for (int i = 0; i < run_pages_ && size < max_page_size; ++i) size *= 2;
-    if (int answer = Fetch(forward, std::min(size, std::max(page_size, max_page_size)))) return answer;
+    if (int answer = Fetch(forward, std::min(size, std::max(page_size, max_page_size))))
+      return answer;
     ++run_pages_;
     page_forward_ = forward;
     page_generation_ = generation;
@@ -172,7 +173,8 @@ std::string SqliteCursor::AfterSql(bool forward, bool inclusive) const {
   const auto& components = order_->components;
   const std::size_t count = components.size();
   bool all_ascending = true;
-  for (const KeyComponent& component : components) all_ascending = all_ascending && component.ascending;
+  for (const KeyComponent& component : components)
+    all_ascending = all_ascending && component.ascending;
   if (all_ascending) {
     std::string columns = "(";
     std::string values = "(";
@@ -180,7 +182,8 @@ std::string SqliteCursor::AfterSql(bool forward, bool inclusive) const {
       columns += table_.Column(components[i]) + ",";
       values += Parameter(i + 1) + table_.Collation(components[i], *order_) + ",";
     }
-    return columns + SqliteTable::kPosition + ")" + position_op + values + Parameter(count + 1) + ")";
+    return columns + SqliteTable::kPosition + ")" + position_op + values + Parameter(count + 1) +
+           ")";
   }
   std::size_t run = 1;
   while (run < count && components[run].ascending == components[0].ascending) ++run;

@@ -23,7 +23,8 @@ int ReportSqlite(sqlite3* db, int rc, bool through_key) {
   int answer = kDriverError;
   switch (rc & 0xff) {
     case SQLITE_CONSTRAINT:
-      if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) answer = kDuplicateKey;
+      if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+        answer = kDuplicateKey;
       break;
     case SQLITE_CORRUPT:
       if (through_key) answer = kInvalidKeyFile;

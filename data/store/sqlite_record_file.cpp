@@ -45,7 +45,8 @@ int SqliteRecordFile::Borrow(bool create, std::shared_ptr<SqliteAttachment>* att
   return SqliteConnection::ForThisThread()->Attach(directory_, create, attachment);
 }
 
-int SqliteRecordFile::Ready(SqliteStatement& statement, const std::string& sql, sqlite3_stmt** stmt) {
+int SqliteRecordFile::Ready(SqliteStatement& statement, const std::string& sql,
+                            sqlite3_stmt** stmt) {
   if (!statement) {
     int rc = statement.Prepare(db_, sql);
     if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
@@ -202,7 +203,8 @@ int SqliteRecordFile::Step(bool forward) {
   // Reads go with the set read-ahead; by default they start small and grow.
   const int page = PageSize();
   const int max_page = read_ahead_ > 0 ? read_ahead_ : kQuickScanReadAhead;
-  if (int answer = cursor_->Step(forward, page, max_page, attachment_->connection().generation(), &row)) {
+  if (int answer =
+          cursor_->Step(forward, page, max_page, attachment_->connection().generation(), &row)) {
     return answer;
   }
   return Deliver(row.record, row.position, row.revision);
@@ -218,7 +220,8 @@ int SqliteRecordFile::Deliver(const char* record, RecordPosition position, std::
   return kStoreOk;
 }
 
-int SqliteRecordFile::ReadByPosition(RecordPosition position, char* record, std::int64_t* revision) {
+int SqliteRecordFile::ReadByPosition(RecordPosition position, char* record,
+                                     std::int64_t* revision) {
   sqlite3_stmt* stmt = nullptr;
   if (int answer = Ready(select_position_, table_->SelectByPositionSql(), &stmt)) return answer;
   StatementReset reset(stmt);
@@ -405,9 +408,12 @@ int SqliteRecordFile::SendCommand(std::string_view command) {
   std::string_view name = platform::Trim(text.substr(0, equals));
   std::string_view value = platform::Trim(text.substr(equals + 1));
   if (platform::SameNoCase(name, "QUICKSCAN")) {
-    if (platform::SameNoCase(value, "on")) quick_scan_ = true;
-    else if (platform::SameNoCase(value, "off")) quick_scan_ = false;
-    else return ReportDriverText("QUICKSCAN takes on or off");
+    if (platform::SameNoCase(value, "on"))
+      quick_scan_ = true;
+    else if (platform::SameNoCase(value, "off"))
+      quick_scan_ = false;
+    else
+      return ReportDriverText("QUICKSCAN takes on or off");
     return kStoreOk;
   }
   if (platform::SameNoCase(name, "Recover")) {
@@ -418,6 +424,7 @@ int SqliteRecordFile::SendCommand(std::string_view command) {
     if (error != std::errc() || end != value.data() + value.size() || seconds < 0) {
       return ReportDriverText("Recover takes a number of seconds");
     }
+    recover_seconds_ = seconds;
     return kStoreOk;
   }
   return ReportDriverText("unknown driver command");
@@ -434,8 +441,10 @@ FileState SqliteRecordFile::SaveState() const {
   state.position = PositionString();
   state.at_start = cursor_->at_start();
   state.store_state = cursor_->Save();
-  state.store_state.append(reinterpret_cast<const char*>(&current_position_), sizeof current_position_);
-  state.store_state.append(reinterpret_cast<const char*>(&current_revision_), sizeof current_revision_);
+  state.store_state.append(reinterpret_cast<const char*>(&current_position_),
+                           sizeof current_position_);
+  state.store_state.append(reinterpret_cast<const char*>(&current_revision_),
+                           sizeof current_revision_);
   state.store_state.append(current_record_.data(), current_record_.size());
   state.valid = true;
   return state;
@@ -474,7 +483,8 @@ int SqliteRecordFile::SetByPositionString(std::string_view position) {
   if (primary == nullptr) return SetByPosition(cursor_->order(), found);
   std::vector<char> values(scratch_);
   std::int64_t revision = 0;
-  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision)) return answer;
+  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision))
+    return answer;
   cursor_->SetAtRecord(cursor_->order(), scratch_.data(), found);
   return kStoreOk;
 }
@@ -490,7 +500,8 @@ int SqliteRecordFile::GetByPositionString(std::string_view position) {
   if (primary == nullptr) return GetByPosition(found);
   std::vector<char> values(scratch_);
   std::int64_t revision = 0;
-  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision)) return answer;
+  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision))
+    return answer;
   return Deliver(scratch_.data(), found, revision);
 }
 

@@ -113,6 +113,7 @@ class SqliteRecordFile final : public RecordFile {
   bool streaming_ = false;
   bool quick_scan_ = false;
   int read_ahead_ = 0;
+  int recover_seconds_ = 10;  // as sent by Recover=; nothing stale is ever left to recover
 };
 
 }  // namespace vornel::data

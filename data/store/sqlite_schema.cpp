@@ -102,7 +102,8 @@ int RebuildKeys(SqliteConnection& connection, const SqliteTable& table) {
     }
     // What is left is stale: indexes of keys that changed or no longer exist.
     for (const auto& [name, sql] : stored) {
-      if (int answer = Run(connection, "DROP INDEX " + QuoteName(table.schema()) + "." + QuoteName(name))) {
+      if (int answer =
+              Run(connection, "DROP INDEX " + QuoteName(table.schema()) + "." + QuoteName(name))) {
         return answer;
       }
     }
@@ -114,7 +115,8 @@ int RebuildKeys(SqliteConnection& connection, const SqliteTable& table) {
 }
 
 int DropTable(SqliteConnection& connection, const SqliteTable& table) {
-  return InTransaction(connection, [&] { return Run(connection, "DROP TABLE IF EXISTS " + table.name()); });
+  return InTransaction(connection,
+                       [&] { return Run(connection, "DROP TABLE IF EXISTS " + table.name()); });
 }
 
 }  // namespace vornel::data

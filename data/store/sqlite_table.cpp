@@ -43,7 +43,7 @@ std::string SqliteTable::Column(const KeyComponent& component) const {
 
 const char* SqliteTable::Collation(const KeyComponent& component, const KeyDef& key) const {
   return key.no_case && def_.fields[component.field].type == FieldType::kText ? " COLLATE NOCASE"
-                                                                             : "";
+                                                                              : "";
 }
 
 std::string SqliteTable::IndexColumn(const KeyComponent& component, const KeyDef& key) const {
@@ -72,9 +72,15 @@ std::string SqliteTable::CreateTableSql() const {
     sql += ',';
     sql += QuoteName(ColumnName(field));
     switch (field.type) {
-      case FieldType::kText: sql += " TEXT"; break;
-      case FieldType::kFloat64: sql += " REAL"; break;
-      default: sql += " INTEGER"; break;
+      case FieldType::kText:
+        sql += " TEXT";
+        break;
+      case FieldType::kFloat64:
+        sql += " REAL";
+        break;
+      default:
+        sql += " INTEGER";
+        break;
     }
   }
   sql += ',';
@@ -123,7 +129,8 @@ std::string SqliteTable::DuplicateSql(const KeyDef& key) const {
   std::string sql = "SELECT 1 FROM " + name_ + " WHERE ";
   std::size_t parameter = 1;
   for (const KeyComponent& component : key.components) {
-    sql += Column(component) + "=?" + std::to_string(parameter++) + Collation(component, key) + " AND ";
+    sql += Column(component) + "=?" + std::to_string(parameter++) + Collation(component, key) +
+           " AND ";
   }
   return sql + kPosition + "<>?" + std::to_string(parameter) + " LIMIT 1";
 }

@@ -42,12 +42,12 @@ class SqliteTable {
   // index made from another key definition.
   std::string StoredIndexSql(const KeyDef& key) const;
 
-  std::string SelectByPositionSql() const;        // ?1 position
+  std::string SelectByPositionSql() const;              // ?1 position
   std::string SelectByKeySql(const KeyDef& key) const;  // ?1.. the key's values
   std::string DuplicateSql(const KeyDef& key) const;    // ?1.. the values, ?k+1 position to skip
-  std::string InsertSql() const;                  // ?1..?n fields
-  std::string UpdateSql(bool watched) const;      // ?n+1 position, ?n+2 revision
-  std::string DeleteSql(bool watched) const;      // ?1 position, ?2 revision
+  std::string InsertSql() const;                        // ?1..?n fields
+  std::string UpdateSql(bool watched) const;            // ?n+1 position, ?n+2 revision
+  std::string DeleteSql(bool watched) const;            // ?1 position, ?2 revision
   std::string CountSql() const;
 
  private:

@@ -17,7 +17,7 @@ class StoreTransaction {
 
   int begin_answer() const { return begin_answer_; }  // kStoreOk when the transaction runs
   bool active() const { return active_; }
-  int Commit();    // kStoreOk, or the failure (the transaction then still runs)
+  int Commit();  // kStoreOk, or the failure (the transaction then still runs)
   int Rollback();
 
  private:

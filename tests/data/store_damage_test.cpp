@@ -33,7 +33,8 @@ TEST_F(StoreDamage, AForeignFileAsDatabaseGivesSQLitesAnswer) {
   const platform::RuntimeError& error = platform::LastRuntimeError();
   EXPECT_EQ(error.code, kDriverError);
   EXPECT_EQ(error.file_error_code, "26");
-  EXPECT_NE(error.file_error_text.find("not a database"), std::string::npos) << error.file_error_text;
+  EXPECT_NE(error.file_error_text.find("not a database"), std::string::npos)
+      << error.file_error_text;
   EXPECT_EQ(file->Create(), kDriverError);
   EXPECT_EQ(file->BuildKeys(), kDriverError);
   EXPECT_EQ(test::ReadFile(dir_ / "records.db"), junk) << "a foreign file is left as it was";
@@ -69,7 +70,8 @@ TEST_F(StoreDamage, ATruncatedDatabaseAnswersInsteadOfCrashing) {
   std::mt19937 random(5);
   for (std::size_t at : {intact.size() / 2, intact.size() / 3, intact.size() * 3 / 4}) {
     std::string copy = intact;
-    for (std::size_t i = at; i < at + 6000 && i < copy.size(); ++i) copy[i] = static_cast<char>(random());
+    for (std::size_t i = at; i < at + 6000 && i < copy.size(); ++i)
+      copy[i] = static_cast<char>(random());
     damaged.push_back(copy);
   }
   int opened = 0;
@@ -88,7 +90,8 @@ TEST_F(StoreDamage, ATruncatedDatabaseAnswersInsteadOfCrashing) {
       ASSERT_EQ(file->SetOrder(key), kStoreOk);
       int read = 0;
       while ((answer = file->Next()) == kStoreOk) ++read;
-      EXPECT_TRUE(answer == kDriverError || answer == kInvalidKeyFile || answer == kRecordNotAvailable)
+      EXPECT_TRUE(answer == kDriverError || answer == kInvalidKeyFile ||
+                  answer == kRecordNotAvailable)
           << answer;
       EXPECT_LE(read, 3000);
     }
@@ -101,7 +104,8 @@ TEST_F(StoreDamage, ATruncatedDatabaseAnswersInsteadOfCrashing) {
     }
     SetPatient(*file, 5000, "New");
     answer = file->Add();
-    EXPECT_TRUE(answer == kStoreOk || answer == kDriverError || answer == kInvalidKeyFile) << answer;
+    EXPECT_TRUE(answer == kStoreOk || answer == kDriverError || answer == kInvalidKeyFile)
+        << answer;
   }
   EXPECT_GT(opened, 0) << "damage in the middle is found by reads, not by the open";
 }

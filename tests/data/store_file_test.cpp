@@ -64,6 +64,7 @@ TEST_F(StoreFile, CreateOpenExistsCloseAndPrivateModes) {
   // Another file of the same directory is another table of the same database.
   auto notes = store_->MakeFile(kNoteFile, dir_.path());
   EXPECT_FALSE(notes->Exists());
+  EXPECT_EQ(notes->Open(kOpenNormal), kFileNotFound) << "the database is there, the table is not";
   ASSERT_EQ(notes->Create(), kStoreOk);
   EXPECT_TRUE(notes->Exists());
 
@@ -148,7 +149,8 @@ TEST_F(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
 
   // An index made from another definition of the key (here: not unique).
   RawSql(dir_.path(),
-         "DROP INDEX \"Patient.CODE_KEY\"; CREATE INDEX \"Patient.CODE_KEY\" ON \"Patient\" (\"CODE\")");
+         "DROP INDEX \"Patient.CODE_KEY\"; CREATE INDEX \"Patient.CODE_KEY\" ON \"Patient\" "
+         "(\"CODE\")");
   EXPECT_EQ(file->Open(kOpenNormal), kInvalidKeyFile);
   // Rows that break a unique key cannot be rebuilt into it.
   RawSql(dir_.path(), "INSERT INTO \"Patient\" (\"CODE\",\"NAME\") VALUES (1,'Twin')");

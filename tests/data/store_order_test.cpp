@@ -106,9 +106,11 @@ class StoreOrder : public ::testing::Test {
 
 TEST_F(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
   std::mt19937 random(7);
-  const char* names[] = {"Smith", "smith", "SMITH", "Smithers", "Sm", "Adams", "adams", "Zed", "", "smith  "};
+  const char* names[] = {"Smith", "smith", "SMITH", "Smithers", "Sm",
+                         "Adams", "adams", "Zed",   "",         "smith  "};
   const char* firsts[] = {"Ann", "ann", "Bob", ""};
   const double balances[] = {-5, 0, 0.5, 12.25, 1e6};
+  ASSERT_EQ(file_->Stream(), kStoreOk);
   for (int code = 1; code <= 80; ++code) {
     Add(code, names[random() % 10], firsts[random() % 4], 30000 + static_cast<int>(random() % 4),
         static_cast<int>(random() % 3) * 360000 + 1, balances[random() % 5]);
@@ -119,6 +121,7 @@ TEST_F(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
     ASSERT_EQ(file_->Delete(), kStoreOk);
     std::erase_if(rows_, [gone](const Stored& row) { return row.position == gone; });
   }
+  ASSERT_EQ(file_->Flush(), kStoreOk);
 
   std::vector<const KeyDef*> orders = {nullptr};
   for (const KeyDef& key : kPatientKeys) orders.push_back(&key);
@@ -161,10 +164,12 @@ TEST_F(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
 TEST_F(StoreOrder, SetByKeyFindsTheFirstRecordAtOrAfterTheValues) {
   std::mt19937 random(11);
   const char* names[] = {"Baker", "baker", "Cole", "Dunn", "dunn ", "Eve"};
+  ASSERT_EQ(file_->Stream(), kStoreOk);
   for (int code = 1; code <= 40; ++code) {
     Add(code, names[random() % 6], "", 30000 + static_cast<int>(random() % 5) * 2,
         static_cast<int>(random() % 4) * 100 + 1, static_cast<double>(random() % 6) - 2);
   }
+  ASSERT_EQ(file_->Flush(), kStoreOk);
   const char* probes[] = {"A", "baker", "BAKER", "Bz", "Cole", "dunn", "Zz"};
   for (const KeyDef& key : kPatientKeys) {
     std::vector<RecordPosition> expected = Expected(rows_, &key);
@@ -177,8 +182,9 @@ TEST_F(StoreOrder, SetByKeyFindsTheFirstRecordAtOrAfterTheValues) {
       // Index of the first record whose key is at or after the probe.
       std::size_t first = 0;
       while (first < expected.size()) {
-        const auto& row = *std::find_if(rows_.begin(), rows_.end(),
-                                        [&](const Stored& s) { return s.position == expected[first]; });
+        const auto& row = *std::find_if(rows_.begin(), rows_.end(), [&](const Stored& s) {
+          return s.position == expected[first];
+        });
         if (CompareKey(key, row.record, probe) >= 0) break;
         ++first;
       }

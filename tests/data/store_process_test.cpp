@@ -101,7 +101,8 @@ int RunStation(const std::string& mode) {
       if (store->BeginTransaction(both, 5) != kStoreOk) return 3;
       SetPatient(*patients, n, "Looped");
       SetNote(*notes, "looped", n);
-      if (patients->Add() != kStoreOk || notes->Add() != kStoreOk || store->Commit() != kStoreOk) return 4;
+      if (patients->Add() != kStoreOk || notes->Add() != kStoreOk || store->Commit() != kStoreOk)
+        return 4;
       if (n == 1000) Say("ready");
     }
     return 0;
@@ -270,7 +271,8 @@ TEST_F(StoreProcesses, OneProcessWinsEachUniqueKeyOfARace) {
   ASSERT_EQ(a.size(), static_cast<std::size_t>(kKeys));
   ASSERT_EQ(b.size(), static_cast<std::size_t>(kKeys));
   for (int i = 0; i < kKeys; ++i) {
-    EXPECT_TRUE((a[i] == '1' && b[i] == '0') || (a[i] == '0' && b[i] == '1')) << "key " << i + 1 << ": " << a[i] << b[i];
+    EXPECT_TRUE((a[i] == '1' && b[i] == '0') || (a[i] == '0' && b[i] == '1'))
+        << "key " << i + 1 << ": " << a[i] << b[i];
   }
   auto patients = Open(kPatientFile, dir_.path());
   EXPECT_EQ(patients->Records(), kKeys);
@@ -308,7 +310,8 @@ TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
     std::set<int> codes, amounts;
     ASSERT_EQ(patients->SetOrder(nullptr), kStoreOk);
     while (patients->Next() == kStoreOk) {
-      if (patients->record<PatientRecord>().code >= 1000) codes.insert(patients->record<PatientRecord>().code);
+      if (patients->record<PatientRecord>().code >= 1000)
+        codes.insert(patients->record<PatientRecord>().code);
     }
     ASSERT_EQ(notes->SetOrder(nullptr), kStoreOk);
     int answer;

@@ -186,10 +186,11 @@ TEST_F(StoreRead, ValuesThatDoNotFitTheirFieldAreAnErrorNotCut) {
   file_->Close();
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open((dir_ / "records.db").c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db,
-                         "UPDATE \"Patient\" SET \"NAME\"='a name far longer than twenty' WHERE \"CODE\"=11;"
-                         "UPDATE \"Patient\" SET \"CODE\"=40000 WHERE \"CODE\"=12;",
-                         nullptr, nullptr, nullptr),
+  ASSERT_EQ(sqlite3_exec(
+                db,
+                "UPDATE \"Patient\" SET \"NAME\"='a name far longer than twenty' WHERE \"CODE\"=11;"
+                "UPDATE \"Patient\" SET \"CODE\"=40000 WHERE \"CODE\"=12;",
+                nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
   ASSERT_EQ(file_->Open(kOpenNormal), kStoreOk);

@@ -30,11 +30,13 @@ class StoreShare : public ::testing::Test {
   // Runs `work` on a thread of its own with a file object of its own.
   template <typename Work>
   auto OnOtherThread(Work work) {
-    return std::async(std::launch::async, [this, work] {
-      auto file = Make();
-      EXPECT_EQ(file->Open(kOpenNormal), kStoreOk);
-      return work(*file);
-    }).get();
+    return std::async(std::launch::async,
+                      [this, work] {
+                        auto file = Make();
+                        EXPECT_EQ(file->Open(kOpenNormal), kStoreOk);
+                        return work(*file);
+                      })
+        .get();
   }
 
   test::TempDir dir_;

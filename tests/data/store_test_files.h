@@ -60,8 +60,15 @@ inline constexpr KeyDef kPatientKeys[] = {
     {"Pat:BALANCE_KEY", "Balance_Key", kPatientBalance, false, false, false, false},
     {"Pat:NAME_BALANCE", "Name_Balance", kPatientNameBalance, false, false, false, false},
 };
-inline constexpr FileDef kPatientFile{"Patient", "Pat", "Patient.dat", FileLocation::kDepartment,
-                                      sizeof(PatientRecord), true, kPatientFields, kPatientKeys, 100};
+inline constexpr FileDef kPatientFile{"Patient",
+                                      "Pat",
+                                      "Patient.dat",
+                                      FileLocation::kDepartment,
+                                      sizeof(PatientRecord),
+                                      true,
+                                      kPatientFields,
+                                      kPatientKeys,
+                                      100};
 inline const KeyDef& kCodeKey = kPatientKeys[0];
 inline const KeyDef& kNameKey = kPatientKeys[1];
 inline const KeyDef& kVisitKey = kPatientKeys[2];
@@ -77,22 +84,25 @@ inline constexpr KeyComponent kStaffCode[] = {{0, true}};
 inline constexpr KeyDef kStaffKeys[] = {
     {"Sta:STAFF_KEY", "Staff_Key", kStaffCode, true, true, true, false},
 };
-inline constexpr FileDef kStaffFile{"Staff", "Sta", "Staff.dat", FileLocation::kCommon,
-                                    sizeof(StaffRecord), true, kStaffFields, kStaffKeys, 101};
+inline constexpr FileDef kStaffFile{
+    "Staff",      "Sta",      "Staff.dat", FileLocation::kCommon, sizeof(StaffRecord), true,
+    kStaffFields, kStaffKeys, 101};
 
 inline constexpr FieldDef kNoteFields[] = {
     {"NOT:TEXT", FieldType::kText, 0, 30, "", "", nullptr},
     {"NOT:AMOUNT", FieldType::kInt32, 30, 4, "", "", nullptr},
 };
-inline constexpr FileDef kNoteFile{"Note", "Not", "Note.dat", FileLocation::kDepartment,
-                                   sizeof(NoteRecord), true, kNoteFields, {}, 102};
+inline constexpr FileDef kNoteFile{
+    "Note",      "Not", "Note.dat", FileLocation::kDepartment, sizeof(NoteRecord), true,
+    kNoteFields, {},    102};
 
 inline void SetText(char* field, std::size_t width, std::string_view text) {
   platform::AssignCut(std::span<char>(field, width), text);
 }
 
-inline void SetPatient(RecordFile& file, int code, std::string_view name, std::string_view first = "",
-                       std::int32_t birth = 0, std::int32_t seen = 0, double balance = 0) {
+inline void SetPatient(RecordFile& file, int code, std::string_view name,
+                       std::string_view first = "", std::int32_t birth = 0, std::int32_t seen = 0,
+                       double balance = 0) {
   file.ClearBuffer();
   auto& r = file.record<PatientRecord>();
   r.code = static_cast<std::int16_t>(code);
@@ -103,7 +113,8 @@ inline void SetPatient(RecordFile& file, int code, std::string_view name, std::s
   r.balance = balance;
 }
 
-inline void SetStaff(RecordFile& file, std::string_view code, std::string_view name, double rate = 0) {
+inline void SetStaff(RecordFile& file, std::string_view code, std::string_view name,
+                     double rate = 0) {
   file.ClearBuffer();
   auto& r = file.record<StaffRecord>();
   SetText(r.code, sizeof r.code, code);

@@ -1,3 +1,5 @@
+#include "data/store/store_transaction.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,7 +9,6 @@
 
 #include "data/store/record_store.h"
 #include "data/store/store_answer.h"
-#include "data/store/store_transaction.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -57,7 +58,8 @@ TEST_F(StoreTransactions, CommitAndRollbackCoverFilesOfTwoDirectories) {
   EXPECT_EQ(patients_->Records(), 0);
   EXPECT_EQ(notes_->Records(), 0);
   ASSERT_EQ(patients_->SetOrder(nullptr), kStoreOk);
-  EXPECT_EQ(patients_->Next(), kRecordNotAvailable) << "rows read ahead before the rollback are gone";
+  EXPECT_EQ(patients_->Next(), kRecordNotAvailable)
+      << "rows read ahead before the rollback are gone";
 
   ASSERT_EQ(store_->BeginTransaction(Both(), 1), kStoreOk);
   AddBoth(1);
