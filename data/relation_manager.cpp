@@ -40,7 +40,7 @@ void RelationManager::AddRelations() {
     if (&def.parent() != &mine) continue;
     const FileDef& dependent = def.dependent();
     Relation relation{&registry_.Relations(dependent), dependent.FindKey(def.dependent_key), {},
-                      def.on_update, def.on_delete, 0};
+                      def.on_update, def.on_delete};
     for (const RelationLink& link : def.links)
       relation.links.push_back({mine.FindField(link.parent_field),
                                 dependent.FindField(link.dependent_field), {}});
@@ -49,7 +49,7 @@ void RelationManager::AddRelations() {
   for (const ParentDef& def : AllParentEntries()) {
     if (&def.file() == &mine)
       relations_.push_back({&registry_.Relations(def.parent()), nullptr, {},
-                            RelationAction::kNone, RelationAction::kNone, 0});
+                            RelationAction::kNone, RelationAction::kNone});
   }
 }
 
@@ -59,21 +59,28 @@ bool RelationManager::Reached(int stamp) {
   return false;
 }
 
-int RelationManager::Open(bool nested) {
-  int stamp = nested ? registry_.current_pass() : registry_.NewPass();
-  if (Reached(stamp)) return kDeclined;  // already opened in this pass
-  int level = me_.Open();
+bool RelationManager::OpenPass(int stamp) {
+  if (Reached(stamp)) return false;
+  me_.Open();
+  std::vector<RelationManager*> opened;
   for (Relation& relation : relations()) {
-    if (relation.other->Open(true) == kGoOn) ++relation.opened;
+    if (relation.other->OpenPass(stamp)) opened.push_back(relation.other);
   }
-  return level;
+  opens_.push_back(std::move(opened));
+  return true;
+}
+
+int RelationManager::Open(bool nested) {
+  OpenPass(nested ? registry_.current_pass() : registry_.NewPass());
+  return kGoOn;
 }
 
 void RelationManager::Close(bool) {
+  if (opens_.empty()) return;
+  std::vector<RelationManager*> opened = std::move(opens_.back());
+  opens_.pop_back();
   me_.Close();
-  for (Relation& relation : relations()) {
-    for (; relation.opened > 0; --relation.opened) relation.other->Close(true);
-  }
+  for (RelationManager* other : opened) other->Close(true);
 }
 
 void RelationManager::OpenPhysically(int stamp) {

@@ -41,13 +41,15 @@ class RelationManager {
     std::vector<Link> links;
     RelationAction on_update = RelationAction::kNone;
     RelationAction on_delete = RelationAction::kNone;
-    int opened = 0;
   };
   std::vector<Relation>& relations();
 
  private:
   void AddRelations();
   bool Reached(int stamp);
+  // Opens this file and, recursively, the related files not yet reached in
+  // the pass; false when this manager was reached already.
+  bool OpenPass(int stamp);
   void OpenPhysically(int stamp);
   // The files a change (or removal) of this record can write, recursively.
   void CollectTransactionFiles(bool for_delete, int stamp, std::vector<RecordFile*>& files);
@@ -70,6 +72,9 @@ class RelationManager {
   bool in_transaction_ = false;
   int transaction_wait_ = 2;
   int last_touched_ = 0;
+  // Per open not yet closed: the related managers that open opened, so that
+  // each close closes exactly what its open opened.
+  std::vector<std::vector<RelationManager*>> opens_;
 };
 
 }  // namespace vornel::data

@@ -181,6 +181,17 @@ TEST_F(RelationManagerTest, OpenAndClosePassesCountEveryRelatedFileOnce) {
   EXPECT_EQ(Files(ClientFile()).opened(), 0);
   EXPECT_EQ(Files(LogFile()).opened(), 0);
   EXPECT_EQ(Files(VendorFile()).opened(), 0);
+
+  // Two related files opened side by side (a visit form over a client list)
+  // and closed in any order leave nothing open.
+  RelationManager& visits = Relations(LogFile());
+  clients.Open();
+  visits.Open();
+  EXPECT_EQ(Files(LogFile()).opened(), 2);
+  clients.Close();
+  visits.Close();
+  for (const FileDef* def : {&ClientFile(), &LogFile(), &LineitemFile(), &VendorFile()})
+    EXPECT_EQ(Files(*def).opened(), 0) << def->label;
 }
 
 }  // namespace

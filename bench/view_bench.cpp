@@ -1,0 +1,274 @@
+// A 20-record page of Log read through the view manager at a random date in
+// LOG_DAY order, against raw SQLite statements reading the same 20 rows of
+// the same database. The Log of 1,000,000 visits over three years is built
+// once per run with Stream/Add in a temporary data root. Each pair
+// BM_<work>_View / BM_<work>_Raw is printed with its ratio at the end.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "data/data_context.h"
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/file_manager.h"
+#include "data/file_registry.h"
+#include "data/relation_manager.h"
+#include "data/store/record_store.h"
+#include "data/store/sqlite_table.h"
+#include "data/view_manager.h"
+#include "errors/error_manager.h"
+#include "platform/headless/headless_message_display.h"
+
+namespace {
+
+using namespace vornel;
+using namespace vornel::data;
+namespace fs = std::filesystem;
+
+constexpr int kVisits = 1'000'000;
+constexpr int kFirstDay = 80'000;
+constexpr int kDays = 1'096;  // three years, about 912 visits a day
+constexpr int kPages = 1'000;
+constexpr int kPageSize = 20;
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "view_bench: %s failed\n", what);
+    std::exit(1);
+  }
+}
+
+// Visit n of the day, in the day's order of staff and time.
+void FillVisit(LogRecord& r, int number, int day, int n) {
+  std::memset(&r, ' ', sizeof r);
+  r.LOG_NO = number;
+  r.CLCODE = static_cast<std::int16_t>(number % 3000 + 1);
+  r.LOG_DATE = day;
+  const std::string staff = "S" + std::to_string(10 + n % 40);
+  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
+  r.TIME_IN = (8 + n % 10) * 360000 + n + 1;
+  r.TIME_OUT = r.TIME_IN + 360000;
+  r.TOTAL_FEE = r.RATE = 45.5;
+  std::memcpy(r.TRANS_TYPE, number % 4 ? "SHOW" : "SCHED", number % 4 ? 4 : 5);
+  r.CLI_PAID = 10;
+  std::memcpy(r.SERV_CODE, "IND", 3);
+  r.BILLTOMA = 20;
+  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = r.CLIFEEDUE = r.BILLINS = 0;
+  r.UNITS = 1;
+  r.AMIN[0] = 'Y';
+  r.AMOUT[0] = 'N';
+  r.GROUPFLAG[0] = 'N';
+}
+
+// A data root with department 1 holding the Log, the thread's file managers
+// over it, and a raw connection to the same database.
+struct Bench {
+  fs::path root;
+  platform::PathMap paths;
+  platform::HeadlessMessageDisplay display;
+  errors::ErrorManager errors{display, [this] { return root / "KIVError.Log"; }};
+  std::unique_ptr<RecordStore> store = MakeSqliteStore();
+  DataContext context{*store, paths, errors};
+  std::unique_ptr<FileRegistry> files = std::make_unique<FileRegistry>(context);
+  sqlite3* raw = nullptr;
+
+  static fs::path MakeRoot() {
+    std::string pattern = (fs::temp_directory_path() / "vornel-view-bench-XXXXXX").string();
+    Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
+    fs::create_directories(fs::path(pattern) / "VORNEL/1");
+    return pattern;
+  }
+
+  Bench() : root(MakeRoot()), paths(root, root / "config") {
+    paths.SetWorkingDirectory("\\VORNEL\\1\\");
+    const fs::path dir = root / "VORNEL/1";
+    const auto started = std::chrono::steady_clock::now();
+    {
+      std::unique_ptr<RecordFile> log = store->MakeFile(LogFile(), dir);
+      Check(log->Create() == kStoreOk && log->Open(kOpenBatch) == kStoreOk, "create");
+      Check(log->Stream() == kStoreOk, "stream");
+      for (int number = 1; number <= kVisits; ++number) {
+        const int day = kFirstDay + static_cast<int>(static_cast<long long>(number - 1) * kDays / kVisits);
+        FillVisit(log->record<LogRecord>(), number, day, number);
+        Check(log->Add() == kStoreOk, "add");
+      }
+      Check(log->Flush() == kStoreOk && log->Close() == kStoreOk, "flush");
+    }
+    std::fprintf(stderr, "view_bench: %d visits built in %.1f s\n", kVisits,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    Check(sqlite3_open_v2((dir / "records.db").c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                          nullptr) == SQLITE_OK,
+          "raw open");
+  }
+  ~Bench() {
+    files.reset();
+    sqlite3_close(raw);
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  static Bench& Get() {
+    static Bench bench;
+    return bench;
+  }
+};
+
+// What a program without the view would do with a row: each column into its
+// field, text padded with blanks.
+void ReadRaw(sqlite3_stmt* stmt, char* record) {
+  int column = 0;
+  for (const FieldDef& field : LogFile().fields) {
+    char* at = record + field.offset;
+    switch (field.type) {
+      case FieldType::kText: {
+        const unsigned char* text = sqlite3_column_text(stmt, column);
+        int length = std::min(sqlite3_column_bytes(stmt, column), static_cast<int>(field.width));
+        if (length > 0) std::memcpy(at, text, static_cast<std::size_t>(length));
+        std::memset(at + length, ' ', static_cast<std::size_t>(field.width - length));
+        break;
+      }
+      case FieldType::kInt16: {
+        auto v = static_cast<std::int16_t>(sqlite3_column_int(stmt, column));
+        std::memcpy(at, &v, 2);
+        break;
+      }
+      case FieldType::kFloat64: {
+        double v = sqlite3_column_double(stmt, column);
+        std::memcpy(at, &v, 8);
+        break;
+      }
+      default: {
+        std::int32_t v = sqlite3_column_int(stmt, column);
+        std::memcpy(at, &v, 4);
+        break;
+      }
+    }
+    ++column;
+  }
+}
+
+// The view over Log in LOG_DAY order; with `range`, held to one day by a type
+// 3 range between topdate and botdate, else positioned at the day's start.
+void ViewPages(benchmark::State& state, bool range) {
+  Bench& bench = Bench::Get();
+  std::int32_t topdate = 0;
+  std::int32_t botdate = 0;
+  platform::VariableTable variables;
+  variables.BindInt32("topdate", &topdate);
+  variables.BindInt32("botdate", &botdate);
+  ViewManager view(*bench.files);
+  Check(view.Init(ViewDef(LogFile()), bench.files->Relations(LogFile()), &variables).ok(), "init");
+  view.AddSortOrder(LogFile().FindKey("LOG_DAY"));
+  if (range) view.AddRange(*LogFile().FindField("LOG_DATE"), *variables.Find("topdate"), *variables.Find("botdate"));
+  Check(view.Open() == 0, "open");
+  LogRecord& log = bench.files->Get(LogFile()).record<LogRecord>();
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int page = 0; page < kPages; ++page) {
+      const int day = kFirstDay + static_cast<int>(random() % kDays);
+      if (range) {
+        topdate = botdate = day;
+        view.Reset();
+      } else {
+        std::memset(&log, 0, sizeof log);
+        log.LOG_DATE = day;
+        view.ResetToBuffer();
+      }
+      for (int i = 0; i < kPageSize; ++i) {
+        Check(view.Next() == 0 && log.LOG_DATE == day, "view page");
+        sum += log.LOG_NO;
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  view.Shutdown();
+}
+
+void RawPages(benchmark::State& state, bool range) {
+  Bench& bench = Bench::Get();
+  std::string columns;
+  for (const FieldDef& field : LogFile().fields)
+    columns += (columns.empty() ? "" : ",") + QuoteName(ColumnName(field));
+  const std::string sql =
+      "SELECT " + columns + ",\"~pos\",\"~rev\" FROM \"Log\" WHERE "
+      "(\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\",\"~pos\")>=(?1,'' COLLATE NOCASE,-2147483648,0)" +
+      std::string(range ? " AND \"LOG_DATE\"<=?2" : "") +
+      " ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" LIMIT 20";
+  sqlite3_stmt* select = nullptr;
+  Check(sqlite3_prepare_v2(bench.raw, sql.c_str(), -1, &select, nullptr) == SQLITE_OK, "prepare");
+  LogRecord record;
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int page = 0; page < kPages; ++page) {
+      const int day = kFirstDay + static_cast<int>(random() % kDays);
+      sqlite3_bind_int(select, 1, day);
+      if (range) sqlite3_bind_int(select, 2, day);
+      int rows = 0;
+      while (sqlite3_step(select) == SQLITE_ROW) {
+        ReadRaw(select, reinterpret_cast<char*>(&record));
+        sum += record.LOG_NO;
+        ++rows;
+      }
+      sqlite3_reset(select);
+      Check(rows == kPageSize && record.LOG_DATE == day, "raw page");
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  sqlite3_finalize(select);
+}
+
+void BM_PageInDayRange_View(benchmark::State& state) { ViewPages(state, true); }
+void BM_PageInDayRange_Raw(benchmark::State& state) { RawPages(state, true); }
+void BM_PageAtDay_View(benchmark::State& state) { ViewPages(state, false); }
+void BM_PageAtDay_Raw(benchmark::State& state) { RawPages(state, false); }
+
+BENCHMARK(BM_PageInDayRange_Raw)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_PageInDayRange_View)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_PageAtDay_Raw)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_PageAtDay_View)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// Prints each view figure against its raw floor after the usual table.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      std::string name = run.benchmark_name();
+      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+    }
+  }
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\nview manager / raw SQLite (1,000 pages of 20 visits, same run):\n");
+    for (const auto& [name, time] : times_) {
+      const std::size_t at = name.rfind("_View");
+      if (at == std::string::npos) continue;
+      const std::string work = name.substr(0, at);
+      if (auto it = times_.find(work + "_Raw"); it != times_.end() && it->second > 0)
+        std::printf("  %-16s %6.2fx\n", work.substr(3).c_str(), time / it->second);
+    }
+  }
+
+ private:
+  std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
