@@ -3,6 +3,8 @@
 // once per run in a temporary directory (outside the timed loops). Each pair
 // BM_<work>_Store / BM_<work>_Raw is printed with its ratio at the end.
 #include <benchmark/benchmark.h>
+
+#include "bench/ratio_reporter.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -361,42 +363,8 @@ BENCHMARK(BM_ReadAllQuickScan_Store)->Unit(benchmark::kMillisecond)->Iterations(
 BENCHMARK(BM_Seek1000x20_Raw)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_Seek1000x20_Store)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// Prints each store figure against its raw floor after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      std::string name = run.benchmark_name();
-      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nstore / raw SQLite (same work, same run):\n");
-    for (const auto& [name, time] : times_) {
-      std::size_t at = name.rfind("_Store");
-      if (at == std::string::npos) continue;
-      std::string work = name.substr(0, at);
-      std::string raw = work + "_Raw";
-      if (work == "BM_ReadAllQuickScan") raw = "BM_ReadAll_Raw";
-      if (auto it = times_.find(raw); it != times_.end() && it->second > 0) {
-        std::printf("  %-24s %6.2fx\n", work.substr(3).c_str(), time / it->second);
-      }
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return vornel::bench::RunWithRatios(argc, argv, {"_Store", "store / raw SQLite (same work, same run):", {{"BM_ReadAllQuickScan", "BM_ReadAll_Raw"}}});
 }

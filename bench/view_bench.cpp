@@ -4,6 +4,8 @@
 // once per run with Stream/Add in a temporary data root. Each pair
 // BM_<work>_View / BM_<work>_Raw is printed with its ratio at the end.
 #include <benchmark/benchmark.h>
+
+#include "bench/ratio_reporter.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -236,39 +238,8 @@ BENCHMARK(BM_PageInDayRange_View)->Unit(benchmark::kMillisecond)->Iterations(20)
 BENCHMARK(BM_PageAtDay_Raw)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_PageAtDay_View)->Unit(benchmark::kMillisecond)->Iterations(20);
 
-// Prints each view figure against its raw floor after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      std::string name = run.benchmark_name();
-      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
-    }
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    std::printf("\nview manager / raw SQLite (1,000 pages of 20 visits, same run):\n");
-    for (const auto& [name, time] : times_) {
-      const std::size_t at = name.rfind("_View");
-      if (at == std::string::npos) continue;
-      const std::string work = name.substr(0, at);
-      if (auto it = times_.find(work + "_Raw"); it != times_.end() && it->second > 0)
-        std::printf("  %-16s %6.2fx\n", work.substr(3).c_str(), time / it->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return vornel::bench::RunWithRatios(argc, argv, {"_View", "view manager / raw SQLite (1,000 pages of 20 visits, same run):", {}});
 }

@@ -15,6 +15,7 @@ using errors::kNotified;
 namespace {
 
 constexpr int kNoTransactions = 80;  // the store cannot frame transactions
+constexpr int kWriteFailed = -1;     // a dependent's write failed; its message is still to show
 
 bool SameLinkValue(std::string_view a, std::string_view b) {
   // Linking values compare in upper case: a vendor code differing only in
@@ -195,101 +196,78 @@ int RelationManager::UpdateDependents() {
   return kGoOn;
 }
 
-int RelationManager::CascadeUpdate(Relation& relation, const std::vector<std::string>& old_values) {
+int RelationManager::ForEachDependent(Relation& relation, const std::vector<std::string>& values,
+                                      int restrict_message,
+                                      const std::function<int(RelationManager&)>& act) {
   RelationManager& other = *relation.other;
   FileManager& dependent = other.me_;
-  const std::vector<std::string> new_values = CurrentLinkValues(relation);
-  int state = dependent.SaveFile();
-  PositionDependents(relation, old_values);
+  const int state = dependent.SaveFile();
+  PositionDependents(relation, values);
   int result = kGoOn;
-  for (;;) {
-    int level = dependent.NextQuiet();
-    if (level != kGoOn) {
-      if (!dependent.at_eof()) {
-        registry_.RollbackTransaction();
-        dependent.Raise();
-        result = kNotified;
-      }
+  while (result == kGoOn) {
+    if (dependent.NextQuiet() != kGoOn) {
+      if (!dependent.at_eof()) result = Fail(dependent, 0);
       break;
     }
-    if (!StillLinked(relation, old_values)) break;
-    if (relation.on_update == RelationAction::kRestrict) {
-      registry_.RollbackTransaction();
-      dependent.RaiseMessage(msg::kRestrictUpdate);
-      result = kNotified;
-      break;
-    }
-    other.SaveLinks();
-    for (std::size_t i = 0; i < relation.links.size(); ++i) {
-      const FieldDef& field = *relation.links[i].theirs;
-      if (relation.on_update == RelationAction::kClear)
-        WriteText(dependent.def(), field, dependent.buffer(), "");
-      else
-        WriteText(dependent.def(), field, dependent.buffer(), new_values[i]);
-    }
-    if (dependent.UpdateQuiet() != kGoOn || other.UpdateDependents() != kGoOn) {
-      registry_.RollbackTransaction();
-      dependent.Raise();
-      result = kNotified;
-      break;
+    if (!StillLinked(relation, values)) break;
+    if (restrict_message != 0) {
+      result = Fail(dependent, restrict_message);
+    } else {
+      result = act(other);
+      if (result == kWriteFailed) result = Fail(dependent, 0);
     }
   }
   dependent.RestoreFile(state, true);
   return result;
 }
 
-int RelationManager::CascadeDelete(Relation& relation) {
-  RelationManager& other = *relation.other;
+// A failed step of a cascade: the transaction is rolled back first (no
+// message box is shown while other stations wait for the files), then the
+// dependent file's message is raised.
+int RelationManager::Fail(FileManager& dependent, int message) {
+  registry_.RollbackTransaction();
+  if (message != 0) dependent.set_last_error(message);
+  dependent.Raise();
+  return kNotified;
+}
+
+// Gives the dependent's linking fields `values` (blank when clearing) and
+// writes it with its own cascades.
+int RelationManager::RelinkDependent(Relation& relation, RelationManager& other,
+                                     const std::vector<std::string>* values) {
+  other.SaveLinks();
   FileManager& dependent = other.me_;
-  const std::vector<std::string> values = CurrentLinkValues(relation);
-  int state = dependent.SaveFile();
-  PositionDependents(relation, values);
-  int result = kGoOn;
-  for (;;) {
-    int level = dependent.NextQuiet();
-    if (level != kGoOn) {
-      if (!dependent.at_eof()) {
-        registry_.RollbackTransaction();
-        dependent.Raise();
-        result = kNotified;
-      }
-      break;
-    }
-    if (!StillLinked(relation, values)) break;
-    if (relation.on_delete == RelationAction::kRestrict) {
-      registry_.RollbackTransaction();
-      dependent.RaiseMessage(msg::kRestrictDelete);
-      result = kNotified;
-      break;
-    }
-    if (relation.on_delete == RelationAction::kClear) {
-      other.SaveLinks();
-      for (const Link& link : relation.links)
-        WriteText(dependent.def(), *link.theirs, dependent.buffer(), "");
-      if (dependent.UpdateQuiet() != kGoOn || other.UpdateDependents() != kGoOn) {
-        registry_.RollbackTransaction();
-        dependent.Raise();
-        result = kNotified;
-        break;
-      }
-      continue;
-    }
-    for (Relation& own : other.relations()) {
-      if (own.their_key && own.on_delete != RelationAction::kNone) {
-        result = other.CascadeDelete(own);
-        if (result != kGoOn) break;
-      }
-    }
-    if (result != kGoOn) break;
-    if (dependent.DeleteRecord(false) != kGoOn) {
-      registry_.RollbackTransaction();
-      dependent.Raise();
-      result = kNotified;
-      break;
-    }
-  }
-  dependent.RestoreFile(state, true);
-  return result;
+  for (std::size_t i = 0; i < relation.links.size(); ++i)
+    WriteText(dependent.def(), *relation.links[i].theirs, dependent.buffer(),
+              values ? (*values)[i] : std::string());
+  if (dependent.UpdateQuiet() != kGoOn) return kWriteFailed;
+  return other.UpdateDependents();
+}
+
+int RelationManager::CascadeUpdate(Relation& relation, const std::vector<std::string>& old_values) {
+  const std::vector<std::string> new_values = CurrentLinkValues(relation);
+  const bool clear = relation.on_update == RelationAction::kClear;
+  const int restrict_message =
+      relation.on_update == RelationAction::kRestrict ? msg::kRestrictUpdate : 0;
+  return ForEachDependent(relation, old_values, restrict_message, [&](RelationManager& other) {
+    return RelinkDependent(relation, other, clear ? nullptr : &new_values);
+  });
+}
+
+int RelationManager::CascadeDelete(Relation& relation) {
+  const int restrict_message =
+      relation.on_delete == RelationAction::kRestrict ? msg::kRestrictDelete : 0;
+  return ForEachDependent(
+      relation, CurrentLinkValues(relation), restrict_message, [&](RelationManager& other) {
+        if (relation.on_delete == RelationAction::kClear)
+          return RelinkDependent(relation, other, nullptr);
+        for (Relation& own : other.relations()) {
+          if (!own.their_key || own.on_delete == RelationAction::kNone) continue;
+          // A failed inner cascade has rolled back and shown its message.
+          if (int level = other.CascadeDelete(own); level != kGoOn) return level;
+        }
+        return other.me_.DeleteRecord(false) == kGoOn ? kGoOn : kWriteFailed;
+      });
 }
 
 int RelationManager::Update(bool from_form) {

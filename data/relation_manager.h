@@ -3,6 +3,7 @@
 // and changes or deletes a record so that its dependent records follow
 // (cascade), are detached (clear) or prevent the change (restrict), framed in
 // one transaction. One per file per thread.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,14 @@ class RelationManager {
   void CollectTransactionFiles(bool for_delete, int stamp, std::vector<RecordFile*>& files);
   int BeginTransaction(bool for_delete);
   void EndTransaction(bool commit);
+  // Runs `act` on every dependent record linked to `values` (or refuses
+  // with `restrict_message` at the first one), keeping the dependent file's
+  // state; `act` answers a level, or -1 when the dependent's write failed.
+  int ForEachDependent(Relation& relation, const std::vector<std::string>& values,
+                       int restrict_message, const std::function<int(RelationManager&)>& act);
+  int RelinkDependent(Relation& relation, RelationManager& other,
+                      const std::vector<std::string>* values);
+  int Fail(FileManager& dependent, int message);
   int CascadeUpdate(Relation& relation, const std::vector<std::string>& old_values);
   int CascadeDelete(Relation& relation);
   int UpdateDependents();  // step 4 of Update, also used for cascaded records

@@ -472,36 +472,38 @@ std::string SqliteRecordFile::PositionString() const {
   return FormatPositionString(def(), current_record_.data(), current_position_);
 }
 
-int SqliteRecordFile::SetByPositionString(std::string_view position) {
+// Reads a position string into scratch_: by the primary key when the file has
+// one (the record is looked up), else by position. *by_key tells which.
+int SqliteRecordFile::FindByPositionString(std::string_view position, RecordPosition* found,
+                                           std::int64_t* revision, bool* by_key) {
   if (int answer = Usable(false)) return ReportAnswer(answer);
-  RecordPosition found = 0;
   std::memcpy(scratch_.data(), buffer().data(), def().record_size);
-  if (!ParsePositionString(def(), position, scratch_.data(), &found)) {
+  if (!ParsePositionString(def(), position, scratch_.data(), found)) {
     return ReportDriverText("not a position string of this file");
   }
   const KeyDef* primary = def().PrimaryKey();
-  if (primary == nullptr) return SetByPosition(cursor_->order(), found);
+  *by_key = primary != nullptr;
+  if (!*by_key) return kStoreOk;
   std::vector<char> values(scratch_);
+  return ReadByKey(*primary, values.data(), scratch_.data(), found, revision);
+}
+
+int SqliteRecordFile::SetByPositionString(std::string_view position) {
+  RecordPosition found = 0;
   std::int64_t revision = 0;
-  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision))
-    return answer;
+  bool by_key = false;
+  if (int answer = FindByPositionString(position, &found, &revision, &by_key)) return answer;
+  if (!by_key) return SetByPosition(cursor_->order(), found);
   cursor_->SetAtRecord(cursor_->order(), scratch_.data(), found);
   return kStoreOk;
 }
 
 int SqliteRecordFile::GetByPositionString(std::string_view position) {
-  if (int answer = Usable(false)) return ReportAnswer(answer);
   RecordPosition found = 0;
-  std::memcpy(scratch_.data(), buffer().data(), def().record_size);
-  if (!ParsePositionString(def(), position, scratch_.data(), &found)) {
-    return ReportDriverText("not a position string of this file");
-  }
-  const KeyDef* primary = def().PrimaryKey();
-  if (primary == nullptr) return GetByPosition(found);
-  std::vector<char> values(scratch_);
   std::int64_t revision = 0;
-  if (int answer = ReadByKey(*primary, values.data(), scratch_.data(), &found, &revision))
-    return answer;
+  bool by_key = false;
+  if (int answer = FindByPositionString(position, &found, &revision, &by_key)) return answer;
+  if (!by_key) return GetByPosition(found);
   return Deliver(scratch_.data(), found, revision);
 }
 

@@ -73,6 +73,8 @@ class SqliteRecordFile final : public RecordFile {
   SqliteConnection* connection() const { return open_ ? &attachment_->connection() : nullptr; }
 
  private:
+  int FindByPositionString(std::string_view position, RecordPosition* found,
+                           std::int64_t* revision, bool* by_key);
   int Step(bool forward);
   int Usable(bool write) const;  // kStoreOk, kFileNotOpen or kAccessDenied
   bool OwnsKey(const KeyDef* key) const;

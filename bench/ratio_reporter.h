@@ -1,0 +1,57 @@
+#pragma once
+// A console reporter that prints, after the usual table, each measured
+// figure against its raw-SQLite floor: "BM_Work_<suffix>" over "BM_Work_Raw"
+// (or the floor named in `floors`), so every benchmark states its ratio.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vornel::bench {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  RatioReporter(std::string suffix, std::string title, std::map<std::string, std::string> floors = {})
+      : suffix_(std::move(suffix)), title_(std::move(title)), floors_(std::move(floors)) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      std::string name = run.benchmark_name();
+      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%s\n", title_.c_str());
+    for (const auto& [name, time] : times_) {
+      const std::size_t at = name.rfind(suffix_);
+      if (at == std::string::npos) continue;
+      const std::string work = name.substr(0, at);
+      auto floor = floors_.find(work);
+      const std::string raw = floor != floors_.end() ? floor->second : work + "_Raw";
+      if (auto it = times_.find(raw); it != times_.end() && it->second > 0)
+        std::printf("  %-24s %6.2fx\n", work.substr(3).c_str(), time / it->second);
+    }
+  }
+
+ private:
+  std::string suffix_;
+  std::string title_;
+  std::map<std::string, std::string> floors_;
+  std::map<std::string, double> times_;
+};
+
+// The main of a benchmark program reporting ratios.
+inline int RunWithRatios(int argc, char** argv, RatioReporter reporter) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
+
+}  // namespace vornel::bench
