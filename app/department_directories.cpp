@@ -11,12 +11,12 @@ namespace vornel::app {
 namespace fs = std::filesystem;
 
 namespace {
-
 constexpr mode_t kDirectoryMode = 0750;
+}  // namespace
 
-// Creates `directory` and its missing parents one by one, so that each new
-// level gets the restricted mode (create_directories would use 0777).
-std::string MakeDirectory(const fs::path& directory) {
+// Each missing level is made one by one, so that each gets the restricted
+// mode (create_directories would use 0777).
+std::string MakePrivateDirectory(const fs::path& directory) {
   fs::path partial;
   for (const fs::path& part : directory) {
     partial /= part;
@@ -31,14 +31,12 @@ std::string MakeDirectory(const fs::path& directory) {
   return {};
 }
 
-}  // namespace
-
 std::string MakeDepartmentDirectories(const platform::PathMap& paths, int department) {
   const std::string base = platform::PathMap::DepartmentDirectory(department);
   for (const std::string& name : {base, base + "ARCS\\", base + "STATS\\"}) {
     auto directory = paths.Resolve(name);
     if (!directory) return name + " (not a valid directory name)";
-    if (std::string error = MakeDirectory(*directory); !error.empty()) return error;
+    if (std::string error = MakePrivateDirectory(*directory); !error.empty()) return error;
   }
   return {};
 }

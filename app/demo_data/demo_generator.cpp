@@ -8,6 +8,7 @@
 
 #include "app/demo_data/demo_catalog.h"
 #include "app/demo_data/record_batch.h"
+#include "app/department_directories.h"
 #include "data/data_context.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
@@ -69,12 +70,12 @@ std::string PrepareRoot(const DemoOptions& options) {
   for (const DepartmentEntry& department : Departments()) {
     const fs::path directory = root / "VORNEL" / std::to_string(department.number);
     for (const char* sub : {"ARCS", "STATS"}) {
-      fs::create_directories(directory / sub, ec);
-      if (ec) return "cannot make " + (directory / sub).string() + ": " + ec.message();
+      if (std::string error = MakePrivateDirectory(directory / sub); !error.empty())
+        return "cannot make " + error;
     }
   }
-  fs::create_directories(root / "VORNEL" / "COMMON", ec);
-  if (ec) return "cannot make " + (root / "VORNEL" / "COMMON").string() + ": " + ec.message();
+  if (std::string error = MakePrivateDirectory(root / "VORNEL" / "COMMON"); !error.empty())
+    return "cannot make " + error;
   return "";
 }
 
