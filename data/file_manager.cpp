@@ -23,6 +23,7 @@ using errors::kNotUsable;
 namespace {
 constexpr int kOpenAttempts = 2;
 constexpr int kNumberAttempts = 3;
+constexpr int kNumberRounds = 10;  // "Try Again?" answered Yes at most this often
 
 // Initial field values of every new record of a file, set after the record is
 // cleared and before it is numbered.
@@ -201,11 +202,7 @@ int FileManager::PhysicalOpen(bool build_keys) {
   return RaiseMessage(msg::kOpenError);
 }
 
-int FileManager::EnsurePhysicallyOpen() {
-  if (used_) return kGoOn;
-  if (opened_ < 1) opened_ = 1;
-  return PhysicalOpen(true);
-}
+int FileManager::EnsurePhysicallyOpen() { return used_ ? kGoOn : PhysicalOpen(true); }
 
 void FileManager::Close() {
   registry_.RemoveOpen(*this);
@@ -288,7 +285,7 @@ int FileManager::PrepareNewRecord(bool keep_buffer) {
 int FileManager::NumberNewRecord(bool interactive) {
   if (!HasAutoNumber() || auto_inc_done_) return kGoOn;
   RecordFile& f = file();
-  for (;;) {
+  for (int rounds = 0;;) {
     int answer = kStoreOk;
     for (int attempt = 1; attempt <= kNumberAttempts; ++attempt) {
       f.SetReadAhead(0);
@@ -329,7 +326,9 @@ int FileManager::NumberNewRecord(bool interactive) {
       if (const KeyDef* key = FirstDuplicateKey()) context_.errors.SetKey(KeyLabel(*key));
     }
     last_error_ = msg::kAutoIncrementError;
-    if (!interactive || Raise() != kGoOn) return kNotified;
+    // A silent error manager (or a screenless run) would answer Yes for ever.
+    if (!interactive || context_.errors.silent() || ++rounds >= kNumberRounds || Raise() != kGoOn)
+      return kNotified;
   }
 }
 

@@ -76,13 +76,14 @@ void FileRegistry::RecordOpen(FileManager& file) { ++UseOfCurrentProcedure(file)
 
 void FileRegistry::RemoveOpen(FileManager& file) {
   Use* use = LastUse(file.def());
-  if (!use || use->procedure != context_.errors.CurrentProcedureName()) return;
-  if (use->opens > 1) {
+  if (!use) return;
+  if (use->procedure == context_.errors.CurrentProcedureName() && use->opens > 1) {
     --use->opens;
     return;
   }
-  // The procedure's last close: give the outer procedure its position back,
-  // and its record too unless this use returned a selected record.
+  // The procedure's last close, or an entry left by a procedure that is gone
+  // (it used the file without closing it): give the outer procedure its
+  // position back, and its record too unless the use returned a selection.
   if (use->saved_state != 0) file.RestoreFile(use->saved_state, use->highest_use < kUseSelect);
   uses_.erase(uses_.begin() + (use - uses_.data()));
 }

@@ -145,12 +145,19 @@ int RelationManager::BeginTransaction(bool for_delete) {
   return kNotified;
 }
 
-void RelationManager::EndTransaction(bool commit) {
-  if (commit) {
-    registry_.CommitTransaction();
-  } else {
-    registry_.RollbackTransaction();
-  }
+bool RelationManager::EndTransaction(bool commit) {
+  if (commit) return registry_.CommitTransaction();
+  registry_.RollbackTransaction();
+  return true;
+}
+
+// After a rolled-back write the stored record is the one read before it: read
+// it again (for its revision, which the change watch compares) and keep the
+// user's values in the buffer.
+void RelationManager::RefreshKeepingBuffer() {
+  int saved = me_.SaveBuffer();
+  me_.file().Reget();
+  me_.RestoreBuffer(saved);
 }
 
 void RelationManager::PositionDependents(Relation& relation,
@@ -285,7 +292,17 @@ int RelationManager::Update(bool from_form) {
       result = changed_elsewhere ? kNotified : kFieldInvalid;
     } else {
       result = UpdateDependents();
-      EndTransaction(result == kGoOn);
+      if (result != kGoOn) {
+        EndTransaction(false);
+        RefreshKeepingBuffer();
+      } else if (!EndTransaction(true)) {
+        // The commit failed and was rolled back: nothing was written.
+        RefreshKeepingBuffer();
+        me_.RaiseMessage(msg::kUpdateFailed);
+        result = kNotified;
+      } else {
+        SaveLinks();  // the saved links are now the stored ones
+      }
     }
   }
   Close();
@@ -310,12 +327,10 @@ int RelationManager::DeleteOnce() {
     }
   }
   if (result == kGoOn) {
-    if (me_.DeleteRecord(false) != kGoOn) {
+    if (me_.DeleteRecord(false) != kGoOn || !EndTransaction(true)) {
       EndTransaction(false);
       me_.RaiseMessage(msg::kDeleteError);
       result = kNotified;
-    } else {
-      EndTransaction(true);
     }
   }
   EndTransaction(false);  // nothing left open after a failed cascade

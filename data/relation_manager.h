@@ -55,7 +55,8 @@ class RelationManager {
   // The files a change (or removal) of this record can write, recursively.
   void CollectTransactionFiles(bool for_delete, int stamp, std::vector<RecordFile*>& files);
   int BeginTransaction(bool for_delete);
-  void EndTransaction(bool commit);
+  bool EndTransaction(bool commit);  // false: the commit failed and was rolled back
+  void RefreshKeepingBuffer();
   // Runs `act` on every dependent record linked to `values` (or refuses
   // with `restrict_message` at the first one), keeping the dependent file's
   // state; `act` answers a level, or -1 when the dependent's write failed.

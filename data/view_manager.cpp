@@ -49,7 +49,6 @@ ViewResult ViewManager::Init(const ViewDef& view, RelationManager& primary,
     RelationManager& relations = relations_.empty() ? primary : registry_.Relations(*file);
     relations_.push_back(&relations);
     files_.push_back(&relations.me());
-    BindRecord(*file, relations.me().buffer(), fields_);
   }
   scope_ = platform::ScopeChain{&fields_, variables};
   orders_.clear();
@@ -71,6 +70,9 @@ ViewResult ViewManager::Init(const ViewDef& view, RelationManager& primary,
     ++opened_files_;
     if (files_[i]->CheckUse(kUseReadWrite) != kGoOn) break;
   }
+  // Bound only now: opening may have moved a file to the current department
+  // (a new record buffer).
+  for (FileManager* file : files_) BindRecord(file->def(), file->buffer(), fields_);
   used_ = true;
   return {};
 }

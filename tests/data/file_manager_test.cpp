@@ -188,6 +188,10 @@ TEST_F(FileManagerTest, FileOpenedDenyingWriteIsUsedReadOnly) {
   EXPECT_EQ(display_.shown().front().request.text,
             "Could not get write access to Client so trying read-only.");
   EXPECT_EQ(clients.open_mode(), kOpenFallback);
+  // Numbering a new client cannot add to a read-only file; "Try Again?"
+  // answered Yes again and again still ends.
+  EXPECT_EQ(clients.PrepareNewRecord(), errors::kNotified);
+  EXPECT_EQ(display_.last()->request.caption, "Auto Increment Error");
   clients.Close();
   done.set_value();
   batch.join();

@@ -141,7 +141,13 @@ TEST_F(RelationManagerTest, AChangedNumberIsRefusedWhileAdmissionDataExists) {
   EXPECT_EQ(clients.Update(true), errors::kNotified);
   EXPECT_EQ(display_.last()->request.caption, "Referential Integrity Update Error");
   EXPECT_EQ(clients.me().record<ClientRecord>().CLCODE, 1) << "the old number is back";
+
+  // The refused save leaves the form usable: a second save of other fields
+  // goes through (it is not taken for another station's change).
+  Set(clients.me().record<ClientRecord>().CLLNAME, "DOE-SMITH");
+  EXPECT_EQ(clients.Update(true), errors::kGoOn) << LastMessage();
   clients.Close();
+
   FileManager& visits = Files(LogFile());
   visits.Open();
   visits.CheckUse(kUseReadWrite);
@@ -161,12 +167,14 @@ TEST_F(RelationManagerTest, RenumberingAStudyGroupRenumbersItsAssignments) {
   groups.SaveLinks();
   groups.me().record<StudygrpRecord>().CODE = 6;
   EXPECT_EQ(groups.Update(), errors::kGoOn);
+  groups.me().record<StudygrpRecord>().CODE = 7;  // renumbered again in the same form
+  EXPECT_EQ(groups.Update(), errors::kGoOn);
   groups.Close();
   FileManager& assignments = Files(GrpassinFile());
   assignments.Open();
   assignments.CheckUse(kUseReadWrite);
   ASSERT_EQ(assignments.NextQuiet(), errors::kGoOn);
-  EXPECT_EQ(assignments.record<GrpassinRecord>().GRP_CODE, 6);
+  EXPECT_EQ(assignments.record<GrpassinRecord>().GRP_CODE, 7);
   assignments.Close();
 }
 
