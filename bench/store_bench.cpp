@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
+#include "bench/raw_rows.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -35,12 +36,8 @@ constexpr int kSeeks = 1'000;
 
 const KeyDef& LogDay() { return *LogFile().FindKey("LOG_DAY"); }
 
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "store_bench: %s failed\n", what);
-    std::exit(1);
-  }
-}
+void Check(bool ok, const char* what) { vornel::bench::Check(ok, "store_bench", what); }
+void ReadRaw(sqlite3_stmt* stmt, char* record) { vornel::bench::ReadRawRow(LogFile(), stmt, record); }
 
 void Exec(sqlite3* db, const std::string& sql) {
   char* error = nullptr;
@@ -171,42 +168,6 @@ void BindRaw(sqlite3_stmt* stmt, const char* record) {
   }
 }
 
-// And read: each column into its field, text padded with blanks.
-void ReadRaw(sqlite3_stmt* stmt, char* record) {
-  int column = 0;
-  for (const FieldDef& field : LogFile().fields) {
-    char* at = record + field.offset;
-    switch (field.type) {
-      case FieldType::kText: {
-        const unsigned char* text = sqlite3_column_text(stmt, column);
-        int length = sqlite3_column_bytes(stmt, column);
-        if (length > field.width) length = field.width;
-        if (length > 0) std::memcpy(at, text, static_cast<std::size_t>(length));
-        std::memset(at + length, ' ', static_cast<std::size_t>(field.width - length));
-        break;
-      }
-      case FieldType::kUInt8:
-        *at = static_cast<char>(sqlite3_column_int(stmt, column));
-        break;
-      case FieldType::kInt16: {
-        auto v = static_cast<std::int16_t>(sqlite3_column_int(stmt, column));
-        std::memcpy(at, &v, 2);
-        break;
-      }
-      case FieldType::kFloat64: {
-        double v = sqlite3_column_double(stmt, column);
-        std::memcpy(at, &v, 8);
-        break;
-      }
-      default: {
-        std::int32_t v = sqlite3_column_int(stmt, column);
-        std::memcpy(at, &v, 4);
-        break;
-      }
-    }
-    ++column;
-  }
-}
 
 void RemoveAdded(Bench& bench) {
   Exec(bench.raw, "DELETE FROM \"Log\" WHERE \"LOG_NO\">" + std::to_string(kRecords));

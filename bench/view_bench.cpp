@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
+#include "bench/raw_rows.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -41,12 +42,8 @@ constexpr int kDays = 1'096;  // three years, about 912 visits a day
 constexpr int kPages = 1'000;
 constexpr int kPageSize = 20;
 
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "view_bench: %s failed\n", what);
-    std::exit(1);
-  }
-}
+void Check(bool ok, const char* what) { vornel::bench::Check(ok, "view_bench", what); }
+void ReadRaw(sqlite3_stmt* stmt, char* record) { vornel::bench::ReadRawRow(LogFile(), stmt, record); }
 
 // Visit n of the day, in the day's order of staff and time.
 void FillVisit(LogRecord& r, int number, int day, int n) {
@@ -122,39 +119,6 @@ struct Bench {
   }
 };
 
-// What a program without the view would do with a row: each column into its
-// field, text padded with blanks.
-void ReadRaw(sqlite3_stmt* stmt, char* record) {
-  int column = 0;
-  for (const FieldDef& field : LogFile().fields) {
-    char* at = record + field.offset;
-    switch (field.type) {
-      case FieldType::kText: {
-        const unsigned char* text = sqlite3_column_text(stmt, column);
-        int length = std::min(sqlite3_column_bytes(stmt, column), static_cast<int>(field.width));
-        if (length > 0) std::memcpy(at, text, static_cast<std::size_t>(length));
-        std::memset(at + length, ' ', static_cast<std::size_t>(field.width - length));
-        break;
-      }
-      case FieldType::kInt16: {
-        auto v = static_cast<std::int16_t>(sqlite3_column_int(stmt, column));
-        std::memcpy(at, &v, 2);
-        break;
-      }
-      case FieldType::kFloat64: {
-        double v = sqlite3_column_double(stmt, column);
-        std::memcpy(at, &v, 8);
-        break;
-      }
-      default: {
-        std::int32_t v = sqlite3_column_int(stmt, column);
-        std::memcpy(at, &v, 4);
-        break;
-      }
-    }
-    ++column;
-  }
-}
 
 // The view over Log in LOG_DAY order; with `range`, held to one day by a type
 // 3 range between topdate and botdate, else positioned at the day's start.
