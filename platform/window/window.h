@@ -1,0 +1,70 @@
+#pragma once
+// An open window as its procedure sees it: events to wait for, and calls that
+// change what the window shows. Controls are numbered from 1 in the order of
+// the window's declaration; 0 means the window itself.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/window/window_spec.h"
+
+namespace vornel::platform {
+
+enum class EventKind {
+  kAccepted,      // a control's entry was accepted, or a button pressed
+  kSelected,      // a control got the focus
+  kNewSelection,  // a list or drop choice moved to another row
+  kAlertKey,      // a registered key was pressed
+  kRejected,      // typed text the control's picture does not read
+  kTimer,
+  kCloseWindow,
+  kCloseDown,
+  kOpenWindow,
+  kLoseFocus,
+  kGainFocus,
+  kNotify,
+  kCompleted,  // every control accepted (validate-all mode), or posted
+};
+
+struct Event {
+  EventKind kind = EventKind::kOpenWindow;
+  int control = 0;  // 0 for window events
+  int key = 0;      // kAlertKey: the key code
+  std::string text; // kAccepted of an entry: the typed text; kRejected: why
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+  virtual const WindowSpec& spec() const = 0;
+  // The number of the control of that name (any letter case), 0 when none.
+  int Control(std::string_view name) const;
+
+  // Waits for the next event. An accepted entry's text has already been read
+  // through its picture into its variable when the event arrives; text the
+  // picture refuses arrives as kRejected with the reason.
+  virtual Event WaitEvent() = 0;
+  virtual void Post(Event event) = 0;
+  // Shows the current values of the bound variables (0 = every control).
+  virtual void Display(int control = 0) = 0;
+  virtual void Select(int control) = 0;
+  virtual void SetEnabled(int control, bool enabled) = 0;
+  virtual void SetHidden(int control, bool hidden) = 0;
+  virtual void SetText(int control, std::string_view text) = 0;
+  virtual void SetTitle(std::string_view title) = 0;
+  // Validate-all mode: every entry control is accepted in turn; a control
+  // that refuses selects itself, which ends the mode; when all have been
+  // accepted a kCompleted event follows.
+  virtual void AcceptAll() = 0;
+  virtual void Close() = 0;
+};
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+  // Opens a window for the calling procedure thread; `owner` (may be null)
+  // is the window it belongs to. The window posts kOpenWindow first.
+  virtual std::unique_ptr<Window> Open(const WindowSpec& spec, Window* owner) = 0;
+};
+
+}  // namespace vornel::platform

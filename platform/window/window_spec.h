@@ -1,0 +1,49 @@
+#pragma once
+// A window as a procedure declares it: its title and its controls, each with
+// its kind, text, picture and the variable or field it shows. The backend
+// lays the controls out; no coordinates.
+#include <string>
+#include <vector>
+
+#include "platform/window/value_ref.h"
+
+namespace vornel::platform {
+
+enum class ControlKind {
+  kPrompt,      // a label
+  kEntry,       // typed text through a picture
+  kButton,
+  kCheck,       // choices[0] = the value when checked, choices[1] = unchecked
+  kRadioGroup,  // one choice per radio button
+  kDropChoice,  // one choice per entry of the drop list
+  kList,
+  kTab,         // a page of a sheet; controls name their tab
+  kString,      // a text shown, bound or fixed
+};
+
+struct Choice {
+  std::string text;   // what the user sees ("Active")
+  std::string value;  // what is stored ("A")
+};
+
+struct ControlSpec {
+  std::string name;  // "?OK", "?CLI:CLLNAME": how procedures and scripts name it
+  ControlKind kind = ControlKind::kPrompt;
+  std::string text;     // caption, prompt or tab title
+  std::string picture;  // "@s30", "@n_8", "@d2"
+  ValueRef value;
+  std::vector<Choice> choices;
+  std::string tab;  // the tab it lies on ("" = none)
+  bool disabled = false;
+  bool hidden = false;
+  bool read_only = false;
+};
+
+struct WindowSpec {
+  std::string procedure;  // the procedure it belongs to (window positions are kept under it)
+  std::string title;
+  std::vector<ControlSpec> controls;
+  bool modal = false;  // a dialog of its procedure
+};
+
+}  // namespace vornel::platform
