@@ -7,15 +7,14 @@
 #include "data/dictionary/field_access.h"
 #include "platform/expression_rules.h"
 #include "platform/text.h"
+#include "platform/raw_value.h"
 
 namespace vornel::data {
 namespace {
 
 template <typename T>
 double Load(const void* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return static_cast<double>(value);
+  return static_cast<double>(platform::LoadRaw<T>(at));
 }
 
 unsigned char Folded(char c) { return static_cast<unsigned char>(platform::LowerChar(c)); }

@@ -8,6 +8,7 @@
 
 #include "platform/expression_rules.h"
 #include "platform/text.h"
+#include "platform/raw_value.h"
 
 namespace vornel::data {
 namespace {
@@ -17,18 +18,6 @@ namespace {
 bool Fits(const FileDef& file, const FieldDef& field, std::size_t buffer_size) {
   return buffer_size >= file.record_size &&
          static_cast<std::size_t>(field.offset) + field.width <= file.record_size;
-}
-
-template <typename T>
-T Load(const char* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
-
-template <typename T>
-void Store(char* at, T value) {
-  std::memcpy(at, &value, sizeof value);
 }
 
 // The whole part of `value` when it lies in T's range.
@@ -46,7 +35,7 @@ template <typename T>
 bool StoreWhole(char* at, double value) {
   std::optional<T> whole = WholeIn<T>(value);
   if (!whole) return false;
-  Store(at, *whole);
+  platform::StoreRaw(at, *whole);
   return true;
 }
 
@@ -59,15 +48,15 @@ double ReadNumber(const FileDef& file, const FieldDef& field, std::span<const ch
     case FieldType::kText:
       return platform::expr::TextToNumber(std::string_view(at, field.width));
     case FieldType::kUInt8:
-      return Load<std::uint8_t>(at);
+      return platform::LoadRaw<std::uint8_t>(at);
     case FieldType::kInt16:
-      return Load<std::int16_t>(at);
+      return platform::LoadRaw<std::int16_t>(at);
     case FieldType::kInt32:
     case FieldType::kDate:
     case FieldType::kTime:
-      return Load<std::int32_t>(at);
+      return platform::LoadRaw<std::int32_t>(at);
     case FieldType::kFloat64:
-      return Load<double>(at);
+      return platform::LoadRaw<double>(at);
   }
   return 0;
 }
@@ -99,7 +88,7 @@ bool WriteNumber(const FileDef& file, const FieldDef& field, std::span<char> rec
     case FieldType::kTime:
       return StoreWhole<std::int32_t>(at, value);
     case FieldType::kFloat64:
-      Store(at, value);
+      platform::StoreRaw(at, value);
       return true;
   }
   return false;

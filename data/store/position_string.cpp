@@ -8,16 +8,10 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/raw_value.h"
 
 namespace vornel::data {
 namespace {
-
-template <typename T>
-T Load(const char* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
 
 void AppendValue(const FieldDef& field, const char* record, std::string* out) {
   const char* at = record + field.offset;
@@ -34,15 +28,15 @@ void AppendValue(const FieldDef& field, const char* record, std::string* out) {
       result = std::to_chars(number, number + sizeof number, static_cast<unsigned char>(*at));
       break;
     case FieldType::kInt16:
-      result = std::to_chars(number, number + sizeof number, Load<std::int16_t>(at));
+      result = std::to_chars(number, number + sizeof number, platform::LoadRaw<std::int16_t>(at));
       break;
     case FieldType::kInt32:
     case FieldType::kDate:
     case FieldType::kTime:
-      result = std::to_chars(number, number + sizeof number, Load<std::int32_t>(at));
+      result = std::to_chars(number, number + sizeof number, platform::LoadRaw<std::int32_t>(at));
       break;
     case FieldType::kFloat64:
-      result = std::to_chars(number, number + sizeof number, Load<double>(at));
+      result = std::to_chars(number, number + sizeof number, platform::LoadRaw<double>(at));
       break;
   }
   out->append(number, result.ptr);

@@ -1,4 +1,5 @@
 #include "data/store/sqlite_codec.h"
+#include "platform/raw_value.h"
 
 #include <bit>
 #include <cstdint>
@@ -10,13 +11,6 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little,
               "records are little-endian; this store copies their integers directly");
-
-template <typename T>
-T Load(const char* at) {
-  T value;
-  std::memcpy(&value, at, sizeof value);
-  return value;
-}
 
 template <typename T>
 bool StoreIfFits(std::int64_t value, char* at) {
@@ -52,15 +46,15 @@ void RowCodec::BindField(sqlite3_stmt* stmt, int index, std::size_t field,
       sqlite3_bind_int(stmt, index, static_cast<unsigned char>(*at));
       break;
     case FieldType::kInt16:
-      sqlite3_bind_int(stmt, index, Load<std::int16_t>(at));
+      sqlite3_bind_int(stmt, index, platform::LoadRaw<std::int16_t>(at));
       break;
     case FieldType::kInt32:
     case FieldType::kDate:
     case FieldType::kTime:
-      sqlite3_bind_int(stmt, index, Load<std::int32_t>(at));
+      sqlite3_bind_int(stmt, index, platform::LoadRaw<std::int32_t>(at));
       break;
     case FieldType::kFloat64:
-      sqlite3_bind_double(stmt, index, Load<double>(at));
+      sqlite3_bind_double(stmt, index, platform::LoadRaw<double>(at));
       break;
   }
 }

@@ -6,16 +6,10 @@
 #include <optional>
 
 #include "platform/text.h"
+#include "platform/raw_value.h"
 
 namespace vornel::platform {
 namespace {
-
-template <typename T>
-T Load(const void* at) {
-  T v;
-  std::memcpy(&v, at, sizeof v);
-  return v;
-}
 
 template <typename T>
 bool StoreInteger(void* at, double value, std::string* message) {
@@ -34,10 +28,10 @@ bool StoreInteger(void* at, double value, std::string* message) {
 
 double ValueRef::Number() const {
   switch (type) {
-    case Type::kUInt8: return Load<std::uint8_t>(address);
-    case Type::kInt16: return Load<std::int16_t>(address);
-    case Type::kInt32: return Load<std::int32_t>(address);
-    case Type::kDouble: return Load<double>(address);
+    case Type::kUInt8: return LoadRaw<std::uint8_t>(address);
+    case Type::kInt16: return LoadRaw<std::int16_t>(address);
+    case Type::kInt32: return LoadRaw<std::int32_t>(address);
+    case Type::kDouble: return LoadRaw<double>(address);
     case Type::kText:
     case Type::kString: return ReadNumber(Text()).value_or(0);
     case Type::kNone: return 0;
