@@ -39,6 +39,34 @@ struct ControlSpec {
   bool read_only = false;
 };
 
+// Compact declarations of the usual controls.
+inline ControlSpec Entry(std::string name, std::string prompt, std::string picture, ValueRef value) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kEntry;
+  c.text = std::move(prompt);
+  c.picture = std::move(picture);
+  c.value = value;
+  return c;
+}
+inline ControlSpec Button(std::string name, std::string text) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kButton;
+  c.text = std::move(text);
+  return c;
+}
+inline ControlSpec DropChoice(std::string name, std::string prompt, ValueRef value,
+                              std::vector<Choice> choices) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kDropChoice;
+  c.text = std::move(prompt);
+  c.value = value;
+  c.choices = std::move(choices);
+  return c;
+}
+
 struct WindowSpec {
   std::string procedure;  // the procedure it belongs to (window positions are kept under it)
   std::string title;

@@ -12,14 +12,14 @@ class HeadlessWindowTest : public ::testing::Test {
  protected:
   WindowSpec Form() {
     WindowSpec spec{"UpdateThing", "Update the Thing", {}, false};
+    ControlSpec code = Entry("?Code", "Code:", "@n_4", Ref(code_));
+    code.disabled = true;
     spec.controls = {
-        {"?Name", ControlKind::kEntry, "Name:", "@s10", Ref(name_), {}, {}, false, false, false},
-        {"?Amount", ControlKind::kEntry, "Amount:", "@n-10.2", Ref(amount_), {}, {}, false, false,
-         false},
-        {"?Status", ControlKind::kDropChoice, "Status:", "", Ref(status_),
-         {{"Active", "A"}, {"Inactive", "I"}}, {}, false, false, false},
-        {"?Code", ControlKind::kEntry, "Code:", "@n_4", Ref(code_), {}, {}, true, false, false},
-        {"?OK", ControlKind::kButton, "OK", "", {}, {}, {}, false, false, false},
+        Entry("?Name", "Name:", "@s10", Ref(name_)),
+        Entry("?Amount", "Amount:", "@n-10.2", Ref(amount_)),
+        DropChoice("?Status", "Status:", Ref(status_), {{"Active", "A"}, {"Inactive", "I"}}),
+        code,
+        Button("?OK", "OK"),
     };
     return spec;
   }

@@ -7,7 +7,6 @@ namespace vornel::ui {
 namespace {
 
 using data::EmployeeRecord;
-using platform::ControlKind;
 using platform::HeadlessWindow;
 
 // A form that keeps adding records: a procedure sets its actions in its own
@@ -43,14 +42,14 @@ class RecordFormTest : public data::DataFixture {
     form.primary = &data::EmployeeFile();
     form.window = {"UpdateEmployee", "Update the Employee File", {}, false};
     form.window.controls = {
-        {"?EMP:LASTNAME", ControlKind::kEntry, "Last Name:", "@s30", platform::Ref(e.LASTNAME)},
-        {"?EMP:EMPCODE", ControlKind::kEntry, "Staff Code:", "@s5", platform::Ref(e.EMPCODE)},
-        {"?EMP:STATUS", ControlKind::kDropChoice, "Status:", "", platform::Ref(e.STATUS),
-         {{"Active", "A"}, {"Inactive", "I"}}},
-        {"?EMP:TYPE", ControlKind::kDropChoice, "Type:", "", platform::Ref(e.TYPE),
-         {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}}},
-        {"?OK", ControlKind::kButton, "OK"},
-        {"?Cancel", ControlKind::kButton, "Cancel"},
+        platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", platform::Ref(e.LASTNAME)),
+        platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", platform::Ref(e.EMPCODE)),
+        platform::DropChoice("?EMP:STATUS", "Status:", platform::Ref(e.STATUS),
+                             {{"Active", "A"}, {"Inactive", "I"}}),
+        platform::DropChoice("?EMP:TYPE", "Type:", platform::Ref(e.TYPE),
+                             {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}}),
+        platform::Button("?OK", "OK"),
+        platform::Button("?Cancel", "Cancel"),
     };
     form.ditto_fields = {"?EMP:LASTNAME"};
     return form;
