@@ -327,5 +327,8 @@ BENCHMARK(BM_Seek1000x20_Store)->Unit(benchmark::kMillisecond)->Iterations(20);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return vornel::bench::RunWithRatios(argc, argv, {"_Store", "store / raw SQLite (same work, same run):", {{"BM_ReadAllQuickScan", "BM_ReadAll_Raw"}}});
+  return vornel::bench::RunWithRatios(
+      argc, argv,
+      {"_Store", "store / raw SQLite (same work, same run):",
+       {{"BM_ReadAllQuickScan", "BM_ReadAll_Raw"}}});
 }

@@ -205,5 +205,7 @@ BENCHMARK(BM_PageAtDay_View)->Unit(benchmark::kMillisecond)->Iterations(20);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return vornel::bench::RunWithRatios(argc, argv, {"_View", "view manager / raw SQLite (1,000 pages of 20 visits, same run):", {}});
+  return vornel::bench::RunWithRatios(
+      argc, argv,
+      {"_View", "view manager / raw SQLite (1,000 pages of 20 visits, same run):", {}});
 }

@@ -302,10 +302,16 @@ int SqliteRecordFile::Missing() {
   return answer == kStoreOk ? ReportAnswer(kChangedByOther) : answer;
 }
 
-int SqliteRecordFile::Put() {
+// Put and Delete act on the current record, which another opener must not hold.
+int SqliteRecordFile::CurrentWritable() {
   if (int answer = Usable(true)) return ReportAnswer(answer);
   if (current_position_ == 0) return ReportAnswer(kRecordNotAvailable);
   if (locks_.HeldByOther(current_position_)) return ReportAnswer(kRecordHeld);
+  return kStoreOk;
+}
+
+int SqliteRecordFile::Put() {
+  if (int answer = CurrentWritable()) return answer;
   sqlite3_stmt* stmt = nullptr;
   if (int answer = Ready(update_[watch_], table_->UpdateSql(watch_), &stmt)) return answer;
   StatementReset reset(stmt);
@@ -333,9 +339,7 @@ int SqliteRecordFile::Put() {
 }
 
 int SqliteRecordFile::Delete() {
-  if (int answer = Usable(true)) return ReportAnswer(answer);
-  if (current_position_ == 0) return ReportAnswer(kRecordNotAvailable);
-  if (locks_.HeldByOther(current_position_)) return ReportAnswer(kRecordHeld);
+  if (int answer = CurrentWritable()) return answer;
   sqlite3_stmt* stmt = nullptr;
   if (int answer = Ready(delete_[watch_], table_->DeleteSql(watch_), &stmt)) return answer;
   StatementReset reset(stmt);

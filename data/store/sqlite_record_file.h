@@ -73,6 +73,7 @@ class SqliteRecordFile final : public RecordFile {
   SqliteConnection* connection() const { return open_ ? &attachment_->connection() : nullptr; }
 
  private:
+  int CurrentWritable();
   int FindByPositionString(std::string_view position, RecordPosition* found,
                            std::int64_t* revision, bool* by_key);
   int Step(bool forward);
