@@ -1,5 +1,7 @@
 #include "ui/window_positions.h"
 
+#include <atomic>
+
 namespace vornel::ui {
 namespace {
 
@@ -24,7 +26,24 @@ std::optional<long> ReadNumber(const platform::SettingsFile& file, const std::st
   return value;
 }
 
+std::atomic<WindowPositions*> global{nullptr};
+
 }  // namespace
+
+WindowPositions* WindowPositions::Global() { return global.load(); }
+void WindowPositions::SetGlobal(WindowPositions* positions) { global.store(positions); }
+
+void WindowPositions::RestoreWindow(platform::Window& window) const {
+  const std::string& procedure = window.spec().procedure;
+  if (procedure.empty()) return;
+  if (std::optional<WindowPosition> position = Restore(procedure)) window.Place(*position);
+}
+
+void WindowPositions::SaveWindow(const platform::Window& window) {
+  const std::string& procedure = window.spec().procedure;
+  if (procedure.empty()) return;
+  if (std::optional<WindowPosition> position = window.Position()) Save(procedure, *position);
+}
 
 WindowPositions::WindowPositions(platform::SettingsFile file) : file_(std::move(file)) {}
 
@@ -41,6 +60,7 @@ std::optional<WindowPosition> WindowPositions::Restore(const std::string& proced
 }
 
 void WindowPositions::Save(const std::string& procedure, const WindowPosition& position) {
+  std::lock_guard lock(mutex_);
   sections_.insert(procedure);
   file_.Set(procedure, "Maximize", position.maximized ? "Yes" : "No");
   file_.Set(procedure, "Minimize", position.minimized ? "Yes" : "No");
@@ -51,6 +71,7 @@ void WindowPositions::Save(const std::string& procedure, const WindowPosition& p
 }
 
 void WindowPositions::Shutdown() {
+  std::lock_guard lock(mutex_);
   std::string list;
   for (const std::string& section : sections_) list += (list.empty() ? "" : ",") + section;
   if (!list.empty()) file_.Set(kListSection, kListEntry, list);

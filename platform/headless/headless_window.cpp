@@ -7,199 +7,73 @@
 namespace vornel::platform {
 namespace {
 
-bool TakesValue(ControlKind kind) {
-  return kind == ControlKind::kEntry || kind == ControlKind::kCheck ||
-         kind == ControlKind::kRadioGroup || kind == ControlKind::kDropChoice;
+// A menu text as the user reads it: without the access-key marks.
+std::string Plain(std::string_view text) {
+  std::string plain;
+  for (char c : text) {
+    if (c != '&') plain += c;
+  }
+  return plain;
 }
 
-// What a control shows of its value: a choice shows the text of the choice
-// whose value is stored.
-std::string Shown(const ControlSpec& control) {
-  if (!control.value.bound()) return control.text;
-  if (control.kind == ControlKind::kEntry || control.kind == ControlKind::kString)
-    return FormatValue(control.value, control.picture);
-  const std::string stored = control.value.Text();
-  for (const Choice& choice : control.choices) {
-    if (EqualClipped(choice.value, stored)) return choice.text;
-  }
-  return stored;
+bool SameItem(const std::string& text, const std::string& wanted) {
+  return SameNoCase(text, wanted) || SameNoCase(Plain(text), Plain(wanted));
 }
 
 }  // namespace
 
 HeadlessWindow::HeadlessWindow(const WindowSpec& spec, HeadlessWindowSystem& system)
-    : spec_(spec), system_(system), controls_(spec.controls.size()), title_(spec.title) {
-  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-    const ControlSpec& control = spec_.controls[i];
-    controls_[i] = {Shown(control), !control.disabled, control.hidden};
-  }
-  queue_.push_back({EventKind::kOpenWindow, 0, 0, {}});
-}
+    : QueuedWindow(spec), system_(system) {}
 
 HeadlessWindow::~HeadlessWindow() { Close(); }
 
-HeadlessWindow::ControlState& HeadlessWindow::StateOf(int control) {
-  return controls_.at(static_cast<std::size_t>(control - 1));
-}
-
-Event HeadlessWindow::WaitEvent() {
-  std::unique_lock lock(mutex_);
-  waiting_ = true;
-  changed_.notify_all();
-  system_.Changed();
-  changed_.wait(lock, [this] { return !queue_.empty() || !validate_all_.empty(); });
-  waiting_ = false;
-  std::deque<Event>& from = validate_all_.empty() ? queue_ : validate_all_;
-  Event event = std::move(from.front());
-  from.pop_front();
-  if (event.kind != EventKind::kAccepted || event.control < 1) return event;
-  const ControlSpec& control = spec_.controls[static_cast<std::size_t>(event.control - 1)];
-  if (!TakesValue(control.kind)) return event;
-  // The accepted text goes into the control's variable here, on the
-  // procedure's own thread, before the procedure sees the event.
-  const std::string picture = control.kind == ControlKind::kEntry ? control.picture : "";
-  std::string why;
-  if (!StoreTyped(control.value, picture, event.text, &why)) {
-    validate_all_.clear();
-    return {EventKind::kRejected, event.control, 0, why};
-  }
-  StateOf(event.control).text = Shown(control);
-  return event;
-}
-
-void HeadlessWindow::PostLocked(Event event) {
-  queue_.push_back(std::move(event));
-  changed_.notify_all();
-}
-
-void HeadlessWindow::Post(Event event) {
-  std::lock_guard lock(mutex_);
-  PostLocked(std::move(event));
-}
-
-void HeadlessWindow::Display(int control) {
-  std::lock_guard lock(mutex_);
-  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-    if (control == 0 || control == static_cast<int>(i) + 1) controls_[i].text = Shown(spec_.controls[i]);
-  }
-}
-
-void HeadlessWindow::Select(int control) {
-  std::lock_guard lock(mutex_);
-  selected_ = control;
-  validate_all_.clear();  // a control that takes the focus back ends validate-all mode
-}
-
-void HeadlessWindow::SetEnabled(int control, bool enabled) {
-  std::lock_guard lock(mutex_);
-  if (control >= 1 && control <= static_cast<int>(controls_.size())) StateOf(control).enabled = enabled;
-}
-
-void HeadlessWindow::SetHidden(int control, bool hidden) {
-  std::lock_guard lock(mutex_);
-  if (control >= 1 && control <= static_cast<int>(controls_.size())) StateOf(control).hidden = hidden;
-}
-
-void HeadlessWindow::SetText(int control, std::string_view text) {
-  std::lock_guard lock(mutex_);
-  if (control >= 1 && control <= static_cast<int>(controls_.size())) StateOf(control).text = text;
-}
-
-void HeadlessWindow::SetTitle(std::string_view title) {
-  std::lock_guard lock(mutex_);
-  title_ = title;
-}
-
-void HeadlessWindow::AcceptAll() {
-  std::lock_guard lock(mutex_);
-  validate_all_.clear();
-  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-    const ControlSpec& control = spec_.controls[i];
-    if (control.kind != ControlKind::kEntry || !controls_[i].enabled || controls_[i].hidden) continue;
-    validate_all_.push_back({EventKind::kAccepted, static_cast<int>(i) + 1, 0, controls_[i].text});
-  }
-  validate_all_.push_back({EventKind::kCompleted, 0, 0, {}});
-  changed_.notify_all();
-}
-
-void HeadlessWindow::Close() {
-  {
-    std::lock_guard lock(mutex_);
-    if (closed_) return;
-    closed_ = true;
-    changed_.notify_all();
-  }
-  system_.Closed(this);
-}
-
 bool HeadlessWindow::Type(std::string_view name, std::string_view text) {
-  std::lock_guard lock(mutex_);
-  const int control = Control(name);
-  if (control == 0 || closed_) return false;
-  const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
-  ControlState& state = StateOf(control);
-  if (spec.kind != ControlKind::kEntry || !state.enabled || state.hidden || spec.read_only)
-    return false;
-  state.text = text;
-  PostLocked({EventKind::kAccepted, control, 0, std::string(text)});
-  return true;
+  return Type(Control(name), text);
 }
 
-bool HeadlessWindow::Press(std::string_view name) {
-  std::lock_guard lock(mutex_);
-  const int control = Control(name);
-  if (control == 0 || closed_) return false;
-  const ControlState& state = StateOf(control);
-  if (spec_.controls[static_cast<std::size_t>(control - 1)].kind != ControlKind::kButton ||
-      !state.enabled || state.hidden)
-    return false;
-  PostLocked({EventKind::kAccepted, control, 0, {}});
-  return true;
-}
+bool HeadlessWindow::Press(std::string_view name) { return Press(Control(name)); }
 
 bool HeadlessWindow::Choose(std::string_view name, std::string_view choice_text) {
-  std::lock_guard lock(mutex_);
   const int control = Control(name);
-  if (control == 0 || closed_) return false;
-  const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
-  const ControlState& state = StateOf(control);
-  if (!state.enabled || state.hidden) return false;
-  auto choice = std::find_if(spec.choices.begin(), spec.choices.end(),
+  if (control == 0) return false;
+  const auto& choices = spec().controls[static_cast<std::size_t>(control - 1)].choices;
+  auto choice = std::find_if(choices.begin(), choices.end(),
                              [&](const Choice& c) { return SameNoCase(c.text, choice_text); });
-  if (choice == spec.choices.end()) return false;
-  PostLocked({EventKind::kAccepted, control, 0, choice->value});
+  return choice != choices.end() && ChooseValue(control, choice->value);
+}
+
+bool HeadlessWindow::Menu(const std::vector<std::string>& path) {
+  const std::vector<MenuItem>* items = &spec().menu;
+  const MenuItem* found = nullptr;
+  for (const std::string& step : path) {
+    auto it = std::find_if(items->begin(), items->end(),
+                           [&](const MenuItem& item) { return SameItem(item.text, step); });
+    if (it == items->end()) return false;
+    found = &*it;
+    items = &it->items;
+  }
+  if (found == nullptr || found->command == 0 || closed()) return false;
+  Command(found->command);
   return true;
 }
 
-void HeadlessWindow::RequestClose() { Post({EventKind::kCloseWindow, 0, 0, {}}); }
-
-bool HeadlessWindow::WaitIdle(std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [this] {
-    return closed_ || (waiting_ && queue_.empty() && validate_all_.empty());
-  });
+bool HeadlessWindow::Tool(std::string_view text) {
+  for (const ToolButton& button : spec().toolbar) {
+    if (SameNoCase(button.text, text) && !closed()) {
+      Command(button.command);
+      return true;
+    }
+  }
+  return false;
 }
 
 HeadlessWindow::ControlState HeadlessWindow::State(std::string_view name) const {
-  std::lock_guard lock(mutex_);
-  const int control = Control(name);
-  return control == 0 ? ControlState{} : controls_[static_cast<std::size_t>(control - 1)];
+  return State(Control(name));
 }
 
-std::string HeadlessWindow::title() const {
-  std::lock_guard lock(mutex_);
-  return title_;
-}
+void HeadlessWindow::Idle() { system_.Changed(); }
 
-int HeadlessWindow::selected() const {
-  std::lock_guard lock(mutex_);
-  return selected_;
-}
-
-bool HeadlessWindow::closed() const {
-  std::lock_guard lock(mutex_);
-  return closed_;
-}
+void HeadlessWindow::Closed() { system_.Closed(this); }
 
 std::unique_ptr<Window> HeadlessWindowSystem::Open(const WindowSpec& spec, Window*) {
   auto window = std::make_unique<HeadlessWindow>(spec, *this);
@@ -234,6 +108,14 @@ HeadlessWindow* HeadlessWindowSystem::WaitForWindow(std::string_view title,
     if (std::chrono::steady_clock::now() >= deadline) return nullptr;
     changed_.wait_for(lock, std::chrono::milliseconds(5));
   }
+}
+
+HeadlessWindow* HeadlessWindowSystem::Frame() const {
+  std::lock_guard lock(mutex_);
+  for (HeadlessWindow* window : open_) {
+    if (window->spec().frame) return window;
+  }
+  return nullptr;
 }
 
 std::vector<std::string> HeadlessWindowSystem::OpenTitles() const {

@@ -3,6 +3,7 @@
 // change what the window shows. Controls are numbered from 1 in the order of
 // the window's declaration; 0 means the window itself.
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,13 @@ struct Event {
   std::string text; // kAccepted of an entry: the typed text; kRejected: why
 };
 
+// Where a window is on the screen; unknown values stay empty.
+struct WindowPosition {
+  bool maximized = false;
+  bool minimized = false;
+  std::optional<long> x, y, width, height;
+};
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -52,6 +60,13 @@ class Window {
   virtual void SetHidden(int control, bool hidden) = 0;
   virtual void SetText(int control, std::string_view text) = 0;
   virtual void SetTitle(std::string_view title) = 0;
+  // A frame's status bar part (from 1).
+  virtual void SetStatus(int part, std::string_view text) = 0;
+  // kTimer every that many hundredths of a second; 0 stops the timer.
+  virtual void SetTimer(int hundredths) = 0;
+  // Where the window is now; nothing when the backend has no screen.
+  virtual std::optional<WindowPosition> Position() const = 0;
+  virtual void Place(const WindowPosition& position) = 0;
   // Validate-all mode: every entry control is accepted in turn; a control
   // that refuses selects itself, which ends the mode; when all have been
   // accepted a kCompleted event follows.

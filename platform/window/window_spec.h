@@ -67,11 +67,39 @@ inline ControlSpec DropChoice(std::string name, std::string prompt, ValueRef val
   return c;
 }
 
+// What the platform does by itself for a menu item, without the procedure.
+enum class StandardAction { kNone, kPrintSetup, kCut, kCopy, kPaste, kTile, kCascade, kArrangeIcons };
+
+// A menu item, or a menu when it has items. Choosing an item with a command
+// posts kAccepted with that command as the control number; commands start at
+// kFirstCommand so that they never meet a control's number.
+struct MenuItem {
+  std::string text;  // "&" marks the access key
+  std::string hint;  // shown in the status bar while the item is highlighted
+  int command = 0;
+  StandardAction action = StandardAction::kNone;
+  std::vector<MenuItem> items;
+};
+
+struct ToolButton {
+  std::string text;  // tooltip and status hint
+  std::string icon;  // the picture's name ("Exit.ico"); the backend may draw its own
+  int command = 0;
+};
+
+inline constexpr int kFirstCommand = 1000;
+
 struct WindowSpec {
   std::string procedure;  // the procedure it belongs to (window positions are kept under it)
   std::string title;
   std::vector<ControlSpec> controls;
   bool modal = false;  // a dialog of its procedure
+  // The program's frame: the window the others open inside, with a menu, a
+  // toolbar and a status bar of that many parts (part 1 shows the hints).
+  bool frame = false;
+  std::vector<MenuItem> menu;
+  std::vector<ToolButton> toolbar;
+  int status_parts = 0;
 };
 
 }  // namespace vornel::platform

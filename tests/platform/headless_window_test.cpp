@@ -11,7 +11,9 @@ namespace {
 class HeadlessWindowTest : public ::testing::Test {
  protected:
   WindowSpec Form() {
-    WindowSpec spec{"UpdateThing", "Update the Thing", {}, false};
+    WindowSpec spec;
+    spec.procedure = "UpdateThing";
+    spec.title = "Update the Thing";
     ControlSpec code = Entry("?Code", "Code:", "@n_4", Ref(code_));
     code.disabled = true;
     spec.controls = {

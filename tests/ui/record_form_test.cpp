@@ -40,7 +40,8 @@ class RecordFormTest : public data::DataFixture {
     form.procedure = "UpdateEmployee";
     form.description = "Employee";
     form.primary = &data::EmployeeFile();
-    form.window = {"UpdateEmployee", "Update the Employee File", {}, false};
+    form.window.procedure = "UpdateEmployee";
+    form.window.title = "Update the Employee File";
     form.window.controls = {
         platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", platform::Ref(e.LASTNAME)),
         platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", platform::Ref(e.EMPCODE)),

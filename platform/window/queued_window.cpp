@@ -1,0 +1,263 @@
+#include "platform/window/queued_window.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+
+namespace vornel::platform {
+namespace {
+
+bool TakesValue(ControlKind kind) {
+  return kind == ControlKind::kEntry || kind == ControlKind::kCheck ||
+         kind == ControlKind::kRadioGroup || kind == ControlKind::kDropChoice;
+}
+
+// What a control shows of its value: a choice shows the text of the choice
+// whose value is stored.
+std::string Shown(const ControlSpec& control) {
+  if (!control.value.bound()) return control.text;
+  if (control.kind == ControlKind::kEntry || control.kind == ControlKind::kString)
+    return FormatValue(control.value, control.picture);
+  const std::string stored = control.value.Text();
+  for (const Choice& choice : control.choices) {
+    if (EqualClipped(choice.value, stored)) return choice.text;
+  }
+  return stored;
+}
+
+}  // namespace
+
+QueuedWindow::QueuedWindow(const WindowSpec& spec)
+    : spec_(spec), controls_(spec.controls.size()), title_(spec.title) {
+  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+    const ControlSpec& control = spec_.controls[i];
+    controls_[i] = {Shown(control), !control.disabled, control.hidden};
+  }
+  queue_.push_back({EventKind::kOpenWindow, 0, 0, {}});
+}
+
+QueuedWindow::~QueuedWindow() = default;
+
+QueuedWindow::ControlState& QueuedWindow::StateOf(int control) {
+  return controls_.at(static_cast<std::size_t>(control - 1));
+}
+
+bool QueuedWindow::Usable(int control) const {
+  if (closed_ || control < 1 || control > static_cast<int>(controls_.size())) return false;
+  const ControlState& state = controls_[static_cast<std::size_t>(control - 1)];
+  return state.enabled && !state.hidden;
+}
+
+Event QueuedWindow::WaitEvent() {
+  std::unique_lock lock(mutex_);
+  if (queue_.empty() && validate_all_.empty()) {
+    waiting_ = true;
+    changed_.notify_all();
+    lock.unlock();
+    Idle();
+    lock.lock();
+  }
+  changed_.wait(lock, [this] { return !queue_.empty() || !validate_all_.empty(); });
+  waiting_ = false;
+  std::deque<Event>& from = validate_all_.empty() ? queue_ : validate_all_;
+  Event event = std::move(from.front());
+  from.pop_front();
+  if (event.kind != EventKind::kAccepted || event.control < 1 ||
+      event.control > static_cast<int>(controls_.size()))
+    return event;
+  const ControlSpec& control = spec_.controls[static_cast<std::size_t>(event.control - 1)];
+  if (!TakesValue(control.kind)) return event;
+  // The accepted text goes into the control's variable here, on the
+  // procedure's own thread, before the procedure sees the event.
+  const std::string picture = control.kind == ControlKind::kEntry ? control.picture : "";
+  std::string why;
+  if (!StoreTyped(control.value, picture, event.text, &why)) {
+    validate_all_.clear();
+    return {EventKind::kRejected, event.control, 0, why};
+  }
+  StateOf(event.control).text = Shown(control);
+  lock.unlock();
+  Render(event.control);
+  return event;
+}
+
+void QueuedWindow::PostLocked(Event event) {
+  queue_.push_back(std::move(event));
+  changed_.notify_all();
+}
+
+void QueuedWindow::Post(Event event) {
+  std::lock_guard lock(mutex_);
+  PostLocked(std::move(event));
+}
+
+void QueuedWindow::Display(int control) {
+  {
+    std::lock_guard lock(mutex_);
+    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+      if (control == 0 || control == static_cast<int>(i) + 1) controls_[i].text = Shown(spec_.controls[i]);
+    }
+  }
+  if (control != 0) {
+    Render(control);
+    return;
+  }
+  for (std::size_t i = 1; i <= spec_.controls.size(); ++i) Render(static_cast<int>(i));
+}
+
+void QueuedWindow::Select(int control) {
+  {
+    std::lock_guard lock(mutex_);
+    selected_ = control;
+    validate_all_.clear();  // a control that takes the focus back ends validate-all mode
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetEnabled(int control, bool enabled) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).enabled = enabled;
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetHidden(int control, bool hidden) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).hidden = hidden;
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetText(int control, std::string_view text) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).text = text;
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetTitle(std::string_view title) {
+  {
+    std::lock_guard lock(mutex_);
+    title_ = title;
+  }
+  Render(0);
+}
+
+void QueuedWindow::SetStatus(int part, std::string_view text) {
+  {
+    std::lock_guard lock(mutex_);
+    status_[part] = text;
+  }
+  Render(0);
+}
+
+void QueuedWindow::SetTimer(int hundredths) {
+  {
+    std::lock_guard lock(mutex_);
+    timer_ = std::max(0, hundredths);
+  }
+  Render(0);
+}
+
+void QueuedWindow::AcceptAll() {
+  std::lock_guard lock(mutex_);
+  validate_all_.clear();
+  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+    const ControlSpec& control = spec_.controls[i];
+    if (control.kind != ControlKind::kEntry || !controls_[i].enabled || controls_[i].hidden) continue;
+    validate_all_.push_back({EventKind::kAccepted, static_cast<int>(i) + 1, 0, controls_[i].text});
+  }
+  validate_all_.push_back({EventKind::kCompleted, 0, 0, {}});
+  changed_.notify_all();
+}
+
+void QueuedWindow::Close() {
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    closed_ = true;
+    changed_.notify_all();
+  }
+  Closed();
+}
+
+bool QueuedWindow::Type(int control, std::string_view text) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control)) return false;
+  const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
+  if (spec.kind != ControlKind::kEntry || spec.read_only) return false;
+  StateOf(control).text = text;
+  PostLocked({EventKind::kAccepted, control, 0, std::string(text)});
+  return true;
+}
+
+bool QueuedWindow::Press(int control) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control) ||
+      spec_.controls[static_cast<std::size_t>(control - 1)].kind != ControlKind::kButton)
+    return false;
+  PostLocked({EventKind::kAccepted, control, 0, {}});
+  return true;
+}
+
+bool QueuedWindow::ChooseValue(int control, std::string_view value) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control)) return false;
+  const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
+  const bool known = std::any_of(spec.choices.begin(), spec.choices.end(),
+                                 [&](const Choice& c) { return c.value == value; });
+  if (!known || spec.read_only) return false;
+  PostLocked({EventKind::kAccepted, control, 0, std::string(value)});
+  return true;
+}
+
+void QueuedWindow::Command(int command) { Post({EventKind::kAccepted, command, 0, {}}); }
+
+void QueuedWindow::RequestClose() { Post({EventKind::kCloseWindow, 0, 0, {}}); }
+
+bool QueuedWindow::WaitIdle(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [this] {
+    return closed_ || (waiting_ && queue_.empty() && validate_all_.empty());
+  });
+}
+
+QueuedWindow::ControlState QueuedWindow::State(int control) const {
+  std::lock_guard lock(mutex_);
+  if (control < 1 || control > static_cast<int>(controls_.size())) return {};
+  return controls_[static_cast<std::size_t>(control - 1)];
+}
+
+std::string QueuedWindow::title() const {
+  std::lock_guard lock(mutex_);
+  return title_;
+}
+
+std::string QueuedWindow::status(int part) const {
+  std::lock_guard lock(mutex_);
+  auto it = status_.find(part);
+  return it == status_.end() ? std::string() : it->second;
+}
+
+int QueuedWindow::timer() const {
+  std::lock_guard lock(mutex_);
+  return timer_;
+}
+
+int QueuedWindow::selected() const {
+  std::lock_guard lock(mutex_);
+  return selected_;
+}
+
+bool QueuedWindow::closed() const {
+  std::lock_guard lock(mutex_);
+  return closed_;
+}
+
+}  // namespace vornel::platform
