@@ -313,6 +313,12 @@ void DepartmentRoutine::ReadHistoryPopup() {
                        std::numeric_limits<std::int16_t>::max()));
 }
 
+void WriteHistoryPopup(const platform::PathMap& paths, int value) {
+  auto path = paths.Resolve(kProgramSettingsFile);
+  if (!path) return;
+  platform::SettingsFile(*path).SetInt(kProgramControlSection, kHistoryPopupEntry, value);
+}
+
 std::string DepartmentRoutine::LastFileError() {
   const platform::RuntimeError& last = platform::LastRuntimeError();
   return std::to_string(last.code) + "  " + last.text;

@@ -21,6 +21,10 @@ inline constexpr std::string_view kProgramSettingsFile = "\\vornel\\vornel.ini";
 inline constexpr std::string_view kProgramControlSection = "Program Control";
 inline constexpr std::string_view kHistoryPopupEntry = "History Popup";
 
+// Writes the history popup setting, as the toolbar's Exit does; a failed
+// write is not reported.
+void WriteHistoryPopup(const platform::PathMap& paths, int value);
+
 // Runs on the calling thread through that thread's file managers. Every
 // failure stops the program through `display` (the headless display throws
 // platform::ProgramStop); there is no retry.

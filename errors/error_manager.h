@@ -155,4 +155,18 @@ class ErrorManager {
   std::int16_t msg_style_ = 0;
 };
 
+// Registers a running procedure's name for the length of a scope.
+class ProcedureName {
+ public:
+  ProcedureName(ErrorManager& errors, std::string_view name) : errors_(errors) {
+    errors_.PushProcedureName(name);
+  }
+  ~ProcedureName() { errors_.PopProcedureName(); }
+  ProcedureName(const ProcedureName&) = delete;
+  ProcedureName& operator=(const ProcedureName&) = delete;
+
+ private:
+  ErrorManager& errors_;
+};
+
 }  // namespace vornel::errors

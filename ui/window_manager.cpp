@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "errors/message_table.h"
+#include "ui/window_positions.h"
 
 namespace vornel::ui {
 namespace msg = errors::msg;
@@ -42,13 +43,17 @@ int WindowManager::Shutdown() {
   files_.clear();
   if (primary_ && saved_ != 0) primary_->me().RestoreBuffer(saved_, false);
   saved_ = 0;
-  if (window_) window_->Close();
+  if (window_) {
+    if (WindowPositions* positions = WindowPositions::Global()) positions->SaveWindow(*window_);
+    window_->Close();
+  }
   killed_ = true;
   return 0;
 }
 
 void WindowManager::Open(const platform::WindowSpec& spec, platform::Window* owner) {
   window_ = windows_.Open(spec, owner);
+  if (WindowPositions* positions = WindowPositions::Global()) positions->RestoreWindow(*window_);
 }
 
 void WindowManager::AddDittoField(int control) { ditto_.push_back({control, {}}); }

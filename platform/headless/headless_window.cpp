@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/text.h"
+#include "platform/window/shared_window.h"
 
 namespace vornel::platform {
 namespace {
@@ -76,27 +77,36 @@ void HeadlessWindow::Idle() { system_.Changed(); }
 void HeadlessWindow::Closed() { system_.Closed(this); }
 
 std::unique_ptr<Window> HeadlessWindowSystem::Open(const WindowSpec& spec, Window*) {
-  auto window = std::make_unique<HeadlessWindow>(spec, *this);
+  auto window = std::make_shared<HeadlessWindow>(spec, *this);
   {
     std::lock_guard lock(mutex_);
-    open_.push_back(window.get());
+    open_.push_back(window);
+    if (closing_down_) window->Post({EventKind::kCloseDown, 0, 0, {}});
   }
   Changed();
-  return window;
+  return std::make_unique<SharedWindow>(window);
+}
+
+void HeadlessWindowSystem::CloseDown() {
+  std::lock_guard lock(mutex_);
+  closing_down_ = true;
+  for (const auto& window : open_) window->Post({EventKind::kCloseDown, 0, 0, {}});
 }
 
 void HeadlessWindowSystem::Closed(HeadlessWindow* window) {
   {
     std::lock_guard lock(mutex_);
-    open_.erase(std::remove(open_.begin(), open_.end(), window), open_.end());
+    open_.erase(std::remove_if(open_.begin(), open_.end(),
+                               [window](const auto& open) { return open.get() == window; }),
+                open_.end());
   }
   Changed();
 }
 
 void HeadlessWindowSystem::Changed() { changed_.notify_all(); }
 
-HeadlessWindow* HeadlessWindowSystem::WaitForWindow(std::string_view title,
-                                                    std::chrono::milliseconds timeout) {
+std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::WaitForWindow(
+    std::string_view title, std::chrono::milliseconds timeout) {
   // Titles change under each window's own lock, so this looks again every few
   // milliseconds rather than trusting a wake-up.
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -110,9 +120,9 @@ HeadlessWindow* HeadlessWindowSystem::WaitForWindow(std::string_view title,
   }
 }
 
-HeadlessWindow* HeadlessWindowSystem::Frame() const {
+std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Frame() const {
   std::lock_guard lock(mutex_);
-  for (HeadlessWindow* window : open_) {
+  for (const auto& window : open_) {
     if (window->spec().frame) return window;
   }
   return nullptr;
@@ -121,7 +131,7 @@ HeadlessWindow* HeadlessWindowSystem::Frame() const {
 std::vector<std::string> HeadlessWindowSystem::OpenTitles() const {
   std::lock_guard lock(mutex_);
   std::vector<std::string> titles;
-  for (HeadlessWindow* window : open_) titles.push_back(window->title());
+  for (const auto& window : open_) titles.push_back(window->title());
   return titles;
 }
 

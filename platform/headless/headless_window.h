@@ -3,10 +3,10 @@
 // shows is kept per control, and a driver types, presses, chooses menu items
 // and closes as a user would. The procedure runs on its own thread; the
 // driver waits until it is idle (waiting for an event with none queued)
-// before it looks. A driver's pointer to a window is valid while the window
-// is open.
+// before it looks. A driver may keep a window after it closed.
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -48,12 +48,13 @@ class HeadlessWindow : public QueuedWindow {
 class HeadlessWindowSystem : public WindowSystem {
  public:
   std::unique_ptr<Window> Open(const WindowSpec& spec, Window* owner) override;
+  void CloseDown() override;
 
   // The open window with that title (the newest when several), waiting up to
   // the timeout for it to open; nullptr when none did.
-  HeadlessWindow* WaitForWindow(std::string_view title,
-                                std::chrono::milliseconds timeout = std::chrono::seconds(10));
-  HeadlessWindow* Frame() const;  // the open frame, if any
+  std::shared_ptr<HeadlessWindow> WaitForWindow(
+      std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
   std::vector<std::string> OpenTitles() const;
 
  private:
@@ -63,7 +64,8 @@ class HeadlessWindowSystem : public WindowSystem {
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<HeadlessWindow*> open_;
+  std::vector<std::shared_ptr<HeadlessWindow>> open_;
+  bool closing_down_ = false;  // windows opened from now on close down at once
 };
 
 }  // namespace vornel::platform

@@ -48,7 +48,7 @@ class HeadlessWindowTest : public ::testing::Test {
 
   HeadlessWindow& Start() {
     procedure_ = std::thread([this] { Run(); });
-    HeadlessWindow* window = system_.WaitForWindow("Update the Thing");
+    auto window = system_.WaitForWindow("Update the Thing");
     EXPECT_NE(window, nullptr);
     EXPECT_TRUE(window->WaitIdle());
     return *window;

@@ -86,7 +86,7 @@ class RecordFormTest : public data::DataFixture {
   }
 
   HeadlessWindow& Window(const char* title) {
-    HeadlessWindow* window = windows_.WaitForWindow(title);
+    auto window = windows_.WaitForWindow(title);
     EXPECT_NE(window, nullptr) << title;
     EXPECT_TRUE(window->WaitIdle());
     return *window;

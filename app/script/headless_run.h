@@ -1,0 +1,15 @@
+#pragma once
+// `vornel --headless --script FILE`: the program without a screen, driven by
+// a script. Answers the process's exit code: 0 when every step passed, 1 at
+// the first failed step (the report goes to `report`), 2 when the script
+// cannot be read.
+#include <filesystem>
+#include <iosfwd>
+
+#include "platform/paths.h"
+
+namespace vornel::app::script {
+
+int RunHeadless(platform::PathMap paths, const std::filesystem::path& script, std::ostream& report);
+
+}  // namespace vornel::app::script

@@ -1,0 +1,242 @@
+#include "app/script/script_runner.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <thread>
+
+#include "app/program.h"
+#include "platform/text.h"
+
+namespace vornel::app::script {
+namespace {
+
+using platform::EventKind;
+using platform::HeadlessMessageDisplay;
+using namespace std::chrono_literals;
+
+
+struct NamedButton {
+  std::string_view name;
+  int button;
+};
+constexpr std::array kButtons = {
+    NamedButton{"ok", platform::kButtonOk},         NamedButton{"yes", platform::kButtonYes},
+    NamedButton{"no", platform::kButtonNo},         NamedButton{"abort", platform::kButtonAbort},
+    NamedButton{"retry", platform::kButtonRetry},   NamedButton{"ignore", platform::kButtonIgnore},
+    NamedButton{"cancel", platform::kButtonCancel}, NamedButton{"help", platform::kButtonHelp},
+};
+
+struct NamedEvent {
+  std::string_view name;
+  EventKind kind;
+};
+constexpr std::array kEvents = {
+    NamedEvent{"accepted", EventKind::kAccepted},    NamedEvent{"selected", EventKind::kSelected},
+    NamedEvent{"newselection", EventKind::kNewSelection}, NamedEvent{"timer", EventKind::kTimer},
+    NamedEvent{"closewindow", EventKind::kCloseWindow}, NamedEvent{"closedown", EventKind::kCloseDown},
+    NamedEvent{"losefocus", EventKind::kLoseFocus},  NamedEvent{"gainfocus", EventKind::kGainFocus},
+    NamedEvent{"completed", EventKind::kCompleted},
+};
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string Wrong(const Step& step, std::string_view usage) {
+  return "'" + step.verb + "' takes " + std::string(usage);
+}
+
+std::optional<bool> YesNo(std::string_view word) {
+  if (platform::SameNoCase(word, "yes")) return true;
+  if (platform::SameNoCase(word, "no")) return false;
+  return std::nullopt;
+}
+
+// Polls `ready` until it answers true or the patience runs out.
+template <typename Ready>
+bool WaitFor(std::chrono::milliseconds patience, Ready ready) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(Program& program, platform::HeadlessWindowSystem& windows,
+                           HeadlessMessageDisplay& display, std::chrono::milliseconds patience)
+    : program_(program), windows_(windows), display_(display), patience_(patience) {}
+
+ScriptResult ScriptRunner::Run(std::string_view text, std::string_view name) {
+  ScriptResult result;
+  ParsedScript parsed = ParseScript(text);
+  if (parsed.error) {
+    result.report = std::string(name) + ": " + *parsed.error;
+    return result;
+  }
+  for (const Step& step : parsed.steps) {
+    std::string failure = Do(step);
+    if (!failure.empty()) {
+      result.report = std::string(name) + ":" + std::to_string(step.line) + ": " + failure;
+      return result;
+    }
+    ++result.steps;
+  }
+  result.ok = true;
+  return result;
+}
+
+std::string ScriptRunner::NeedWindow() {
+  if (current_ == nullptr) return "no window is current (name one with 'window' or 'frame')";
+  return {};
+}
+
+// Waits until the current window's procedure has handled what was posted.
+std::string ScriptRunner::Settle() {
+  if (current_ && !current_->WaitIdle(patience_)) return "the window " + Quoted(current_->title()) + " stays busy";
+  return {};
+}
+
+// The next message box not yet expected, waiting for it a while.
+std::string ScriptRunner::NextMessage(HeadlessMessageDisplay::Shown& shown) {
+  if (!WaitFor(patience_, [this] { return display_.shown().size() > messages_seen_; }))
+    return "no message box was shown";
+  shown = display_.shown()[messages_seen_++];
+  return {};
+}
+
+std::string ScriptRunner::Do(const Step& step) {
+  const auto& a = step.args;
+  const std::string& verb = step.verb;
+  if (verb == "expect") return Expect(step);
+  if (verb == "start") {
+    if (a.size() != 1) return Wrong(step, "a procedure name");
+    program_.Start(a[0]);
+    return {};
+  }
+  if (verb == "window") {
+    if (a.size() != 1) return Wrong(step, "a window title");
+    current_ = windows_.WaitForWindow(a[0], patience_);
+    if (!current_) {
+      std::string open;
+      for (const std::string& title : windows_.OpenTitles()) open += (open.empty() ? "" : ", ") + Quoted(title);
+      return "no window " + Quoted(a[0]) + " opened (open: " + (open.empty() ? "none" : open) + ")";
+    }
+    return Settle();
+  }
+  if (verb == "frame") {
+    if (!WaitFor(patience_, [this] { return windows_.Frame() != nullptr; })) return "the frame is not open";
+    current_ = windows_.Frame();
+    return Settle();
+  }
+  if (verb == "answer") {
+    if (a.size() != 1) return Wrong(step, "a button name");
+    for (const NamedButton& button : kButtons) {
+      if (platform::SameNoCase(button.name, a[0])) {
+        display_.Answer(button.button);
+        return {};
+      }
+    }
+    return "unknown button " + Quoted(a[0]);
+  }
+  if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
+  constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post"};
+  if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
+    return "unknown step '" + verb + "'";
+  if (std::string missing = NeedWindow(); !missing.empty()) return missing;
+  bool done = false;
+  if (verb == "type") {
+    if (a.size() != 2) return Wrong(step, "a control and a text");
+    done = current_->Type(a[0], a[1]);
+  } else if (verb == "choose") {
+    if (a.size() != 2) return Wrong(step, "a control and a choice");
+    done = current_->Choose(a[0], a[1]);
+  } else if (verb == "press") {
+    if (a.size() != 1) return Wrong(step, "a control");
+    done = current_->Press(a[0]);
+  } else if (verb == "menu") {
+    if (a.empty()) return Wrong(step, "the menu texts down to the item");
+    done = current_->Menu(a);
+  } else if (verb == "tool") {
+    if (a.size() != 1) return Wrong(step, "a tool button's text");
+    done = current_->Tool(a[0]);
+  } else if (verb == "close") {
+    current_->RequestClose();
+    done = true;
+  } else if (verb == "post") {
+    if (a.empty() || a.size() > 2) return Wrong(step, "an event and maybe a control");
+    const int control = a.size() == 2 ? current_->Control(a[1]) : 0;
+    if (a.size() == 2 && control == 0) return "no control " + a[1];
+    for (const NamedEvent& event : kEvents) {
+      if (platform::SameNoCase(event.name, a[0])) {
+        current_->Post({event.kind, control, 0, {}});
+        done = true;
+      }
+    }
+    if (!done) return "unknown event " + Quoted(a[0]);
+  }
+  if (!done) return "the window " + Quoted(current_->title()) + " does not take '" + verb + "' on " + (a.empty() ? "it" : a[0]);
+  return Settle();
+}
+
+std::string ScriptRunner::Expect(const Step& step) {
+  const auto& a = step.args;
+  if (a.empty()) return Wrong(step, "what to expect");
+  std::string what = platform::Lower(a[0]);
+  if (what == "no" && a.size() == 2 && platform::SameNoCase(a[1], "message")) what = "nomessage";
+  if (what == "message") {
+    if (a.size() != 3) return Wrong(step, "message, a caption and a text");
+    HeadlessMessageDisplay::Shown shown;
+    if (std::string failure = NextMessage(shown); !failure.empty()) return failure;
+    if (shown.request.caption != a[1] || shown.request.text != a[2])
+      return "expected the message " + Quoted(a[1]) + ": " + Quoted(a[2]) + ", was " +
+             Quoted(shown.request.caption) + ": " + Quoted(shown.request.text);
+    return {};
+  }
+  if (what == "stopped") {
+    if (a.size() != 2) return Wrong(step, "stopped and the stop's text");
+    HeadlessMessageDisplay::Shown shown;
+    if (std::string failure = NextMessage(shown); !failure.empty()) return "the program did not stop";
+    if (!shown.stop || shown.request.text != a[1])
+      return "expected the program to stop with " + Quoted(a[1]) + ", was the " +
+             (shown.stop ? "stop " : "message ") + Quoted(shown.request.text);
+    return {};
+  }
+  if (what == "nomessage") {
+    if (display_.shown().size() > messages_seen_)
+      return "an unexpected message was shown: " + Quoted(display_.shown()[messages_seen_].request.text);
+    return {};
+  }
+  if (std::string missing = NeedWindow(); !missing.empty()) return missing;
+  if (what == "title") {
+    if (a.size() != 2) return Wrong(step, "title and a text");
+    if (current_->title() != a[1]) return "the title is " + Quoted(current_->title());
+    return {};
+  }
+  if (what == "closed") {
+    if (!WaitFor(patience_, [this] { return current_->closed(); })) return "the window " + Quoted(current_->title()) + " is still open";
+    return {};
+  }
+  if (what == "status") {
+    if (a.size() != 3) return Wrong(step, "status, a part number and a text");
+    const std::string shown = current_->status(std::atoi(a[1].c_str()));
+    if (shown != a[2]) return "status part " + a[1] + " shows " + Quoted(shown);
+    return {};
+  }
+  if (a.size() != 3) return Wrong(step, what + ", a control and the value");
+  if (current_->Control(a[1]) == 0) return "no control " + a[1] + " in " + Quoted(current_->title());
+  const platform::QueuedWindow::ControlState state = current_->State(a[1]);
+  if (what == "value") {
+    if (state.text != a[2]) return a[1] + " shows " + Quoted(state.text);
+    return {};
+  }
+  std::optional<bool> wanted = YesNo(a[2]);
+  if (!wanted) return "expected yes or no, not " + Quoted(a[2]);
+  if (what == "enabled" && state.enabled != *wanted) return a[1] + (state.enabled ? " is enabled" : " is disabled");
+  if (what == "hidden" && state.hidden != *wanted) return a[1] + (state.hidden ? " is hidden" : " is shown");
+  if (what != "enabled" && what != "hidden") return "unknown expectation " + Quoted(a[0]);
+  return {};
+}
+
+}  // namespace vornel::app::script

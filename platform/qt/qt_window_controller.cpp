@@ -1,0 +1,603 @@
+#include "platform/qt/qt_window_controller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <utility>
+
+#include "platform/qt/qt_gui_thread.h"
+#include "platform/text.h"
+
+namespace vornel::platform::qt {
+namespace {
+
+constexpr const char* kBlockCount = "vornelBlockCount";
+
+// A drawn icon for a tool button, chosen by words of its picture's name; no
+// icon (the button shows its text) when it names none.
+QIcon ToolIcon(const std::string& name) {
+  if (name.empty()) return {};
+  struct Known {
+    const char* word;
+    QStyle::StandardPixmap pixmap;
+  };
+  static constexpr Known kKnown[] = {
+      {"exit", QStyle::SP_DialogCloseButton},   {"edit", QStyle::SP_FileDialogDetailedView},
+      {"log", QStyle::SP_FileDialogContentsView}, {"client", QStyle::SP_DirHomeIcon},
+      {"appt", QStyle::SP_FileDialogInfoView},  {"print", QStyle::SP_FileDialogListView},
+      {"help", QStyle::SP_DialogHelpButton},
+  };
+  const std::string lower = Lower(name);
+  QStyle::StandardPixmap pixmap = QStyle::SP_FileIcon;
+  for (const Known& known : kKnown) {
+    if (lower.find(known.word) != std::string::npos) {
+      pixmap = known.pixmap;
+      break;
+    }
+  }
+  return QApplication::style()->standardIcon(pixmap);
+}
+
+bool IsSeparator(const MenuItem& item) {
+  return item.items.empty() && item.command == 0 && item.action == StandardAction::kNone &&
+         (item.text.empty() || item.text == "-");
+}
+
+// Input widgets of a read-only control show their value but take no input.
+void MakeReadOnly(QWidget* widget) {
+  widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+  widget->setFocusPolicy(Qt::NoFocus);
+}
+
+}  // namespace
+
+WindowController::WindowController(QtWindowSystem& system, const WindowSpec& spec,
+                                   std::shared_ptr<WindowLink> link,
+                                   const std::shared_ptr<WindowLink>& owner_link)
+    : system_(system), spec_(spec), link_(std::move(link)), controls_(spec.controls.size()) {
+  if (owner_link) {
+    std::lock_guard lock(owner_link->mutex);
+    owner_ = owner_link->controller;
+  }
+  if (spec.frame) {
+    BuildFrame(spec);
+  } else {
+    content_ = BuildContent(spec);
+    content_->installEventFilter(this);
+    if (QMdiArea* area = system.area()) {
+      sub_window_ = area->addSubWindow(content_);
+      // The procedure closes its windows; a close box only asks it to.
+      sub_window_->setAttribute(Qt::WA_DeleteOnClose, false);
+      container_ = sub_window_;
+      connect(sub_window_, &QMdiSubWindow::windowStateChanged, this,
+              [this](Qt::WindowStates before, Qt::WindowStates now) {
+                const bool was = before.testFlag(Qt::WindowActive);
+                const bool is = now.testFlag(Qt::WindowActive);
+                if (was != is && !disposed_) Post(is ? EventKind::kGainFocus : EventKind::kLoseFocus);
+              });
+    } else {
+      container_ = content_;
+      if (spec.modal && owner_ == nullptr) content_->setWindowModality(Qt::ApplicationModal);
+    }
+    // A modal window without an owner inside the frame holds the frame's
+    // menus and tools while it is open.
+    if (owner_ == nullptr && spec.modal) owner_ = system.frame_controller();
+  }
+  setParent(container_);
+  container_->installEventFilter(this);
+  timer_ = new QTimer(this);
+  connect(timer_, &QTimer::timeout, this, [this] { Post(EventKind::kTimer); });
+  if (owner_ != nullptr) {
+    owner_->BlockInput(1);
+    blocks_owner_ = true;
+  }
+  std::lock_guard lock(link_->mutex);
+  link_->controller = this;
+}
+
+WindowController::~WindowController() {
+  ReleaseOwner();
+  std::lock_guard lock(link_->mutex);
+  if (link_->controller == this) link_->controller = nullptr;
+}
+
+void WindowController::BuildFrame(const WindowSpec& spec) {
+  main_window_ = new QMainWindow;
+  main_window_->setObjectName("frame");
+  area_ = new QMdiArea(main_window_);
+  area_->setObjectName("area");
+  main_window_->setCentralWidget(area_);
+  menu_bar_ = main_window_->menuBar();
+  for (const MenuItem& item : spec.menu) AddMenu(nullptr, menu_bar_, item);
+  if (!spec.toolbar.empty()) {
+    toolbar_ = main_window_->addToolBar("Tools");
+    toolbar_->setObjectName("toolbar");
+    for (const ToolButton& button : spec.toolbar) {
+      const QIcon icon = ToolIcon(button.icon);
+      QAction* action = icon.isNull() ? toolbar_->addAction(ToQt(button.text))
+                                      : toolbar_->addAction(icon, ToQt(button.text));
+      action->setToolTip(ToQt(button.text));
+      action->setStatusTip(ToQt(button.text));
+      const int command = button.command;
+      connect(action, &QAction::triggered, this, [this, command] {
+        if (command != 0) link_->WithWindow([&](QtWindow& window) { window.Command(command); });
+      });
+    }
+  }
+  // Part 1 gives way to hints and messages while they show; the other parts
+  // stay.
+  QStatusBar* bar = main_window_->statusBar();
+  for (int part = 1; part <= spec.status_parts; ++part) {
+    auto* label = new QLabel;
+    label->setObjectName(QString("status%1").arg(part));
+    if (part == 1) {
+      bar->addWidget(label, 1);
+    } else {
+      bar->addPermanentWidget(label);
+    }
+    status_parts_.push_back(label);
+  }
+  main_window_->resize(1024, 720);
+  container_ = main_window_;
+}
+
+void WindowController::AddMenu(QMenu* menu, QMenuBar* bar, const MenuItem& item) {
+  if (IsSeparator(item)) {
+    if (menu != nullptr) menu->addSeparator();
+    return;
+  }
+  const QString text = ToQt(item.text);
+  if (!item.items.empty()) {
+    QMenu* submenu = menu != nullptr ? menu->addMenu(text) : bar->addMenu(text);
+    submenu->menuAction()->setStatusTip(ToQt(item.hint));
+    for (const MenuItem& child : item.items) AddMenu(submenu, nullptr, child);
+    return;
+  }
+  QAction* action = menu != nullptr ? menu->addAction(text) : bar->addAction(text);
+  action->setStatusTip(ToQt(item.hint));
+  const int command = item.command;
+  const StandardAction standard = item.action;
+  connect(action, &QAction::triggered, this, [this, command, standard] {
+    if (command != 0) link_->WithWindow([&](QtWindow& window) { window.Command(command); });
+    if (standard != StandardAction::kNone) RunStandardAction(standard);
+  });
+}
+
+void WindowController::RunStandardAction(StandardAction action) {
+  QWidget* focus = QApplication::focusWidget();
+  auto* line = qobject_cast<QLineEdit*>(focus);
+  auto* text = qobject_cast<QTextEdit*>(focus);
+  auto* plain = qobject_cast<QPlainTextEdit*>(focus);
+  switch (action) {
+    case StandardAction::kCut:
+      if (line != nullptr) line->cut();
+      if (text != nullptr) text->cut();
+      if (plain != nullptr) plain->cut();
+      break;
+    case StandardAction::kCopy:
+      if (line != nullptr) line->copy();
+      if (text != nullptr) text->copy();
+      if (plain != nullptr) plain->copy();
+      break;
+    case StandardAction::kPaste:
+      if (line != nullptr) line->paste();
+      if (text != nullptr) text->paste();
+      if (plain != nullptr) plain->paste();
+      break;
+    case StandardAction::kTile:
+      if (area_ != nullptr) area_->tileSubWindows();
+      break;
+    case StandardAction::kCascade:
+      if (area_ != nullptr) area_->cascadeSubWindows();
+      break;
+    case StandardAction::kArrangeIcons: {
+      // Minimized windows in a row along the bottom of the frame.
+      if (area_ == nullptr) break;
+      int x = 0;
+      const int bottom = area_->viewport()->height();
+      for (QMdiSubWindow* sub : area_->subWindowList()) {
+        if (!sub->isMinimized()) continue;
+        sub->move(x, bottom - sub->height());
+        x += sub->width();
+      }
+      break;
+    }
+    case StandardAction::kPrintSetup: {
+      QPageSetupDialog dialog(&system_.printer(), main_window_);
+      dialog.exec();
+      break;
+    }
+    case StandardAction::kNone:
+      break;
+  }
+}
+
+QWidget* WindowController::BuildContent(const WindowSpec& spec) {
+  auto* content = new QWidget;
+  content->setObjectName("content");
+  auto* outer = new QVBoxLayout(content);
+  main_page_.form = new QFormLayout;
+  outer->addLayout(main_page_.form);
+  const bool tabbed = std::any_of(spec.controls.begin(), spec.controls.end(), [](const ControlSpec& c) {
+    return c.kind == ControlKind::kTab || !c.tab.empty();
+  });
+  if (tabbed) {
+    tabs_ = new QTabWidget(content);
+    outer->addWidget(tabs_);
+  }
+  outer->addStretch();
+  main_page_.buttons = new QHBoxLayout;
+  main_page_.buttons->addStretch();
+  outer->addLayout(main_page_.buttons);
+
+  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+    const ControlSpec& control = spec.controls[i];
+    const int number = static_cast<int>(i) + 1;
+    if (control.kind == ControlKind::kTab) {
+      controls_[i].tab_index = PageNamed(control.text).index;
+      continue;
+    }
+    AddControl(number, control, control.tab.empty() ? main_page_ : PageNamed(control.tab));
+  }
+  return content;
+}
+
+WindowController::Page& WindowController::PageNamed(const std::string& title) {
+  for (auto& [name, page] : pages_) {
+    if (name == title) return page;
+  }
+  for (auto& [name, page] : pages_) {
+    if (SameNoCase(name, title)) return page;
+  }
+  Page page;
+  page.widget = new QWidget;
+  auto* layout = new QVBoxLayout(page.widget);
+  page.form = new QFormLayout;
+  layout->addLayout(page.form);
+  layout->addStretch();
+  page.buttons = new QHBoxLayout;
+  page.buttons->addStretch();
+  layout->addLayout(page.buttons);
+  page.index = tabs_->addTab(page.widget, ToQt(title));
+  pages_.emplace_back(title, page);
+  return pages_.back().second;
+}
+
+void WindowController::AddControl(int control, const ControlSpec& spec, Page& target) {
+  ControlWidgets& widgets = controls_[static_cast<std::size_t>(control - 1)];
+  widgets.tab_index = target.index;
+  widgets.form = target.form;
+  const QString text = ToQt(spec.text);
+  QWidget* field = nullptr;
+  switch (spec.kind) {
+    case ControlKind::kPrompt: {
+      field = new QLabel(text);
+      target.form->addRow(field);
+      break;
+    }
+    case ControlKind::kEntry: {
+      auto* edit = new QLineEdit;
+      edit->setReadOnly(spec.read_only);
+      widgets.prompt = new QLabel(text);
+      widgets.prompt->setBuddy(edit);
+      target.form->addRow(widgets.prompt, edit);
+      // Return accepts even unchanged text; leaving the field accepts only
+      // a change, so that Return followed by the focus moving on is one
+      // accept, not two.
+      connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
+      connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
+        const bool on_return = std::exchange(return_pressed_[control], false);
+        const std::string typed = FromQt(edit->text());
+        link_->WithWindow([&](QtWindow& window) {
+          if (on_return || window.State(control).text != typed) window.Type(control, typed);
+        });
+      });
+      field = edit;
+      break;
+    }
+    case ControlKind::kString: {
+      field = new QLabel;
+      if (spec.value.bound()) {
+        widgets.prompt = new QLabel(text);
+        target.form->addRow(widgets.prompt, field);
+      } else {
+        target.form->addRow(field);
+      }
+      break;
+    }
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(text);
+      target.buttons->addWidget(button);
+      widgets.form = nullptr;
+      connect(button, &QPushButton::clicked, this,
+              [this, control] { link_->WithWindow([&](QtWindow& window) { window.Press(control); }); });
+      field = button;
+      break;
+    }
+    case ControlKind::kCheck: {
+      auto* box = new QCheckBox(text);
+      target.form->addRow(box);
+      const std::vector<Choice> choices = spec.choices;
+      connect(box, &QCheckBox::clicked, this, [this, control, choices](bool checked) {
+        const std::size_t index = checked ? 0 : 1;
+        if (index >= choices.size()) return;
+        link_->WithWindow([&](QtWindow& window) { window.ChooseValue(control, choices[index].value); });
+      });
+      if (spec.read_only) MakeReadOnly(box);
+      field = box;
+      break;
+    }
+    case ControlKind::kRadioGroup: {
+      auto* group = new QGroupBox(text);
+      auto* layout = new QVBoxLayout(group);
+      for (const Choice& choice : spec.choices) {
+        auto* radio = new QRadioButton(ToQt(choice.text));
+        layout->addWidget(radio);
+        if (spec.read_only) MakeReadOnly(radio);
+        const std::string value = choice.value;
+        connect(radio, &QRadioButton::clicked, this, [this, control, value] {
+          link_->WithWindow([&](QtWindow& window) { window.ChooseValue(control, value); });
+        });
+        widgets.radios.emplace_back(radio);
+      }
+      target.form->addRow(group);
+      field = group;
+      break;
+    }
+    case ControlKind::kDropChoice: {
+      auto* combo = new QComboBox;
+      for (const Choice& choice : spec.choices) combo->addItem(ToQt(choice.text));
+      widgets.prompt = new QLabel(text);
+      widgets.prompt->setBuddy(combo);
+      target.form->addRow(widgets.prompt, combo);
+      const std::vector<Choice> choices = spec.choices;
+      connect(combo, &QComboBox::activated, this, [this, control, choices](int index) {
+        if (index < 0 || index >= static_cast<int>(choices.size())) return;
+        link_->WithWindow([&](QtWindow& window) {
+          window.ChooseValue(control, choices[static_cast<std::size_t>(index)].value);
+        });
+      });
+      if (spec.read_only) MakeReadOnly(combo);
+      field = combo;
+      break;
+    }
+    case ControlKind::kList: {
+      // Rows are filled by the list's own code; here it only takes its place.
+      auto* table = new QTableWidget;
+      if (spec.text.empty()) {
+        target.form->addRow(table);
+      } else {
+        widgets.prompt = new QLabel(text);
+        target.form->addRow(widgets.prompt, table);
+      }
+      field = table;
+      break;
+    }
+    case ControlKind::kTab:
+      break;
+  }
+  if (field != nullptr) field->setObjectName(ToQt(spec.name));
+  widgets.field = field;
+}
+
+void WindowController::Show() {
+  if (sub_window_ != nullptr) {
+    sub_window_->show();
+    if (QMdiArea* area = sub_window_->mdiArea()) area->setActiveSubWindow(sub_window_);
+  } else {
+    container_->show();
+  }
+  UpdatePosition();
+}
+
+void WindowController::ApplyWindow(const WindowSnapshot& snapshot) {
+  if (disposed_ || container_ == nullptr) return;
+  container_->setWindowTitle(ToQt(snapshot.title));
+  for (std::size_t i = 0; i < status_parts_.size(); ++i) {
+    status_parts_[i]->setText(i < snapshot.status.size() ? ToQt(snapshot.status[i]) : QString());
+  }
+  const int interval = snapshot.timer * 10;
+  if (interval == 0) {
+    timer_->stop();
+  } else if (!timer_->isActive() || timer_->interval() != interval) {
+    timer_->start(interval);
+  }
+}
+
+void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
+  if (disposed_ || snapshot.control < 1 || snapshot.control > static_cast<int>(controls_.size())) return;
+  const std::size_t index = static_cast<std::size_t>(snapshot.control - 1);
+  const ControlSpec& spec = spec_.controls[index];
+  ControlWidgets& widgets = controls_[index];
+  const QueuedWindow::ControlState& state = snapshot.state;
+  const QString text = ToQt(state.text);
+
+  if (spec.kind == ControlKind::kTab) {
+    if (tabs_ == nullptr || widgets.tab_index < 0) return;
+    tabs_->setTabText(widgets.tab_index, text);
+    tabs_->setTabEnabled(widgets.tab_index, state.enabled);
+    tabs_->setTabVisible(widgets.tab_index, !state.hidden);
+    if (snapshot.focus) tabs_->setCurrentIndex(widgets.tab_index);
+    return;
+  }
+  QWidget* field = widgets.field;
+  if (field == nullptr) return;
+  switch (spec.kind) {
+    case ControlKind::kPrompt:
+    case ControlKind::kString:
+      static_cast<QLabel*>(field)->setText(text);
+      break;
+    case ControlKind::kEntry: {
+      auto* edit = static_cast<QLineEdit*>(field);
+      if (edit->text() != text) edit->setText(text);
+      break;
+    }
+    case ControlKind::kButton:
+      static_cast<QPushButton*>(field)->setText(text);
+      break;
+    case ControlKind::kCheck:
+      static_cast<QCheckBox*>(field)->setChecked(snapshot.choice == 0);
+      break;
+    case ControlKind::kRadioGroup:
+      for (std::size_t i = 0; i < widgets.radios.size(); ++i) {
+        QRadioButton* radio = widgets.radios[i];
+        if (radio == nullptr) continue;
+        // None checked needs the group's exclusiveness off for a moment.
+        radio->setAutoExclusive(false);
+        radio->setChecked(static_cast<int>(i) == snapshot.choice);
+        radio->setAutoExclusive(true);
+      }
+      break;
+    case ControlKind::kDropChoice:
+      static_cast<QComboBox*>(field)->setCurrentIndex(snapshot.choice);
+      break;
+    case ControlKind::kList:
+    case ControlKind::kTab:
+      break;
+  }
+  field->setEnabled(state.enabled);
+  if (widgets.prompt != nullptr) widgets.prompt->setEnabled(state.enabled);
+  if (widgets.form != nullptr) {
+    widgets.form->setRowVisible(field, !state.hidden);
+  } else {
+    field->setVisible(!state.hidden);
+  }
+  if (snapshot.focus) {
+    if (tabs_ != nullptr && widgets.tab_index >= 0) tabs_->setCurrentIndex(widgets.tab_index);
+    if (sub_window_ != nullptr && sub_window_->mdiArea() != nullptr)
+      sub_window_->mdiArea()->setActiveSubWindow(sub_window_);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+  }
+}
+
+void WindowController::Place(const WindowPosition& position) {
+  if (disposed_ || container_ == nullptr) return;
+  QWidget* window = container_;
+  if (window->isMaximized() || window->isMinimized()) window->showNormal();
+  QPoint at = window->pos();
+  QSize size = window->size();
+  if (position.x) at.setX(static_cast<int>(*position.x));
+  if (position.y) at.setY(static_cast<int>(*position.y));
+  if (position.width) size.setWidth(static_cast<int>(*position.width));
+  if (position.height) size.setHeight(static_cast<int>(*position.height));
+  window->move(at);
+  window->resize(size);
+  if (position.minimized) {
+    window->showMinimized();
+  } else if (position.maximized) {
+    window->showMaximized();
+  }
+  UpdatePosition();
+}
+
+void WindowController::Dispose() {
+  if (disposed_) return;
+  disposed_ = true;
+  ReleaseOwner();
+  timer_->stop();
+  if (container_ == nullptr) return;
+  container_->removeEventFilter(this);
+  if (content_ != nullptr) content_->removeEventFilter(this);
+  container_->hide();
+  if (sub_window_ != nullptr && sub_window_->mdiArea() != nullptr)
+    sub_window_->mdiArea()->removeSubWindow(sub_window_);
+  container_->deleteLater();
+}
+
+bool WindowController::eventFilter(QObject* watched, QEvent* event) {
+  if (disposed_) return QObject::eventFilter(watched, event);
+  if (watched == container_) {
+    switch (event->type()) {
+      case QEvent::Close:
+        // The procedure decides whether the window closes.
+        event->ignore();
+        link_->WithWindow([](QtWindow& window) { window.RequestClose(); });
+        return true;
+      case QEvent::Move:
+      case QEvent::Resize:
+      case QEvent::Show:
+      case QEvent::WindowStateChange:
+        UpdatePosition();
+        break;
+      case QEvent::WindowActivate:
+        if (sub_window_ == nullptr) Post(EventKind::kGainFocus);
+        break;
+      case QEvent::WindowDeactivate:
+        if (sub_window_ == nullptr) Post(EventKind::kLoseFocus);
+        break;
+      default:
+        break;
+    }
+  }
+  if (watched == content_ && event->type() == QEvent::MouseButtonPress) Post(EventKind::kAccepted);
+  return QObject::eventFilter(watched, event);
+}
+
+void WindowController::Post(EventKind kind, int control) {
+  link_->WithWindow([&](QtWindow& window) { window.Post({kind, control, 0, {}}); });
+}
+
+void WindowController::UpdatePosition() {
+  if (container_ == nullptr || !container_->isVisible()) return;
+  std::lock_guard lock(link_->mutex);
+  WindowPosition position = link_->position.value_or(WindowPosition{});
+  position.maximized = container_->isMaximized();
+  position.minimized = container_->isMinimized();
+  // A maximized or minimized window keeps the place it comes back to.
+  if (!position.maximized && !position.minimized) {
+    position.x = container_->x();
+    position.y = container_->y();
+    position.width = container_->width();
+    position.height = container_->height();
+  }
+  link_->position = position;
+}
+
+void WindowController::BlockInput(int delta) {
+  std::vector<QWidget*> targets;
+  if (main_window_ != nullptr) {
+    targets = {menu_bar_, toolbar_};
+  } else {
+    targets = {container_};
+  }
+  for (QWidget* target : targets) {
+    if (target == nullptr) continue;
+    const int count = std::max(0, target->property(kBlockCount).toInt() + delta);
+    target->setProperty(kBlockCount, count);
+    target->setEnabled(count == 0);
+  }
+}
+
+void WindowController::ReleaseOwner() {
+  if (!blocks_owner_) return;
+  blocks_owner_ = false;
+  if (owner_ != nullptr) owner_->BlockInput(-1);
+}
+
+}  // namespace vornel::platform::qt

@@ -1,0 +1,108 @@
+#pragma once
+// The GUI side of one open window: builds its widgets from the declaration,
+// applies what the procedure shows, and turns what the user does into input
+// on the procedure's window (through the shared link). Lives on the GUI
+// thread as a child of the window's outermost widget, so it goes with it.
+#include <QObject>
+#include <QPointer>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt/qt_window.h"
+
+class QAction;
+class QFormLayout;
+class QHBoxLayout;
+class QLabel;
+class QMdiSubWindow;
+class QMenu;
+class QMenuBar;
+class QRadioButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QWidget;
+
+namespace vornel::platform::qt {
+
+class WindowController : public QObject {
+ public:
+  // Builds the widgets (not shown yet). `owner_link` (may be null) is the
+  // window this one belongs to; it is disabled while this one is open when
+  // given.
+  WindowController(QtWindowSystem& system, const WindowSpec& spec, std::shared_ptr<WindowLink> link,
+                   const std::shared_ptr<WindowLink>& owner_link);
+  ~WindowController() override;
+  WindowController(const WindowController&) = delete;
+  WindowController& operator=(const WindowController&) = delete;
+
+  void Show();
+  void ApplyWindow(const WindowSnapshot& snapshot);
+  void ApplyControl(const ControlSnapshot& snapshot);
+  void Place(const WindowPosition& position);
+  // The procedure closed the window: its widgets go.
+  void Dispose();
+
+  QWidget* container() const { return container_; }
+  QMainWindow* main_window() const { return main_window_; }
+  QMdiArea* area() const { return area_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Page {
+    QWidget* widget = nullptr;
+    QFormLayout* form = nullptr;
+    QHBoxLayout* buttons = nullptr;
+    int index = -1;
+  };
+  struct ControlWidgets {
+    QPointer<QWidget> field;
+    QPointer<QLabel> prompt;
+    QPointer<QFormLayout> form;  // the form holding its row; none for a button
+    std::vector<QPointer<QRadioButton>> radios;
+    int tab_index = -1;  // a kTab's page, or the page the control lies on
+  };
+
+  void BuildFrame(const WindowSpec& spec);
+  void AddMenu(QMenu* menu, QMenuBar* bar, const MenuItem& item);
+  void RunStandardAction(StandardAction action);
+  QWidget* BuildContent(const WindowSpec& spec);
+  Page& PageNamed(const std::string& title);
+  void AddControl(int control, const ControlSpec& spec, Page& target);
+  void Post(EventKind kind, int control = 0);
+  void UpdatePosition();
+  // Disables (delta 1) or enables again (-1) what the user reaches this
+  // window with; nested owners count.
+  void BlockInput(int delta);
+  void ReleaseOwner();
+
+  QtWindowSystem& system_;
+  WindowSpec spec_;  // its values are never read here: they belong to the procedure
+  std::shared_ptr<WindowLink> link_;
+  QPointer<WindowController> owner_;
+  bool blocks_owner_ = false;
+  bool disposed_ = false;
+
+  QPointer<QWidget> container_;  // the sub-window, the top-level widget or the frame
+  QWidget* content_ = nullptr;    // the controls' widget (none for the frame)
+  QMdiSubWindow* sub_window_ = nullptr;
+  QMainWindow* main_window_ = nullptr;
+  QMdiArea* area_ = nullptr;
+  QPointer<QMenuBar> menu_bar_;
+  QPointer<QToolBar> toolbar_;
+  std::vector<QLabel*> status_parts_;
+  QTimer* timer_ = nullptr;
+
+  QTabWidget* tabs_ = nullptr;
+  Page main_page_;
+  std::deque<std::pair<std::string, Page>> pages_;  // references stay valid as it grows
+  std::vector<ControlWidgets> controls_;
+  std::map<int, bool> return_pressed_;  // an entry's Return awaits its editingFinished
+};
+
+}  // namespace vornel::platform::qt

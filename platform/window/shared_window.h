@@ -1,0 +1,36 @@
+#pragma once
+// What a procedure holds of a window whose backend keeps the window alive
+// longer (a driver may still look at it after the procedure closed it):
+// every call goes to the shared window, and dropping the handle closes it.
+#include <memory>
+
+#include "platform/window/window.h"
+
+namespace vornel::platform {
+
+class SharedWindow final : public Window {
+ public:
+  explicit SharedWindow(std::shared_ptr<Window> window) : window_(std::move(window)) {}
+  ~SharedWindow() override { window_->Close(); }
+
+  const WindowSpec& spec() const override { return window_->spec(); }
+  Event WaitEvent() override { return window_->WaitEvent(); }
+  void Post(Event event) override { window_->Post(std::move(event)); }
+  void Display(int control = 0) override { window_->Display(control); }
+  void Select(int control) override { window_->Select(control); }
+  void SetEnabled(int control, bool enabled) override { window_->SetEnabled(control, enabled); }
+  void SetHidden(int control, bool hidden) override { window_->SetHidden(control, hidden); }
+  void SetText(int control, std::string_view text) override { window_->SetText(control, text); }
+  void SetTitle(std::string_view title) override { window_->SetTitle(title); }
+  void SetStatus(int part, std::string_view text) override { window_->SetStatus(part, text); }
+  void SetTimer(int hundredths) override { window_->SetTimer(hundredths); }
+  std::optional<WindowPosition> Position() const override { return window_->Position(); }
+  void Place(const WindowPosition& position) override { window_->Place(position); }
+  void AcceptAll() override { window_->AcceptAll(); }
+  void Close() override { window_->Close(); }
+
+ private:
+  std::shared_ptr<Window> window_;
+};
+
+}  // namespace vornel::platform

@@ -1,0 +1,538 @@
+// The Qt backend on the offscreen platform: a procedure thread opens windows
+// and waits for their events while the test's main thread runs the GUI loop,
+// as in the program. The procedure side inspects and drives the widgets by
+// running code on the GUI thread (RunOnGui), never by waiting for time.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_gui_thread.h"
+
+namespace vornel::platform::qt {
+namespace {
+
+std::unique_ptr<QtBackend> backend;
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override { backend = std::make_unique<QtBackend>(argc_, argv_); }
+  void TearDown() override { backend.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[9] = "qt_tests";
+  char* argv_[2] = {name_, nullptr};
+};
+
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Runs `procedure` on a thread of its own while the GUI loop runs here, until
+// it returns.
+void RunProcedure(const std::function<void()>& procedure) {
+  std::atomic<bool> done{false};
+  std::thread thread([&] {
+    procedure();
+    done = true;
+  });
+  backend->Run([&] { return done.load(); });
+  thread.join();
+}
+
+// The next event that is not about the focus moving between windows.
+Event NextEvent(Window& window) {
+  for (;;) {
+    Event event = window.WaitEvent();
+    if (event.kind != EventKind::kGainFocus && event.kind != EventKind::kLoseFocus) return event;
+  }
+}
+
+// GUI thread helpers.
+QMainWindow* Frame() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == "frame" && widget->isVisible()) return qobject_cast<QMainWindow*>(widget);
+  }
+  return nullptr;
+}
+
+QMdiSubWindow* SubWindow(const QString& title) {
+  QMainWindow* frame = Frame();
+  if (frame == nullptr) return nullptr;
+  for (QMdiSubWindow* sub : frame->findChild<QMdiArea*>()->subWindowList()) {
+    if (sub->windowTitle() == title) return sub;
+  }
+  return nullptr;
+}
+
+QAction* ActionNamed(QWidget* root, const QString& text) {
+  for (QAction* action : root->findChildren<QAction*>()) {
+    if (action->text() == text) return action;
+  }
+  return nullptr;
+}
+
+// Acts on the dialog of type W with that object name once it shows (it is
+// looked for on every turn of the GUI loop, inside the dialog's own loop).
+template <typename W>
+void WhenShown(const QString& name, std::function<void(W*)> act) {
+  RunOnGui([&] {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name, act] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<W*>(widget);
+        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name) continue;
+        poll->stop();
+        poll->deleteLater();
+        act(dialog);
+        return;
+      }
+    });
+    poll->start(1);
+  });
+}
+
+void PressEscape(QWidget* widget) {
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(widget, &escape);
+}
+
+WindowSpec FrameSpec() {
+  WindowSpec spec;
+  spec.procedure = "Main";
+  spec.title = "VORNEL";
+  spec.frame = true;
+  spec.status_parts = 4;
+  MenuItem daily{"&Daily", "Daily report", kFirstCommand + 2, StandardAction::kNone, {}};
+  MenuItem reports{"&Reports", "Reports", 0, StandardAction::kNone, {daily}};
+  MenuItem open{"&Open", "Open a client", kFirstCommand + 1, StandardAction::kNone, {}};
+  MenuItem separator{"-", "", 0, StandardAction::kNone, {}};
+  MenuItem copy{"&Copy", "Copy", 0, StandardAction::kCopy, {}};
+  MenuItem paste{"&Paste", "Paste", 0, StandardAction::kPaste, {}};
+  spec.menu = {{"&File", "File things", 0, StandardAction::kNone, {open, separator, reports}},
+               {"&Edit", "", 0, StandardAction::kNone, {copy, paste}}};
+  spec.toolbar = {{"Exit Application", "Exit.ico", kFirstCommand + 3}, {"Plain", "", kFirstCommand + 4}};
+  return spec;
+}
+
+std::unique_ptr<Window> OpenFrame() {
+  auto frame = backend->windows().Open(FrameSpec(), nullptr);
+  EXPECT_EQ(frame->WaitEvent().kind, EventKind::kOpenWindow);
+  return frame;
+}
+
+WindowSpec Plain(const std::string& title) {
+  WindowSpec spec;
+  spec.title = title;
+  ControlSpec prompt;
+  prompt.name = "?PROMPT";
+  prompt.text = "Click anywhere";
+  spec.controls = {prompt, Button("?OK", "OK")};
+  return spec;
+}
+
+TEST(QtFrame, MenuToolbarStatusTitleAndCloseBox) {
+  std::atomic<int> frame_shown{0};
+  backend->OnFrameShown([&] { ++frame_shown; });
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+
+    // A command two menus deep arrives as an accept of the command.
+    QString hint;
+    RunOnGui([&] {
+      QAction* daily = ActionNamed(Frame(), "&Daily");
+      ASSERT_NE(daily, nullptr);
+      hint = daily->statusTip();
+      daily->trigger();
+    });
+    EXPECT_EQ(hint, "Daily report");
+    Event event = NextEvent(*frame);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, kFirstCommand + 2);
+
+    QString tip;
+    bool plain_has_no_icon = false;
+    RunOnGui([&] {
+      auto* tools = Frame()->findChild<QToolBar*>("toolbar");
+      ASSERT_NE(tools, nullptr);
+      QAction* exit = ActionNamed(tools, "Exit Application");
+      ASSERT_NE(exit, nullptr);
+      tip = exit->toolTip();
+      plain_has_no_icon = ActionNamed(tools, "Plain")->icon().isNull() && !exit->icon().isNull();
+      exit->trigger();
+    });
+    EXPECT_EQ(tip, "Exit Application");
+    EXPECT_TRUE(plain_has_no_icon);
+    event = NextEvent(*frame);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, kFirstCommand + 3);
+
+    frame->SetStatus(1, "Ready");
+    frame->SetStatus(3, "Dept 12");
+    frame->SetTitle("VORNEL - Counselling");
+    RunOnGui([&] {
+      QMainWindow* main = Frame();
+      EXPECT_EQ(main->windowTitle(), "VORNEL - Counselling");
+      EXPECT_EQ(main->statusBar()->findChildren<QLabel*>(QRegularExpression("^status")).size(), 4);
+      EXPECT_EQ(main->findChild<QLabel*>("status1")->text(), "Ready");
+      EXPECT_EQ(main->findChild<QLabel*>("status2")->text(), "");
+      EXPECT_EQ(main->findChild<QLabel*>("status3")->text(), "Dept 12");
+    });
+
+    // The close box only asks the procedure.
+    bool closed = true;
+    RunOnGui([&] { closed = Frame()->close(); });
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(NextEvent(*frame).kind, EventKind::kCloseWindow);
+
+    backend->windows().CloseDown();
+    EXPECT_EQ(NextEvent(*frame).kind, EventKind::kCloseDown);
+    frame.reset();
+    RunOnGui([&] { EXPECT_EQ(Frame(), nullptr); });
+  });
+  EXPECT_EQ(frame_shown, 1);
+  backend->OnFrameShown(nullptr);
+}
+
+TEST(QtSubWindow, EntriesChoicesAndButtonsReachTheProcedure) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string name = "Adams";
+    std::string active = "N";
+    std::string status = "A";
+    WindowSpec spec;
+    spec.procedure = "UpdateClient";
+    spec.title = "Client";
+    ControlSpec check;
+    check.name = "?ACTIVE";
+    check.kind = ControlKind::kCheck;
+    check.text = "Active";
+    check.value = Ref(active);
+    check.choices = {{"", "Y"}, {"", "N"}};
+    spec.controls = {Entry("?NAME", "&Name:", "@s10", Ref(name)), Button("?OK", "&OK"), check,
+                     DropChoice("?STATUS", "&Status:", Ref(status), {{"Active", "A"}, {"Inactive", "I"}}),
+                     Button("?CANCEL", "Cancel")};
+    auto window = backend->windows().Open(spec, nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+
+    QMdiSubWindow* sub = nullptr;
+    QLineEdit* edit = nullptr;
+    QPushButton* ok = nullptr;
+    QCheckBox* box = nullptr;
+    QComboBox* combo = nullptr;
+    RunOnGui([&] {
+      sub = SubWindow("Client");
+      ASSERT_NE(sub, nullptr);
+      edit = sub->findChild<QLineEdit*>("?NAME");
+      ok = sub->findChild<QPushButton*>("?OK");
+      box = sub->findChild<QCheckBox*>("?ACTIVE");
+      combo = sub->findChild<QComboBox*>("?STATUS");
+      ASSERT_TRUE(edit && ok && box && combo);
+      EXPECT_EQ(edit->text(), "Adams");
+      EXPECT_FALSE(box->isChecked());
+      EXPECT_EQ(combo->currentText(), "Active");
+    });
+    ASSERT_NE(edit, nullptr);
+
+    // Leaving a changed entry accepts it; the text is in the variable when
+    // the procedure sees the event.
+    RunOnGui([&] {
+      edit->setText("Smith");
+      emit edit->editingFinished();
+    });
+    Event event = NextEvent(*window);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, 1);
+    EXPECT_EQ(name, "Smith");
+
+    // Leaving it again unchanged is no second accept: the button's is next.
+    RunOnGui([&] {
+      emit edit->editingFinished();
+      ok->click();
+    });
+    event = NextEvent(*window);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, 2);
+
+    // Return accepts even unchanged text, once.
+    RunOnGui([&] {
+      emit edit->returnPressed();
+      emit edit->editingFinished();
+      ok->click();
+    });
+    event = NextEvent(*window);
+    EXPECT_EQ(event.control, 1);
+    EXPECT_EQ(NextEvent(*window).control, 2);
+
+    RunOnGui([&] { box->click(); });
+    event = NextEvent(*window);
+    EXPECT_EQ(event.control, 3);
+    EXPECT_EQ(active, "Y");
+    RunOnGui([&] { emit combo->activated(1); });
+    event = NextEvent(*window);
+    EXPECT_EQ(event.control, 4);
+    EXPECT_EQ(status, "I");
+
+    // What the procedure changes reaches the widgets.
+    name = "Jones";
+    active = "N";
+    status = "A";
+    window->Display();
+    window->SetEnabled(2, false);
+    window->SetHidden(5, true);
+    window->SetText(2, "&Save");
+    window->SetTitle("Client: Jones");
+    RunOnGui([&] {
+      EXPECT_EQ(edit->text(), "Jones");
+      EXPECT_FALSE(box->isChecked());
+      EXPECT_EQ(combo->currentText(), "Active");
+      EXPECT_FALSE(ok->isEnabled());
+      EXPECT_EQ(ok->text(), "&Save");
+      EXPECT_TRUE(sub->findChild<QPushButton*>("?CANCEL")->isHidden());
+      EXPECT_EQ(sub->windowTitle(), "Client: Jones");
+    });
+
+    // The close box asks; the procedure's Close removes it from the frame.
+    bool closed = true;
+    RunOnGui([&] { closed = sub->close(); });
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kCloseWindow);
+    window.reset();
+    RunOnGui([&] { EXPECT_EQ(SubWindow("Client: Jones"), nullptr); });
+  });
+}
+
+TEST(QtSubWindow, TabsPlaceControlsOnTheirPages) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string phone;
+    WindowSpec spec;
+    spec.title = "Tabs";
+    ControlSpec general;
+    general.name = "?TAB1";
+    general.kind = ControlKind::kTab;
+    general.text = "General";
+    ControlSpec contact = general;
+    contact.name = "?TAB2";
+    contact.text = "Contact";
+    ControlSpec entry = Entry("?PHONE", "Phone:", "@s12", Ref(phone));
+    entry.tab = "Contact";
+    spec.controls = {general, contact, entry, Button("?OK", "OK")};
+    auto window = backend->windows().Open(spec, nullptr);
+    window->Select(3);
+    window->SetHidden(1, true);
+    RunOnGui([&] {
+      QMdiSubWindow* sub = SubWindow("Tabs");
+      ASSERT_NE(sub, nullptr);
+      auto* tabs = sub->findChild<QTabWidget*>();
+      ASSERT_NE(tabs, nullptr);
+      ASSERT_EQ(tabs->count(), 2);
+      EXPECT_EQ(tabs->tabText(1), "Contact");
+      EXPECT_NE(tabs->widget(1)->findChild<QLineEdit*>("?PHONE"), nullptr);
+      EXPECT_EQ(tabs->currentIndex(), 1);  // the selected control's page
+      EXPECT_FALSE(tabs->isTabVisible(0));
+      // The buttons stay below the pages.
+      EXPECT_EQ(tabs->findChild<QPushButton*>("?OK"), nullptr);
+    });
+  });
+}
+
+TEST(QtSubWindow, OwnersAreDisabledWhileTheirWindowIsOpen) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto list = backend->windows().Open(Plain("List"), nullptr);
+    auto form = backend->windows().Open(Plain("Form"), list.get());
+    RunOnGui([&] {
+      EXPECT_FALSE(SubWindow("List")->isEnabled());
+      EXPECT_TRUE(SubWindow("Form")->isEnabled());
+    });
+    form.reset();
+    RunOnGui([&] { EXPECT_TRUE(SubWindow("List")->isEnabled()); });
+
+    // A modal window of its own holds the frame's menus and tools.
+    WindowSpec modal = Plain("Password");
+    modal.modal = true;
+    auto password = backend->windows().Open(modal, nullptr);
+    RunOnGui([&] {
+      EXPECT_FALSE(Frame()->menuBar()->isEnabled());
+      EXPECT_FALSE(Frame()->findChild<QToolBar*>("toolbar")->isEnabled());
+    });
+    password.reset();
+    RunOnGui([&] { EXPECT_TRUE(Frame()->menuBar()->isEnabled()); });
+  });
+}
+
+TEST(QtSubWindow, PlacePositionClickTimerAndFocus) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto about = backend->windows().Open(Plain("About"), nullptr);
+    EXPECT_EQ(NextEvent(*about).kind, EventKind::kOpenWindow);
+    EXPECT_TRUE(about->Position().has_value());
+
+    WindowPosition place;
+    place.x = 10;
+    place.y = 20;
+    place.width = 300;
+    place.height = 200;
+    about->Place(place);
+    RunOnGui([] {});
+    std::optional<WindowPosition> at = about->Position();
+    ASSERT_TRUE(at.has_value());
+    EXPECT_EQ(at->x, 10);
+    EXPECT_EQ(at->y, 20);
+    EXPECT_EQ(at->width, 300);
+    EXPECT_EQ(at->height, 200);
+    EXPECT_FALSE(at->maximized);
+
+    // Maximized, it keeps the place it comes back to.
+    place = {};
+    place.maximized = true;
+    about->Place(place);
+    RunOnGui([] {});
+    at = about->Position();
+    EXPECT_TRUE(at->maximized);
+    EXPECT_EQ(at->x, 10);
+    EXPECT_EQ(at->width, 300);
+
+    // A click on the window (here on its text) accepts the window.
+    RunOnGui([] {
+      QLabel* text = SubWindow("About")->findChild<QLabel*>("?PROMPT");
+      QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), text->mapToGlobal(QPointF(2, 2)),
+                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(text, &press);
+    });
+    Event event = NextEvent(*about);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, 0);
+
+    // Another window taking the focus and giving it back.
+    auto other = backend->windows().Open(Plain("Other"), nullptr);
+    RunOnGui([] { Frame()->findChild<QMdiArea*>()->setActiveSubWindow(SubWindow("About")); });
+    Event focus;
+    do {
+      focus = about->WaitEvent();
+    } while (focus.kind == EventKind::kLoseFocus);
+    EXPECT_EQ(focus.kind, EventKind::kGainFocus);
+
+    about->SetTimer(1);
+    EXPECT_EQ(NextEvent(*about).kind, EventKind::kTimer);
+    about->SetTimer(0);
+  });
+}
+
+TEST(QtFrame, CopyAndPasteWorkOnTheFocusedEntry) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string from = "Copied";
+    std::string to;
+    WindowSpec spec;
+    spec.title = "Edit";
+    spec.controls = {Entry("?FROM", "From:", "@s20", Ref(from)), Entry("?TO", "To:", "@s20", Ref(to))};
+    auto window = backend->windows().Open(spec, nullptr);
+    window->Select(1);
+    RunOnGui([&] {
+      QMdiSubWindow* sub = SubWindow("Edit");
+      ASSERT_NE(sub, nullptr);
+      Frame()->activateWindow();
+      ASSERT_EQ(QApplication::focusWidget(), sub->findChild<QLineEdit*>("?FROM"));
+      ActionNamed(Frame(), "&Copy")->trigger();
+      sub->findChild<QLineEdit*>("?TO")->setFocus();
+      ActionNamed(Frame(), "&Paste")->trigger();
+      EXPECT_EQ(sub->findChild<QLineEdit*>("?TO")->text(), "Copied");
+    });
+  });
+}
+
+TEST(QtMessages, MessageBoxesAnswerTheButtonPressed) {
+  RunProcedure([&] {
+    MessageBoxRequest request;
+    request.text = "Delete this visit?|It cannot be undone.";
+    request.caption = "Delete";
+    request.icon = Icon::kExclamation;
+    request.buttons = kButtonYes | kButtonNo;
+    request.default_button = kButtonNo;
+
+    QString text;
+    bool shows_ok = true;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenShown<QMessageBox>("message", [&](QMessageBox* box) {
+      text = box->text();
+      icon = box->icon();
+      shows_ok = box->button(QMessageBox::Ok) != nullptr;
+      box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(backend->display().ShowMessage(request), kButtonYes);
+    EXPECT_EQ(text, "Delete this visit?\nIt cannot be undone.");
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_FALSE(shows_ok);
+
+    // Escape answers the default when there is no Cancel ...
+    WhenShown<QMessageBox>("message", [](QMessageBox* box) { PressEscape(box); });
+    EXPECT_EQ(backend->display().ShowMessage(request), kButtonNo);
+
+    // ... and Cancel when there is one; asked on the GUI thread itself.
+    request.buttons = kButtonOk | kButtonCancel;
+    request.default_button = kButtonOk;
+    WhenShown<QMessageBox>("message", [](QMessageBox* box) { PressEscape(box); });
+    int answer = 0;
+    RunOnGui([&] { answer = backend->display().ShowMessage(request); });
+    EXPECT_EQ(answer, kButtonCancel);
+  });
+}
+
+TEST(QtMessages, HistoryWindowListsTheRows) {
+  RunProcedure([&] {
+    MessageBoxRequest request;
+    request.text = "Messages so far";
+    request.caption = "Message History";
+    request.buttons = kButtonOk | kButtonCancel;
+    request.default_button = kButtonOk;
+    const std::vector<HistoryRow> rows = {{"Record changed by another station", "Warning"},
+                                          {"File not found", "Error"}};
+    int shown_rows = 0;
+    QString second;
+    QString caption;
+    WhenShown<QDialog>("history", [&](QDialog* dialog) {
+      auto* table = dialog->findChild<QTableWidget*>("rows");
+      shown_rows = table->rowCount();
+      second = table->item(1, 0)->text() + "/" + table->item(1, 1)->text();
+      caption = dialog->windowTitle();
+      dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    EXPECT_EQ(backend->display().ShowHistory(request, rows), kButtonOk);
+    EXPECT_EQ(shown_rows, 2);
+    EXPECT_EQ(second, "File not found/Error");
+    EXPECT_EQ(caption, "Message History");
+
+    WhenShown<QDialog>("history", [](QDialog* dialog) { PressEscape(dialog); });
+    EXPECT_EQ(backend->display().ShowHistory(request, rows), kButtonCancel);
+  });
+}
+
+}  // namespace
+}  // namespace vornel::platform::qt

@@ -1,0 +1,75 @@
+// vornel: the program. With --headless --script FILE it runs without a
+// screen, driven by the script; otherwise it opens the frame on the screen.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string_view>
+
+#include "app/program.h"
+#include "app/script/headless_run.h"
+#include "platform/qt/qt_backend.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vornel [--root DIR] [--headless --script FILE] [--exit-after-start]\n"
+    "  --root DIR          the data root (else $VORNEL_ROOT, else $XDG_DATA_HOME/vornel)\n"
+    "  --headless          no screen; with --script FILE runs the script's steps\n"
+    "  --exit-after-start  close the frame as soon as it is shown and print the start-up time\n";
+
+struct Options {
+  bool headless = false;
+  bool exit_after_start = false;
+  const char* script = nullptr;
+};
+
+bool Parse(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (arg == "--headless") {
+      options.headless = true;
+    } else if (arg == "--exit-after-start") {
+      options.exit_after_start = true;
+    } else if (arg == "--script" && i + 1 < argc) {
+      options.script = argv[++i];
+    } else if (arg == "--root" && i + 1 < argc) {
+      ++i;  // read by the path map
+    } else if (!arg.starts_with("--root=")) {
+      return false;
+    }
+  }
+  return !options.headless || options.script != nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto started = std::chrono::steady_clock::now();
+  Options options;
+  if (!Parse(argc, argv, options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  vornel::platform::PathMap paths = vornel::platform::PathMap::FromEnvironment(argc, argv);
+  if (options.headless) return vornel::app::script::RunHeadless(std::move(paths), options.script, std::cout);
+
+  vornel::platform::qt::QtBackend backend(argc, argv);
+  vornel::app::Program program(std::move(paths), backend.windows(), backend.display());
+  if (options.exit_after_start) {
+    // Ready: the frame is open with the department settled, its title and
+    // status bar filled.
+    program.on_frame_ready = [&] {
+      const auto ready = std::chrono::steady_clock::now();
+      std::printf("frame ready after %.1f ms\n",
+                  std::chrono::duration<double, std::milli>(ready - started).count());
+      std::fflush(stdout);
+      program.windows.CloseDown();
+    };
+  }
+  if (!program.StartMain()) {
+    std::fputs("vornel: the frame's thread could not be started\n", stderr);
+    return 1;
+  }
+  return backend.Run([&] { return program.threads.running() == 0; });
+}
