@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
   libsqlite3-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
 )
 
 missing=()

@@ -407,6 +407,10 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
 
 void WindowController::Show() {
   if (sub_window_ != nullptr) {
+    // Large enough for its controls as they are filled now, and for its title.
+    sub_window_->adjustSize();
+    const int title_width = sub_window_->fontMetrics().horizontalAdvance(sub_window_->windowTitle()) + 120;
+    sub_window_->resize(std::max(sub_window_->width(), title_width), sub_window_->height());
     sub_window_->show();
     if (QMdiArea* area = sub_window_->mdiArea()) area->setActiveSubWindow(sub_window_);
   } else {
