@@ -22,11 +22,9 @@ int RunHeadless(platform::PathMap paths, const std::filesystem::path& script, st
   platform::HeadlessMessageDisplay display;
   Program program(std::move(paths), windows, display);
   program.StartMain();
-  ScriptResult result = ScriptRunner(program, windows, display).Run(text.str(), script.filename().string());
-  // The end of the script closes every window, those still opening too; a
-  // question asked on the way out answers its default.
-  windows.CloseDown();
-  program.WaitForEnd();
+  ScriptRunner runner(program, windows, display);
+  ScriptResult result = runner.Run(text.str(), script.filename().string());
+  runner.CloseProgram();
   if (!result.ok) {
     report << result.report << "\n";
     return 1;

@@ -87,6 +87,12 @@ ScriptResult ScriptRunner::Run(std::string_view text, std::string_view name) {
   return result;
 }
 
+void ScriptRunner::CloseProgram() {
+  while (!windows_.frame_opened() && program_.threads.running() > 0) std::this_thread::sleep_for(1ms);
+  windows_.CloseDown();
+  program_.WaitForEnd();
+}
+
 std::string ScriptRunner::NeedWindow() {
   if (current_ == nullptr) return "no window is current (name one with 'window' or 'frame')";
   return {};

@@ -33,6 +33,10 @@ class ScriptRunner {
                std::chrono::milliseconds patience = std::chrono::seconds(10));
 
   ScriptResult Run(std::string_view text, std::string_view name);
+  // Closes every window, once the frame has opened (a frame opening later
+  // would start anew), and waits until every procedure has ended; a
+  // question asked on the way out answers its default.
+  void CloseProgram();
 
  private:
   // Each answers "" when the step passed, otherwise what went wrong.

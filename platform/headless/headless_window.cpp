@@ -81,6 +81,10 @@ std::unique_ptr<Window> HeadlessWindowSystem::Open(const WindowSpec& spec, Windo
   {
     std::lock_guard lock(mutex_);
     open_.push_back(window);
+    if (spec.frame) {
+      closing_down_ = false;  // a new frame starts the program anew
+      frame_opened_ = true;
+    }
     if (closing_down_) window->Post({EventKind::kCloseDown, 0, 0, {}});
   }
   Changed();
@@ -126,6 +130,11 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Frame() const {
     if (window->spec().frame) return window;
   }
   return nullptr;
+}
+
+bool HeadlessWindowSystem::frame_opened() const {
+  std::lock_guard lock(mutex_);
+  return frame_opened_;
 }
 
 std::vector<std::string> HeadlessWindowSystem::OpenTitles() const {

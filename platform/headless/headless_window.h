@@ -55,6 +55,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::shared_ptr<HeadlessWindow> WaitForWindow(
       std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
+  bool frame_opened() const;                       // whether a frame has opened yet
   std::vector<std::string> OpenTitles() const;
 
  private:
@@ -66,6 +67,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::condition_variable changed_;
   std::vector<std::shared_ptr<HeadlessWindow>> open_;
   bool closing_down_ = false;  // windows opened from now on close down at once
+  bool frame_opened_ = false;
 };
 
 }  // namespace vornel::platform

@@ -30,7 +30,6 @@ WindowSystem& QtBackend::windows() { return impl_->windows; }
 
 MessageDisplay& QtBackend::display() { return impl_->display; }
 
-void QtBackend::OnFrameShown(std::function<void()> callback) { impl_->windows.OnFrameShown(std::move(callback)); }
 
 int QtBackend::Run(std::function<bool()> finished) {
   QTimer poll;

@@ -23,9 +23,6 @@ class QtBackend {
   WindowSystem& windows();
   MessageDisplay& display();
 
-  // Called on the GUI thread once the frame has been shown for the first time.
-  void OnFrameShown(std::function<void()> callback);
-
   // Runs the GUI loop until `finished` answers true (asked a few times a
   // second on the GUI thread: every procedure has ended). Answers the exit code.
   int Run(std::function<bool()> finished);

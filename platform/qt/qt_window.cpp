@@ -147,15 +147,12 @@ std::unique_ptr<Window> QtWindowSystem::Open(const WindowSpec& spec, Window* own
     controller->Show();
     top_levels_.erase(std::remove(top_levels_.begin(), top_levels_.end(), nullptr), top_levels_.end());
     if (controller->container()->isWindow()) top_levels_.emplace_back(controller->container());
-    if (declared.frame) {
-      frame_ = controller;
-      // Once the frame's first show has been painted.
-      QTimer::singleShot(0, controller, [this] { FrameShown(); });
-    }
+    if (declared.frame) frame_ = controller;
   });
 
   std::lock_guard lock(mutex_);
   open_.push_back(window.get());
+  if (declared.frame) closing_down_ = false;  // a new frame starts the program anew
   if (closing_down_) window->Post({EventKind::kCloseDown, 0, 0, {}});
   return window;
 }
@@ -171,18 +168,6 @@ void QtWindowSystem::Forget(QtWindow* window) {
   open_.erase(std::remove(open_.begin(), open_.end(), window), open_.end());
 }
 
-void QtWindowSystem::OnFrameShown(std::function<void()> callback) {
-  frame_shown_ = std::move(callback);
-  if (frame_was_shown_ && frame_shown_) {
-    QTimer::singleShot(0, QCoreApplication::instance(), [callback = frame_shown_] { callback(); });
-  }
-}
-
-void QtWindowSystem::FrameShown() {
-  if (frame_was_shown_) return;
-  frame_was_shown_ = true;
-  if (frame_shown_) frame_shown_();
-}
 
 QMainWindow* QtWindowSystem::frame() const { return frame_ != nullptr ? frame_->main_window() : nullptr; }
 

@@ -91,9 +91,6 @@ class QtWindowSystem : public WindowSystem {
   std::unique_ptr<Window> Open(const WindowSpec& spec, Window* owner) override;
   void CloseDown() override;
 
-  // Called on the GUI thread after the frame's first show.
-  void OnFrameShown(std::function<void()> callback);
-
   // GUI thread only.
   QMainWindow* frame() const;
   QMdiArea* area() const;
@@ -103,7 +100,6 @@ class QtWindowSystem : public WindowSystem {
  private:
   friend class QtWindow;
   void Forget(QtWindow* window);
-  void FrameShown();  // GUI thread
 
   std::mutex mutex_;
   std::vector<QtWindow*> open_;  // for CloseDown
@@ -113,8 +109,6 @@ class QtWindowSystem : public WindowSystem {
   QPointer<WindowController> frame_;
   std::unique_ptr<QPrinter> printer_;
   std::vector<QPointer<QWidget>> top_levels_;  // what is left of them goes with the system
-  std::function<void()> frame_shown_;
-  bool frame_was_shown_ = false;
 };
 
 }  // namespace vornel::platform::qt

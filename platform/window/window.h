@@ -81,8 +81,8 @@ class WindowSystem {
   // is the window it belongs to. The window posts kOpenWindow first.
   virtual std::unique_ptr<Window> Open(const WindowSpec& spec, Window* owner) = 0;
   // Posts kCloseDown to every open window and to every window opened from
-  // now on: the frame has closed and the program ends once every procedure
-  // has.
+  // now on, until a frame opens again: the frame has closed and the program
+  // ends once every procedure has.
   virtual void CloseDown() = 0;
 };
 

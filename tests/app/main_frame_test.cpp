@@ -46,9 +46,9 @@ class MainFrameTest : public ::testing::Test {
     platform::HeadlessWindowSystem windows;
     Program program(Paths(), windows, display_);
     program.StartMain();
-    ScriptResult result = ScriptRunner(program, windows, display_, std::chrono::seconds(2)).Run(text, "test.script");
-    windows.CloseDown();
-    program.WaitForEnd();
+    ScriptRunner runner(program, windows, display_, std::chrono::seconds(2));
+    ScriptResult result = runner.Run(text, "test.script");
+    runner.CloseProgram();
     return result;
   }
 
