@@ -31,7 +31,9 @@ QueuedWindow::QueuedWindow(const WindowSpec& spec)
     : spec_(spec), controls_(spec.controls.size()), title_(spec.title) {
   for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
     const ControlSpec& control = spec_.controls[i];
-    controls_[i] = {Shown(control), !control.disabled, control.hidden};
+    controls_[i].text = Shown(control);
+    controls_[i].enabled = !control.disabled;
+    controls_[i].hidden = control.hidden;
   }
   queue_.push_back({EventKind::kOpenWindow, 0, 0, {}});
 }
@@ -163,6 +165,73 @@ void QueuedWindow::SetTimer(int hundredths) {
     timer_ = std::max(0, hundredths);
   }
   Render(0);
+}
+
+void QueuedWindow::SetRows(int control, std::vector<std::vector<std::string>> rows) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).rows = std::move(rows);
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetCurrentRow(int control, int row) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).current_row = row;
+  }
+  Render(control);
+}
+
+void QueuedWindow::SetThumb(int control, int position, bool shown) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).thumb = std::clamp(position, 0, 100);
+    StateOf(control).thumb_shown = shown;
+  }
+  Render(control);
+}
+
+int QueuedWindow::VisibleRows(int control) const {
+  std::lock_guard lock(mutex_);
+  if (control < 1 || control > static_cast<int>(controls_.size())) return 0;
+  return controls_[static_cast<std::size_t>(control - 1)].visible_rows;
+}
+
+void QueuedWindow::SetVisibleRows(int control, int rows) {
+  std::lock_guard lock(mutex_);
+  if (control >= 1 && control <= static_cast<int>(controls_.size())) StateOf(control).visible_rows = std::max(1, rows);
+}
+
+bool QueuedWindow::ChooseRow(int control, int row) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control) || row < 1 || row > static_cast<int>(StateOf(control).rows.size())) return false;
+  PostLocked({EventKind::kNewSelection, control, row, {}});
+  return true;
+}
+
+bool QueuedWindow::Scroll(int control, ScrollKind kind) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control)) return false;
+  PostLocked({EventKind::kScroll, control, kind, {}});
+  return true;
+}
+
+bool QueuedWindow::DragThumb(int control, int position) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control)) return false;
+  PostLocked({EventKind::kThumb, control, std::clamp(position, 0, 100), {}});
+  return true;
+}
+
+bool QueuedWindow::Key(int control, int key) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control)) return false;
+  PostLocked({EventKind::kAlertKey, control, key, {}});
+  return true;
 }
 
 void QueuedWindow::AcceptAll() {

@@ -22,7 +22,14 @@ class QueuedWindow : public Window {
     std::string text;
     bool enabled = true;
     bool hidden = false;
+    // Lists only.
+    std::vector<std::vector<std::string>> rows;
+    int current_row = 0;
+    int thumb = 0;
+    bool thumb_shown = false;
+    int visible_rows = kDefaultVisibleRows;
   };
+  static constexpr int kDefaultVisibleRows = 10;
 
   explicit QueuedWindow(const WindowSpec& spec);
   ~QueuedWindow() override;
@@ -41,6 +48,10 @@ class QueuedWindow : public Window {
   void SetTimer(int hundredths) override;
   std::optional<WindowPosition> Position() const override { return std::nullopt; }
   void Place(const WindowPosition&) override {}
+  void SetRows(int control, std::vector<std::vector<std::string>> rows) override;
+  void SetCurrentRow(int control, int row) override;
+  void SetThumb(int control, int position, bool shown) override;
+  int VisibleRows(int control) const override;
   void AcceptAll() override;
   void Close() override;
 
@@ -51,6 +62,13 @@ class QueuedWindow : public Window {
   bool ChooseValue(int control, std::string_view value);  // a check, radio or drop choice
   // A menu item's or tool button's command.
   void Command(int command);
+  // Lists: the user moved to a row (from 1), scrolled, dragged the thumb
+  // (0 to 100) or pressed a key; the screen's list shows that many rows.
+  bool ChooseRow(int control, int row);
+  bool Scroll(int control, ScrollKind kind);
+  bool DragThumb(int control, int position);
+  bool Key(int control, int key);
+  void SetVisibleRows(int control, int rows);
   void RequestClose();
 
   // Waits until the procedure waits for an event with none queued, or the

@@ -26,6 +26,12 @@ class SharedWindow final : public Window {
   void SetTimer(int hundredths) override { window_->SetTimer(hundredths); }
   std::optional<WindowPosition> Position() const override { return window_->Position(); }
   void Place(const WindowPosition& position) override { window_->Place(position); }
+  void SetRows(int control, std::vector<std::vector<std::string>> rows) override {
+    window_->SetRows(control, std::move(rows));
+  }
+  void SetCurrentRow(int control, int row) override { window_->SetCurrentRow(control, row); }
+  void SetThumb(int control, int position, bool shown) override { window_->SetThumb(control, position, shown); }
+  int VisibleRows(int control) const override { return window_->VisibleRows(control); }
   void AcceptAll() override { window_->AcceptAll(); }
   void Close() override { window_->Close(); }
 

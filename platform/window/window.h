@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/window/window_spec.h"
 
@@ -25,12 +26,31 @@ enum class EventKind {
   kGainFocus,
   kNotify,
   kCompleted,  // every control accepted (validate-all mode), or posted
+  kScroll,     // a list scrolled: key = a ScrollKind
+  kThumb,      // a list's thumb dragged: key = its position, 0 to 100
+};
+
+enum ScrollKind : int { kLineUp = 1, kLineDown, kPageUp, kPageDown, kTop, kBottom };
+
+// Key codes a list takes as alert keys (kAlertKey: key = the code).
+enum ListKey : int {
+  kKeyDoubleClick = 5,
+  kKeyApplication = 93,  // the context-menu key
+  kKeyRightButtonUp = 130,
+  kKeyInsert = 45,
+  kKeyDelete = 46,
+  kKeyShiftEnter = 269,
+  kKeyCtrlEnter = 525,
+  kKeyBackspace = 8,
+  // A printable character typed in a list arrives as kKeyCharacter + its code
+  // (a locator takes it), so it never meets the codes above.
+  kKeyCharacter = 0x10000,
 };
 
 struct Event {
   EventKind kind = EventKind::kOpenWindow;
   int control = 0;  // 0 for window events
-  int key = 0;      // kAlertKey: the key code
+  int key = 0;      // kAlertKey: the key code; kNewSelection of a list: the row (from 1)
   std::string text; // kAccepted of an entry: the typed text; kRejected: why
 };
 
@@ -67,6 +87,13 @@ class Window {
   // Where the window is now; nothing when the backend has no screen.
   virtual std::optional<WindowPosition> Position() const = 0;
   virtual void Place(const WindowPosition& position) = 0;
+  // Lists. Rows hold one text per column, as shown; the list shows at most
+  // VisibleRows of them at a time and never holds more. The thumb is the
+  // list's scroll position from 0 to 100, not a count of rows.
+  virtual void SetRows(int control, std::vector<std::vector<std::string>> rows) = 0;
+  virtual void SetCurrentRow(int control, int row) = 0;  // from 1; 0 = none
+  virtual void SetThumb(int control, int position, bool shown) = 0;
+  virtual int VisibleRows(int control) const = 0;
   // Validate-all mode: every entry control is accepted in turn; a control
   // that refuses selects itself, which ends the mode; when all have been
   // accepted a kCompleted event follows.

@@ -34,6 +34,7 @@ struct ControlSpec {
   ValueRef value;
   std::vector<Choice> choices;
   std::string tab;  // the tab it lies on ("" = none)
+  std::vector<std::string> columns;  // a list's column headers
   bool disabled = false;
   bool hidden = false;
   bool read_only = false;
