@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/ratio_reporter.h"
+#include "bench/log_root.h"
 #include "bench/raw_rows.h"
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -36,89 +37,14 @@ using namespace vornel;
 using namespace vornel::data;
 namespace fs = std::filesystem;
 
-constexpr int kVisits = 1'000'000;
-constexpr int kFirstDay = 80'000;
-constexpr int kDays = 1'096;  // three years, about 912 visits a day
 constexpr int kPages = 1'000;
 constexpr int kPageSize = 20;
+using bench::kDays;
+using bench::kFirstDay;
+using Bench = bench::LogRoot;
 
 void Check(bool ok, const char* what) { vornel::bench::Check(ok, "view_bench", what); }
 void ReadRaw(sqlite3_stmt* stmt, char* record) { vornel::bench::ReadRawRow(LogFile(), stmt, record); }
-
-// Visit n of the day, in the day's order of staff and time.
-void FillVisit(LogRecord& r, int number, int day, int n) {
-  std::memset(&r, ' ', sizeof r);
-  r.LOG_NO = number;
-  r.CLCODE = static_cast<std::int16_t>(number % 3000 + 1);
-  r.LOG_DATE = day;
-  const std::string staff = "S" + std::to_string(10 + n % 40);
-  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
-  r.TIME_IN = (8 + n % 10) * 360000 + n + 1;
-  r.TIME_OUT = r.TIME_IN + 360000;
-  r.TOTAL_FEE = r.RATE = 45.5;
-  std::memcpy(r.TRANS_TYPE, number % 4 ? "SHOW" : "SCHED", number % 4 ? 4 : 5);
-  r.CLI_PAID = 10;
-  std::memcpy(r.SERV_CODE, "IND", 3);
-  r.BILLTOMA = 20;
-  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = r.CLIFEEDUE = r.BILLINS = 0;
-  r.UNITS = 1;
-  r.AMIN[0] = 'Y';
-  r.AMOUT[0] = 'N';
-  r.GROUPFLAG[0] = 'N';
-}
-
-// A data root with department 1 holding the Log, the thread's file managers
-// over it, and a raw connection to the same database.
-struct Bench {
-  fs::path root;
-  platform::PathMap paths;
-  platform::HeadlessMessageDisplay display;
-  errors::ErrorManager errors{display, [this] { return root / "KIVError.Log"; }};
-  std::unique_ptr<RecordStore> store = MakeSqliteStore();
-  DataContext context{*store, paths, errors};
-  std::unique_ptr<FileRegistry> files = std::make_unique<FileRegistry>(context);
-  sqlite3* raw = nullptr;
-
-  static fs::path MakeRoot() {
-    std::string pattern = (fs::temp_directory_path() / "vornel-view-bench-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "mkdtemp");
-    fs::create_directories(fs::path(pattern) / "VORNEL/1");
-    return pattern;
-  }
-
-  Bench() : root(MakeRoot()), paths(root, root / "config") {
-    paths.SetWorkingDirectory("\\VORNEL\\1\\");
-    const fs::path dir = root / "VORNEL/1";
-    const auto started = std::chrono::steady_clock::now();
-    {
-      std::unique_ptr<RecordFile> log = store->MakeFile(LogFile(), dir);
-      Check(log->Create() == kStoreOk && log->Open(kOpenBatch) == kStoreOk, "create");
-      Check(log->Stream() == kStoreOk, "stream");
-      for (int number = 1; number <= kVisits; ++number) {
-        const int day = kFirstDay + static_cast<int>(static_cast<long long>(number - 1) * kDays / kVisits);
-        FillVisit(log->record<LogRecord>(), number, day, number);
-        Check(log->Add() == kStoreOk, "add");
-      }
-      Check(log->Flush() == kStoreOk && log->Close() == kStoreOk, "flush");
-    }
-    std::fprintf(stderr, "view_bench: %d visits built in %.1f s\n", kVisits,
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-    Check(sqlite3_open_v2((dir / "records.db").c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                          nullptr) == SQLITE_OK,
-          "raw open");
-  }
-  ~Bench() {
-    files.reset();
-    sqlite3_close(raw);
-    std::error_code ec;
-    fs::remove_all(root, ec);
-  }
-  static Bench& Get() {
-    static Bench bench;
-    return bench;
-  }
-};
-
 
 // The view over Log in LOG_DAY order; with `range`, held to one day by a type
 // 3 range between topdate and botdate, else positioned at the day's start.

@@ -31,6 +31,7 @@
 #include <utility>
 
 #include "platform/qt/qt_gui_thread.h"
+#include "platform/qt/qt_list_view.h"
 #include "platform/text.h"
 
 namespace vornel::platform::qt {
@@ -241,6 +242,7 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   auto* content = new QWidget;
   content->setObjectName("content");
   auto* outer = new QVBoxLayout(content);
+  main_page_.box = outer;
   main_page_.form = new QFormLayout;
   outer->addLayout(main_page_.form);
   const bool tabbed = std::any_of(spec.controls.begin(), spec.controls.end(), [](const ControlSpec& c) {
@@ -277,6 +279,7 @@ WindowController::Page& WindowController::PageNamed(const std::string& title) {
   Page page;
   page.widget = new QWidget;
   auto* layout = new QVBoxLayout(page.widget);
+  page.box = layout;
   page.form = new QFormLayout;
   layout->addLayout(page.form);
   layout->addStretch();
@@ -286,6 +289,11 @@ WindowController::Page& WindowController::PageNamed(const std::string& title) {
   page.index = tabs_->addTab(page.widget, ToQt(title));
   pages_.emplace_back(title, page);
   return pages_.back().second;
+}
+
+void WindowController::GrowWithList(const Page& page) {
+  page.box->setStretchFactor(page.form, 1);
+  if (page.index >= 0 && tabs_ != nullptr) main_page_.box->setStretchFactor(tabs_, 1);
 }
 
 void WindowController::AddControl(int control, const ControlSpec& spec, Page& target) {
@@ -387,15 +395,16 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       break;
     }
     case ControlKind::kList: {
-      // Rows are filled by the list's own code; here it only takes its place.
-      auto* table = new QTableWidget;
+      auto* list = new ListView(link_, control, spec.columns);
       if (spec.text.empty()) {
-        target.form->addRow(table);
+        target.form->addRow(list);
       } else {
         widgets.prompt = new QLabel(text);
-        target.form->addRow(widgets.prompt, table);
+        widgets.prompt->setBuddy(list->table());
+        target.form->addRow(widgets.prompt, list);
       }
-      field = table;
+      GrowWithList(target);
+      field = list;
       break;
     }
     case ControlKind::kTab:
@@ -481,6 +490,8 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
       static_cast<QComboBox*>(field)->setCurrentIndex(snapshot.choice);
       break;
     case ControlKind::kList:
+      static_cast<ListView*>(field)->Apply(state);
+      break;
     case ControlKind::kTab:
       break;
   }

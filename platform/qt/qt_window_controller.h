@@ -24,6 +24,7 @@ class QRadioButton;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class QVBoxLayout;
 class QWidget;
 
 namespace vornel::platform::qt {
@@ -56,6 +57,7 @@ class WindowController : public QObject {
  private:
   struct Page {
     QWidget* widget = nullptr;
+    QVBoxLayout* box = nullptr;  // holds the form (the tabs), a stretch and the buttons
     QFormLayout* form = nullptr;
     QHBoxLayout* buttons = nullptr;
     int index = -1;
@@ -73,6 +75,8 @@ class WindowController : public QObject {
   void RunStandardAction(StandardAction action);
   QWidget* BuildContent(const WindowSpec& spec);
   Page& PageNamed(const std::string& title);
+  // A list on the page takes the height the window gains.
+  void GrowWithList(const Page& page);
   void AddControl(int control, const ControlSpec& spec, Page& target);
   void Post(EventKind kind, int control = 0);
   void UpdatePosition();

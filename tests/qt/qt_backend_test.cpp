@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,11 +23,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -596,6 +599,300 @@ TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
   const int code = backend->Run([&] { return checked && program.threads.running() == 0; });
   user.join();
   EXPECT_EQ(code, 0);
+}
+
+
+// Lists: the procedure shows one page of rows, its current row and the thumb;
+// what the user does with the list comes back as list events, and nothing the
+// procedure shows does.
+
+WindowSpec ListWindow(const std::string& title, std::vector<std::string> columns) {
+  WindowSpec spec;
+  spec.procedure = "BrowseClients";
+  spec.title = title;
+  ControlSpec list;
+  list.name = "?LIST";
+  list.kind = ControlKind::kList;
+  list.columns = std::move(columns);
+  spec.controls = {list, Button("?CLOSE", "Close")};
+  return spec;
+}
+
+const std::vector<std::vector<std::string>> kThreeClients = {
+    {"Adams, Ann", "1001"}, {"Baker, Bob", "1002"}, {"Clark, Cy", "1003"}};
+
+// GUI thread: the list of the sub-window with that title.
+QTableWidget* ListTable(const QString& title) {
+  QMdiSubWindow* sub = SubWindow(title);
+  if (sub == nullptr) return nullptr;
+  QWidget* list = sub->findChild<QWidget*>("?LIST");
+  return list != nullptr ? list->findChild<QTableWidget*>("rows") : nullptr;
+}
+
+QScrollBar* ListThumb(const QString& title) {
+  QMdiSubWindow* sub = SubWindow(title);
+  return sub != nullptr ? sub->findChild<QScrollBar*>("thumb") : nullptr;
+}
+
+// The rows (from 1) the table shows selected.
+std::vector<int> SelectedRows(QTableWidget* table) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : table->selectionModel()->selectedRows()) rows.push_back(index.row() + 1);
+  return rows;
+}
+
+void SendKey(QWidget* to, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString& text = {}) {
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(to, &press);
+}
+
+// A mouse event on a row (from 1) of the table.
+void SendMouse(QTableWidget* table, QEvent::Type type, int row, Qt::MouseButton button) {
+  QWidget* viewport = table->viewport();
+  const QPointF at = QRectF(table->visualRect(table->model()->index(row - 1, 0))).center();
+  const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+  QApplication::sendEvent(viewport, &event);
+}
+
+void SendWheel(QTableWidget* table, int delta) {
+  QWidget* viewport = table->viewport();
+  const QPointF at(5, 5);
+  QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(viewport, &wheel);
+}
+
+// The events of control 1 queued now are exactly `expected` (kind, key).
+void ExpectListEvents(Window& window, const std::vector<std::pair<EventKind, int>>& expected) {
+  window.Post({EventKind::kNotify, 0, 0, {}});
+  for (const auto& [kind, key] : expected) {
+    const Event event = NextEvent(window);
+    EXPECT_EQ(event.kind, kind);
+    EXPECT_EQ(event.key, key);
+    if (event.kind == EventKind::kNotify) return;
+    EXPECT_EQ(event.control, 1);
+  }
+  const Event last = NextEvent(window);
+  EXPECT_EQ(last.kind, EventKind::kNotify) << "an event more, key " << last.key;
+}
+
+TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = backend->windows().Open(ListWindow("Clients", {"Name", "Number"}), nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    window->SetRows(1, kThreeClients);
+    window->SetCurrentRow(1, 2);
+    window->SetThumb(1, 40, true);
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Clients");
+      QScrollBar* thumb = ListThumb("Clients");
+      ASSERT_TRUE(table && thumb);
+      EXPECT_EQ(table->rowCount(), 3);
+      ASSERT_EQ(table->columnCount(), 2);
+      EXPECT_FALSE(table->horizontalHeader()->isHidden());
+      EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Name");
+      EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Number");
+      EXPECT_EQ(table->item(2, 0)->text(), "Clark, Cy");
+      EXPECT_EQ(table->item(2, 1)->text(), "1003");
+      EXPECT_EQ(SelectedRows(table), std::vector<int>{2});
+      EXPECT_EQ(table->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+      EXPECT_EQ(thumb->minimum(), 0);
+      EXPECT_EQ(thumb->maximum(), 100);
+      EXPECT_EQ(thumb->value(), 40);
+      EXPECT_TRUE(thumb->isVisible());
+    });
+    ExpectListEvents(*window, {});
+
+    // A shorter page, no current row, no thumb; and the next page in place
+    // of the first.
+    window->SetRows(1, {{"Dunn, Di", "1004"}});
+    window->SetCurrentRow(1, 0);
+    window->SetThumb(1, 0, false);
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Clients");
+      EXPECT_EQ(table->rowCount(), 1);
+      EXPECT_EQ(table->item(0, 0)->text(), "Dunn, Di");
+      EXPECT_TRUE(SelectedRows(table).empty());
+      EXPECT_TRUE(ListThumb("Clients")->isHidden());
+    });
+    window->SetRows(1, kThreeClients);
+    window->SetCurrentRow(1, 3);
+    RunOnGui([&] { EXPECT_EQ(SelectedRows(ListTable("Clients")), std::vector<int>{3}); });
+    ExpectListEvents(*window, {});
+
+    // Without headers a list shows as many columns as its widest row.
+    auto plain = backend->windows().Open(ListWindow("Codes", {}), nullptr);
+    plain->SetRows(1, {{"A"}, {"B", "Billing", "x"}});
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Codes");
+      ASSERT_NE(table, nullptr);
+      EXPECT_EQ(table->columnCount(), 3);
+      EXPECT_TRUE(table->horizontalHeader()->isHidden());
+      EXPECT_EQ(table->item(1, 1)->text(), "Billing");
+      EXPECT_EQ(table->item(0, 2)->text(), "");
+    });
+  });
+}
+
+TEST(QtList, UserInputBecomesListEvents) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = backend->windows().Open(ListWindow("Browse", {"Name", "Number"}), nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    window->SetRows(1, kThreeClients);
+    window->SetCurrentRow(1, 2);
+    window->SetThumb(1, 40, true);
+    QTableWidget* table = nullptr;
+    QScrollBar* thumb = nullptr;
+    RunOnGui([&] {
+      table = ListTable("Browse");
+      thumb = ListThumb("Browse");
+    });
+    ASSERT_TRUE(table && thumb);
+
+    {
+      SCOPED_TRACE("clicks");
+      std::vector<int> selected;
+      RunOnGui([&] {
+        SendMouse(table, QEvent::MouseButtonPress, 3, Qt::LeftButton);
+        SendMouse(table, QEvent::MouseButtonRelease, 3, Qt::LeftButton);
+        selected = SelectedRows(table);
+      });
+      EXPECT_EQ(selected, std::vector<int>{3});
+      ExpectListEvents(*window, {{EventKind::kNewSelection, 3}});
+      RunOnGui([&] { SendMouse(table, QEvent::MouseButtonDblClick, 1, Qt::LeftButton); });
+      ExpectListEvents(*window, {{EventKind::kNewSelection, 1}, {EventKind::kAlertKey, kKeyDoubleClick}});
+      RunOnGui([&] {
+        SendMouse(table, QEvent::MouseButtonPress, 2, Qt::RightButton);
+        SendMouse(table, QEvent::MouseButtonRelease, 2, Qt::RightButton);
+      });
+      ExpectListEvents(*window, {{EventKind::kNewSelection, 2}, {EventKind::kAlertKey, kKeyRightButtonUp}});
+    }
+    {
+      SCOPED_TRACE("moving keys scroll; Qt moves nothing itself");
+      window->SetCurrentRow(1, 2);
+      std::vector<int> selected;
+      RunOnGui([&] {
+        SendKey(table, Qt::Key_Down);
+        SendKey(table, Qt::Key_Up);
+        SendKey(table, Qt::Key_PageDown);
+        SendKey(table, Qt::Key_PageUp);
+        SendKey(table, Qt::Key_End, Qt::ControlModifier);
+        SendKey(table, Qt::Key_Home, Qt::ControlModifier);
+        selected = SelectedRows(table);
+      });
+      EXPECT_EQ(selected, std::vector<int>{2});
+      ExpectListEvents(*window, {{EventKind::kScroll, kLineDown},
+                                 {EventKind::kScroll, kLineUp},
+                                 {EventKind::kScroll, kPageDown},
+                                 {EventKind::kScroll, kPageUp},
+                                 {EventKind::kScroll, kBottom},
+                                 {EventKind::kScroll, kTop}});
+    }
+    {
+      SCOPED_TRACE("the wheel, three lines a notch, half notches adding up");
+      RunOnGui([&] {
+        SendWheel(table, -120);
+        SendWheel(table, 60);
+        SendWheel(table, 60);
+      });
+      ExpectListEvents(*window, {{EventKind::kScroll, kLineDown},
+                                 {EventKind::kScroll, kLineDown},
+                                 {EventKind::kScroll, kLineDown},
+                                 {EventKind::kScroll, kLineUp},
+                                 {EventKind::kScroll, kLineUp},
+                                 {EventKind::kScroll, kLineUp}});
+    }
+    {
+      SCOPED_TRACE("alert keys");
+      RunOnGui([&] {
+        SendKey(table, Qt::Key_Insert);
+        SendKey(table, Qt::Key_Delete);
+        SendKey(table, Qt::Key_Backspace);
+        SendKey(table, Qt::Key_Menu);
+        SendKey(table, Qt::Key_Return, Qt::ControlModifier);
+        SendKey(table, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        SendKey(table, Qt::Key_Return);  // plain Return is not the list's
+      });
+      ExpectListEvents(*window, {{EventKind::kAlertKey, kKeyInsert},
+                                 {EventKind::kAlertKey, kKeyDelete},
+                                 {EventKind::kAlertKey, kKeyBackspace},
+                                 {EventKind::kAlertKey, kKeyApplication},
+                                 {EventKind::kAlertKey, kKeyCtrlEnter},
+                                 {EventKind::kAlertKey, kKeyShiftEnter}});
+    }
+    {
+      SCOPED_TRACE("typed characters");
+      std::vector<int> selected;
+      RunOnGui([&] {
+        SendKey(table, Qt::Key_S, Qt::ShiftModifier, "S");
+        SendKey(table, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
+        SendKey(table, Qt::Key_Space, Qt::NoModifier, " ");
+        SendKey(table, Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x416)));  // beyond Latin-1
+        SendKey(table, Qt::Key_S, Qt::ControlModifier, QString(QChar(0x13)));
+        SendKey(table, Qt::Key_A, Qt::AltModifier, "a");
+        selected = SelectedRows(table);
+      });
+      EXPECT_EQ(selected, std::vector<int>{2});  // no search by Qt
+      ExpectListEvents(*window, {{EventKind::kAlertKey, kKeyCharacter + 'S'},
+                                 {EventKind::kAlertKey, kKeyCharacter + 0xE9},
+                                 {EventKind::kAlertKey, kKeyCharacter + ' '}});
+    }
+    {
+      SCOPED_TRACE("the thumb");
+      int after_step = 0;
+      RunOnGui([&] {
+        thumb->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        thumb->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        thumb->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        thumb->triggerAction(QAbstractSlider::SliderPageStepSub);
+        after_step = thumb->value();
+        thumb->setSliderDown(true);
+        thumb->setValue(37);
+        thumb->setSliderDown(false);
+      });
+      EXPECT_EQ(after_step, 40);  // it moves only when the procedure says so
+      ExpectListEvents(*window, {{EventKind::kScroll, kLineDown},
+                                 {EventKind::kScroll, kLineUp},
+                                 {EventKind::kScroll, kPageDown},
+                                 {EventKind::kScroll, kPageUp},
+                                 {EventKind::kThumb, 37}});
+      window->SetThumb(1, 55, true);
+      RunOnGui([&] { EXPECT_EQ(thumb->value(), 55); });
+      ExpectListEvents(*window, {});
+    }
+  });
+}
+
+TEST(QtList, VisibleRowsFollowTheListsHeight) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = backend->windows().Open(ListWindow("Sized", {"Name", "Number"}), nullptr);
+    window->SetRows(1, kThreeClients);
+    int fit = 0;
+    int height = 0;
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Sized");
+      ASSERT_NE(table, nullptr);
+      fit = table->viewport()->height() / table->verticalHeader()->defaultSectionSize();
+      height = SubWindow("Sized")->height();
+    });
+    const int opened = window->VisibleRows(1);
+    EXPECT_EQ(opened, fit);
+    EXPECT_GE(opened, 8);  // it opens with room for a useful page
+    RunOnGui([&] {
+      QMdiSubWindow* sub = SubWindow("Sized");
+      sub->resize(sub->width(), height + 400);
+    });
+    const int taller = window->VisibleRows(1);
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Sized");
+      EXPECT_EQ(taller, table->viewport()->height() / table->verticalHeader()->defaultSectionSize());
+    });
+    EXPECT_GT(taller, opened + 5);
+  });
 }
 
 }  // namespace

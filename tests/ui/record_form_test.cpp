@@ -2,6 +2,7 @@
 
 #include "platform/headless/headless_window.h"
 #include "tests/support/data_fixture.h"
+#include "tests/ui/staff_form.h"
 
 namespace vornel::ui {
 namespace {
@@ -35,26 +36,7 @@ class RecordFormTest : public data::DataFixture {
     });
   }
 
-  FormDeclaration Declare(EmployeeRecord& e) {
-    FormDeclaration form;
-    form.procedure = "UpdateEmployee";
-    form.description = "Employee";
-    form.primary = &data::EmployeeFile();
-    form.window.procedure = "UpdateEmployee";
-    form.window.title = "Update the Employee File";
-    form.window.controls = {
-        platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", platform::Ref(e.LASTNAME)),
-        platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", platform::Ref(e.EMPCODE)),
-        platform::DropChoice("?EMP:STATUS", "Status:", platform::Ref(e.STATUS),
-                             {{"Active", "A"}, {"Inactive", "I"}}),
-        platform::DropChoice("?EMP:TYPE", "Type:", platform::Ref(e.TYPE),
-                             {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}}),
-        platform::Button("?OK", "OK"),
-        platform::Button("?Cancel", "Cancel"),
-    };
-    form.ditto_fields = {"?EMP:LASTNAME"};
-    return form;
-  }
+  FormDeclaration Declare(EmployeeRecord& e) { return test::StaffForm(e); }
 
   // Runs the form for `request` on a procedure thread; `prepare` runs there
   // first (reading the record to change, or priming a new one).

@@ -1,0 +1,30 @@
+#pragma once
+// The small staff form over Employee that the window-manager and list tests
+// run: last name, staff code, status and type, OK and Cancel.
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "ui/record_form.h"
+
+namespace vornel::ui::test {
+
+inline FormDeclaration StaffForm(data::EmployeeRecord& e) {
+  FormDeclaration form;
+  form.procedure = "UpdateEmployee";
+  form.description = "Employee";
+  form.primary = &data::EmployeeFile();
+  form.window.procedure = "UpdateEmployee";
+  form.window.title = "Update the Employee File";
+  form.window.controls = {
+      platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", platform::Ref(e.LASTNAME)),
+      platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", platform::Ref(e.EMPCODE)),
+      platform::DropChoice("?EMP:STATUS", "Status:", platform::Ref(e.STATUS), {{"Active", "A"}, {"Inactive", "I"}}),
+      platform::DropChoice("?EMP:TYPE", "Type:", platform::Ref(e.TYPE),
+                           {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}}),
+      platform::Button("?OK", "OK"),
+      platform::Button("?Cancel", "Cancel"),
+  };
+  form.ditto_fields = {"?EMP:LASTNAME"};
+  return form;
+}
+
+}  // namespace vornel::ui::test

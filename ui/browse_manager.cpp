@@ -1,0 +1,541 @@
+#include "ui/browse_manager.h"
+
+#include <algorithm>
+
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/field_access.h"
+#include "data/file_manager.h"
+#include "data/file_registry.h"
+#include "data/relation_manager.h"
+#include "errors/message_table.h"
+#include "platform/text.h"
+#include "platform/window/value_ref.h"
+
+namespace vornel::ui {
+namespace {
+
+using platform::Event;
+using platform::EventKind;
+using platform::ScrollKind;
+
+// Navigation requests a form leaves for its list (the frame's standard
+// toolbar buttons).
+enum Navigation : int {
+  kNavInsert = 3001,
+  kNavLast = 3005,
+  kNavFirst = 3006,
+  kNavPageDown = 3007,
+  kNavPageUp = 3008,
+  kNavNext = 3009,
+  kNavPrevious = 3010,
+};
+
+bool IsText(const data::FieldDef& field) { return field.type == data::FieldType::kText; }
+
+}  // namespace
+
+BrowseManager::BrowseManager(WindowManager& window, ThreadState& thread)
+    : data::ViewManager(thread.files), window_(window), thread_(thread) {}
+
+BrowseManager::~BrowseManager() = default;
+
+data::ViewResult BrowseManager::Init(int list_control, const data::ViewDef& view,
+                                     data::RelationManager& primary) {
+  data::ViewResult result = data::ViewManager::Init(view, primary);
+  primary_ = &primary;
+  list_ = list_control;
+  SELECTING = window_.request() == kSelect;
+  if (SELECTING) saved_for_caller_.assign(primary_buffer().begin(), primary_buffer().end());
+  window_.AddItem(this);
+  return result;
+}
+
+int BrowseManager::AddSortOrder(const data::KeyDef* key, std::unique_ptr<StepPosition> step,
+                                std::unique_ptr<Locator> locator) {
+  SortOrder order;
+  order.view_order = data::ViewManager::AddSortOrder(key);
+  order.step = std::move(step);
+  order.locator = std::move(locator);
+  if (order.locator) order.locator->Attach(*this);
+  orders_.push_back(std::move(order));
+  current_order_ = orders_.size() - 1;
+  return static_cast<int>(orders_.size());
+}
+
+void BrowseManager::AddField(const data::FieldDef& field, std::string picture) {
+  for (const data::FileDef& file : data::AllFiles()) {
+    for (const data::FieldDef& candidate : file.fields) {
+      if (&candidate == &field) columns_.push_back({&file, &field, std::move(picture)});
+    }
+  }
+}
+
+BrowseManager::SortOrder* BrowseManager::current() {
+  return orders_.empty() ? nullptr : &orders_[current_order_];
+}
+
+const data::FieldDef* BrowseManager::free_element() const { return FreeElement(); }
+
+std::span<char> BrowseManager::primary_buffer() { return primary_->me().buffer(); }
+
+// The record now in the buffers as a row: its columns as shown, its
+// position and the primary record itself.
+BrowseManager::Row BrowseManager::MakeRow() {
+  Row row;
+  for (const Column& column : columns_) {
+    std::span<char> buffer = thread_.files.Get(*column.file).buffer();
+    std::string shown;
+    if (IsText(*column.field)) {
+      shown = data::ReadText(*column.file, *column.field, buffer);
+      if (!column.picture.empty()) {
+        std::string copy = shown;
+        shown = platform::FormatValue(platform::Ref(copy), column.picture);
+      }
+    } else {
+      double value = data::ReadNumber(*column.file, *column.field, buffer);
+      shown = platform::FormatValue(platform::Ref(value), column.picture);
+    }
+    row.cells.emplace_back(platform::Clip(shown));
+  }
+  row.position = primary_->me().file().PositionString();
+  row.record.assign(primary_buffer().begin(), primary_buffer().end());
+  return row;
+}
+
+int BrowseManager::Read(Direction direction) {
+  ++reads;
+  return direction == kForwards ? Next() : Previous();
+}
+
+// Fetches up to `wanted` rows beyond the page's end in that direction; rows
+// that no longer fit drop off the far end. Answers how many rows came.
+int BrowseManager::Fetched(Direction direction, int wanted) {
+  const bool forwards = direction == kForwards;
+  bool skip_first = false;
+  if (!rows_.empty()) {
+    const Row& edge = forwards ? rows_.back() : rows_.front();
+    if (data::ViewManager::Reset(edge.position) != errors::kGoOn) {
+      // The edge record has gone: go on from its key values.
+      std::copy(edge.record.begin(), edge.record.end(), primary_buffer().begin());
+      ResetToBuffer();
+    }
+    skip_first = forwards;
+  }
+  const std::string skip = skip_first ? rows_.back().position : std::string();
+  int fetched = 0;
+  while (fetched < wanted) {
+    const int level = Read(direction);
+    if (level != errors::kGoOn) {
+      (forwards ? at_bottom_ : at_top_) = true;
+      break;
+    }
+    Row row = MakeRow();
+    if (skip_first) {
+      skip_first = false;
+      if (row.position == skip) continue;
+    }
+    if (static_cast<int>(rows_.size()) >= LASTITEMS) {
+      if (forwards) {
+        rows_.erase(rows_.begin());
+        at_top_ = false;
+      } else {
+        rows_.pop_back();
+        at_bottom_ = false;
+      }
+    }
+    if (forwards) {
+      rows_.push_back(std::move(row));
+    } else {
+      rows_.insert(rows_.begin(), std::move(row));
+    }
+    ++fetched;
+  }
+  return fetched;
+}
+
+void BrowseManager::Fetch(Direction direction) { Fetched(direction, LASTITEMS); }
+
+void BrowseManager::RefillList(RefillMode mode) {
+  loaded_ = true;
+  LASTITEMS = std::max(1, window_.window()->VisibleRows(list_));
+  std::string highlighted;
+  int screen_row = std::max(1, CURRENTCHOICE);
+  if (mode == kKeepPosition && !rows_.empty()) {
+    // From the top row, so the page stays; the highlight finds its record again.
+    const std::size_t at = static_cast<std::size_t>(std::clamp(CURRENTCHOICE, 1, static_cast<int>(rows_.size())) - 1);
+    highlighted = rows_[at].position;
+    std::copy(rows_.front().record.begin(), rows_.front().record.end(), primary_buffer().begin());
+    ResetToBuffer();
+  } else if (mode == kKeepPosition) {
+    data::ViewManager::Reset();
+  } else {
+    ResetToBuffer();
+  }
+  rows_.clear();
+  at_top_ = at_bottom_ = false;
+  Fetched(kForwards, LASTITEMS);
+  int choice = 0;
+  if (mode == kFromBuffer) {
+    choice = rows_.empty() ? 0 : 1;
+  } else {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (rows_[i].position == highlighted) choice = static_cast<int>(i) + 1;
+    }
+    if (choice == 0 && !rows_.empty()) choice = std::min(screen_row, static_cast<int>(rows_.size()));
+  }
+  // A page that is not full is filled backwards unless it may stay unfilled.
+  if (!ALLOWUNFILLED && static_cast<int>(rows_.size()) < LASTITEMS && !rows_.empty()) {
+    choice += Fetched(kBackwards, LASTITEMS - static_cast<int>(rows_.size()));
+  }
+  // The highlighted record stays on the screen row it was on.
+  if (RETAINROW && mode == kFromBuffer && choice > 0) {
+    while (choice < screen_row && !at_top_ && Fetched(kBackwards, 1) == 1) ++choice;
+  }
+  CURRENTCHOICE = choice;
+  if (rows_.empty()) {
+    data::ClearRecord(primary_->me().def(), primary_buffer());
+  } else {
+    CopyRowToRecord();
+  }
+}
+
+void BrowseManager::RefreshFromBuffer() { RefillList(kFromBuffer); }
+
+void BrowseManager::CopyRowToRecord() {
+  if (CURRENTCHOICE < 1 || CURRENTCHOICE > static_cast<int>(rows_.size())) return;
+  const Row& row = rows_[static_cast<std::size_t>(CURRENTCHOICE - 1)];
+  std::copy(row.record.begin(), row.record.end(), primary_buffer().begin());
+}
+
+// Re-reads the highlighted row's record; when it has gone, says so and refills.
+bool BrowseManager::RefetchCurrentRow() {
+  if (CURRENTCHOICE < 1 || CURRENTCHOICE > static_cast<int>(rows_.size())) return false;
+  const Row& row = rows_[static_cast<std::size_t>(CURRENTCHOICE - 1)];
+  if (primary_->me().file().GetByPositionString(row.position) == data::kStoreOk) return true;
+  primary_->me().RaiseMessage(errors::msg::kChangedOrDeleted);
+  RefillList(kKeepPosition);
+  RefreshWindow();
+  return false;
+}
+
+void BrowseManager::ScrollOne(ScrollKind kind) {
+  const bool down = kind == ScrollKind::kLineDown;
+  if (down && CURRENTCHOICE < static_cast<int>(rows_.size())) {
+    ++CURRENTCHOICE;
+  } else if (!down && CURRENTCHOICE > 1) {
+    --CURRENTCHOICE;
+  } else {
+    Fetched(down ? kForwards : kBackwards, 1);
+  }
+}
+
+void BrowseManager::ScrollPage(ScrollKind kind) {
+  const bool down = kind == ScrollKind::kPageDown;
+  const int shortfall = LASTITEMS - Fetched(down ? kForwards : kBackwards, LASTITEMS);
+  const int rows = static_cast<int>(rows_.size());
+  CURRENTCHOICE = std::clamp(CURRENTCHOICE + (down ? shortfall : -shortfall), rows > 0 ? 1 : 0, rows);
+}
+
+void BrowseManager::ScrollEnd(ScrollKind kind) {
+  const bool top = kind == ScrollKind::kTop;
+  rows_.clear();
+  data::ViewManager::Reset();
+  at_top_ = at_bottom_ = false;
+  Fetched(top ? kForwards : kBackwards, LASTITEMS);
+  (top ? at_top_ : at_bottom_) = true;
+  CURRENTCHOICE = rows_.empty() ? 0 : (top ? 1 : static_cast<int>(rows_.size()));
+}
+
+void BrowseManager::MoveThumbTo(int position) {
+  if (position <= 1) return OnScroll(ScrollKind::kTop);
+  if (position >= 100) return OnScroll(ScrollKind::kBottom);
+  SortOrder* order = current();
+  const data::FieldDef* free = FreeElement();
+  if (order && order->step && free) {
+    const data::FileDef& file = primary_->me().def();
+    if (IsText(*free)) {
+      data::WriteText(file, *free, primary_buffer(), order->step->TextAt(position));
+    } else {
+      data::WriteNumber(file, *free, primary_buffer(), order->step->NumberAt(position));
+    }
+    RefreshFromBuffer();
+    thumb_ = position;
+    RefreshWindow();
+    return;
+  }
+  OnScroll(position < 50 ? ScrollKind::kPageUp : ScrollKind::kPageDown);
+}
+
+void BrowseManager::OnScroll(ScrollKind kind) {
+  switch (kind) {
+    case ScrollKind::kLineUp:
+    case ScrollKind::kLineDown: ScrollOne(kind); break;
+    case ScrollKind::kPageUp:
+    case ScrollKind::kPageDown: ScrollPage(kind); break;
+    case ScrollKind::kTop:
+    case ScrollKind::kBottom: ScrollEnd(kind); break;
+  }
+  if (SortOrder* order = current(); order && order->locator) order->locator->Reset();
+  CopyRowToRecord();
+  MoveThumb();
+  ShowRows();
+}
+
+// The thumb: from the step for the highlighted key value, else 0 at the top,
+// 100 at the bottom and 50 between.
+void BrowseManager::MoveThumb() {
+  SortOrder* order = current();
+  const data::FieldDef* free = FreeElement();
+  if (order && order->step && free && CURRENTCHOICE > 0) {
+    thumb_ = KeyPercent();
+    if (static_cast<int>(rows_.size()) == LASTITEMS) {
+      if (thumb_ == 1) thumb_ = 0;
+      if (thumb_ == 99) thumb_ = 100;
+    }
+  } else if (at_top_ && CURRENTCHOICE <= 1) {
+    thumb_ = 0;
+  } else if (at_bottom_ && CURRENTCHOICE == static_cast<int>(rows_.size())) {
+    thumb_ = 100;
+  } else {
+    thumb_ = 50;
+  }
+}
+
+int BrowseManager::KeyPercent() const {
+  const StepPosition& step = *orders_[current_order_].step;
+  const data::FieldDef& free = *FreeElement();
+  const Row& row = rows_[static_cast<std::size_t>(CURRENTCHOICE - 1)];
+  const data::FileDef& file = primary_->me().def();
+  return IsText(free) ? step.Percentile(data::ReadText(file, free, row.record))
+                      : step.Percentile(data::ReadNumber(file, free, row.record));
+}
+
+// The step's limits: the free key element of the view's first and last records.
+void BrowseManager::ResetThumbRange() {
+  SortOrder* order = current();
+  const data::FieldDef* free = FreeElement();
+  if (!order || !order->step || !free || !order->step->NeedsLimits()) return;
+  if (static_cast<int>(rows_.size()) < LASTITEMS && !ALLOWUNFILLED) return;
+  const data::FileDef& file = primary_->me().def();
+  const std::vector<char> kept(primary_buffer().begin(), primary_buffer().end());
+  data::ViewManager::Reset();
+  const bool has_first = Read(kForwards) == errors::kGoOn;
+  const std::vector<char> first(primary_buffer().begin(), primary_buffer().end());
+  data::ViewManager::Reset();
+  const bool has_last = Read(kBackwards) == errors::kGoOn;
+  const std::vector<char> last(primary_buffer().begin(), primary_buffer().end());
+  std::copy(kept.begin(), kept.end(), primary_buffer().begin());
+  if (!has_first || !has_last) return;
+  const bool descending = SortDirection(*free);
+  const std::vector<char>& low = descending ? last : first;
+  const std::vector<char>& high = descending ? first : last;
+  if (IsText(*free)) {
+    order->step->SetLimit(data::ReadText(file, *free, low), data::ReadText(file, *free, high));
+  } else {
+    order->step->SetLimit(data::ReadNumber(file, *free, low), data::ReadNumber(file, *free, high));
+  }
+}
+
+bool BrowseManager::RefreshSortOrder(bool force) {
+  return SelectSortOrder(static_cast<int>(current_order_) + 1, force);
+}
+
+bool BrowseManager::SelectSortOrder(int number, bool force) {
+  if (number < 1 || number > static_cast<int>(orders_.size())) return false;
+  const bool changed_order = current_order_ != static_cast<std::size_t>(number - 1);
+  current_order_ = static_cast<std::size_t>(number - 1);
+  const int visible = std::max(1, window_.window()->VisibleRows(list_));
+  if (!force && !changed_order && loaded_ && visible == LASTITEMS && !RangeChanged()) {
+    CopyRowToRecord();
+    return false;
+  }
+  SetOrder(orders_[current_order_].view_order);
+  ApplyOrder();
+  ApplyFilter();
+  if (!loaded_ && (SELECTING || STARTATCURRENT)) {
+    RefillList(kFromBuffer);
+  } else if (!rows_.empty()) {
+    CopyRowToRecord();
+    RefillList(kFromBuffer);
+  } else {
+    RefillList(kKeepPosition);
+  }
+  ResetThumbRange();
+  MoveThumb();
+  CopyRowToRecord();
+  return true;
+}
+
+int BrowseManager::RequestRecord(int request) {
+  int response = kCancelled;
+  do {
+    thread_.navigation_request = 0;
+    if (request == kInsert) {
+      if (PrepareNewRecord() != errors::kGoOn) return kCancelled;
+    } else if (!RefetchCurrentRow()) {
+      return kCancelled;
+    } else {
+      primary_->SaveLinks();  // what a changed key must carry to the dependents
+    }
+    response = update_form ? update_form(request) : kCancelled;
+    const int navigation = thread_.navigation_request;
+    RefreshAfterUpdate(request, response);
+    if (navigation == 0) break;
+    request = (navigation == kNavInsert || (navigation == kNavNext && request == kInsert)) ? kInsert : request;
+  } while (true);
+  return response;
+}
+
+void BrowseManager::RefreshAfterUpdate(int request, int response) {
+  if (response == kCompleted) {
+    if (request == kDelete) {
+      if (CURRENTCHOICE >= 1 && CURRENTCHOICE <= static_cast<int>(rows_.size()))
+        rows_.erase(rows_.begin() + (CURRENTCHOICE - 1));
+      RefillList(kKeepPosition);
+    } else {
+      // A changed record that has left the view's filter is not read again.
+      RefreshFromFile();
+    }
+  } else {
+    RefillList(kKeepPosition);
+  }
+  switch (thread_.navigation_request) {
+    case 0: break;
+    case kNavInsert: data::ClearRecord(primary_->me().def(), primary_buffer()); break;
+    case kNavLast: OnScroll(ScrollKind::kBottom); break;
+    case kNavFirst: OnScroll(ScrollKind::kTop); break;
+    case kNavPageDown: OnScroll(ScrollKind::kPageDown); break;
+    case kNavPageUp: OnScroll(ScrollKind::kPageUp); break;
+    case kNavNext:
+      if (request != kInsert) OnScroll(ScrollKind::kLineDown);
+      break;
+    case kNavPrevious: OnScroll(ScrollKind::kLineUp); break;
+    default: thread_.navigation_request = 0; break;
+  }
+  MoveThumb();
+  RefreshWindow();
+  window_.window()->Select(list_);
+}
+
+bool BrowseManager::Enabled(int control) const { return control != 0 && (control == INSERTCONTROL || !rows_.empty()); }
+
+// Presses a button that exists and is enabled, as the user would.
+bool BrowseManager::Press(int control) {
+  if (!Enabled(control)) return false;
+  window_.window()->Post({EventKind::kAccepted, control, 0, {}});
+  return true;
+}
+
+void BrowseManager::ShowRows() {
+  std::vector<std::vector<std::string>> shown;
+  shown.reserve(rows_.size());
+  for (const Row& row : rows_) shown.push_back(row.cells);
+  platform::Window& window = *window_.window();
+  window.SetRows(list_, std::move(shown));
+  window.SetCurrentRow(list_, CURRENTCHOICE);
+  window.SetThumb(list_, thumb_, ALLOWUNFILLED || static_cast<int>(rows_.size()) == LASTITEMS);
+}
+
+void BrowseManager::RefreshWindow() {
+  platform::Window& window = *window_.window();
+  const bool has_rows = !rows_.empty();
+  for (int control : {CHANGECONTROL, DELETECONTROL, PRINTCONTROL, VIEWCONTROL}) {
+    if (control != 0) window.SetEnabled(control, has_rows);
+  }
+  if (SELECTCONTROL != 0) {
+    if (SELECTING) {
+      window.SetEnabled(SELECTCONTROL, has_rows);
+    } else if (HIDESELECT) {
+      window.SetEnabled(SELECTCONTROL, false);
+      window.SetHidden(SELECTCONTROL, true);
+    }
+  }
+  if (SortOrder* order = current(); order && order->locator) order->locator->RefreshWindow();
+  ShowRows();
+}
+
+void BrowseManager::Reset() {
+  if (!loaded_ || NeedsReset()) RefreshSortOrder(!loaded_);
+  RefreshWindow();
+}
+
+bool BrowseManager::NeedsReset() {
+  return loaded_ && (window_.window()->VisibleRows(list_) != LASTITEMS || RangeChanged());
+}
+
+int BrowseManager::OnKey(int key) {
+  switch (key) {
+    case platform::kKeyDoubleClick: Press(SELECTING ? SELECTCONTROL : CHANGECONTROL); return kHandled;
+    case platform::kKeyInsert: Press(INSERTCONTROL); return kHandled;
+    case platform::kKeyCtrlEnter: Press(CHANGECONTROL); return kHandled;
+    case platform::kKeyDelete: Press(DELETECONTROL); return kHandled;
+    case platform::kKeyShiftEnter: Press(VIEWCONTROL); return kHandled;
+    default: break;
+  }
+  SortOrder* order = current();
+  if (order && order->locator && order->locator->OnKey(key)) {
+    MoveThumb();
+    RefreshWindow();
+    return kHandled;
+  }
+  return kContinue;
+}
+
+int BrowseManager::OnButton(int control) {
+  if (control == SELECTCONTROL && SELECTING) {
+    window_.SetResponse(kCompleted);
+    return kHandled;
+  }
+  const int request = control == INSERTCONTROL   ? kInsert
+                      : control == CHANGECONTROL ? kChange
+                      : control == DELETECONTROL ? kDelete
+                      : control == VIEWCONTROL   ? kView
+                                                 : 0;
+  if (request != 0) {
+    RequestRecord(request);
+    return kHandled;
+  }
+  SortOrder* order = current();
+  if (order && order->locator && order->locator->OnAccepted(control)) {
+    MoveThumb();
+    RefreshWindow();
+    return kHandled;
+  }
+  return kContinue;
+}
+
+int BrowseManager::OnEvent(const Event& event) {
+  if (event.control == list_) {
+    switch (event.kind) {
+      case EventKind::kNewSelection:
+        CURRENTCHOICE = std::clamp(event.key, rows_.empty() ? 0 : 1, static_cast<int>(rows_.size()));
+        CopyRowToRecord();
+        MoveThumb();
+        window_.window()->SetThumb(list_, thumb_, ALLOWUNFILLED || static_cast<int>(rows_.size()) == LASTITEMS);
+        return kHandled;
+      case EventKind::kScroll: OnScroll(static_cast<ScrollKind>(event.key)); return kHandled;
+      case EventKind::kThumb: MoveThumbTo(event.key); return kHandled;
+      case EventKind::kAlertKey: return OnKey(event.key);
+      default: return kContinue;
+    }
+  }
+  if (event.kind == EventKind::kAccepted && event.control != 0) return OnButton(event.control);
+  return kContinue;
+}
+
+// The caller of a selecting list gets the highlighted record when the list
+// ended with Select, and its own record back otherwise.
+void BrowseManager::Shutdown() {
+  if (SELECTING && !saved_for_caller_.empty()) {
+    if (window_.response() == kCompleted && !rows_.empty()) {
+      if (!SELECTWHOLERECORD || !RefetchCurrentRow()) CopyRowToRecord();
+    } else {
+      std::copy(saved_for_caller_.begin(), saved_for_caller_.end(), primary_buffer().begin());
+    }
+  }
+  orders_.clear();
+  rows_.clear();
+  data::ViewManager::Shutdown();
+}
+
+}  // namespace vornel::ui

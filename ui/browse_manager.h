@@ -1,0 +1,157 @@
+#pragma once
+// The browse manager: a scrolling list of a view's records that holds one
+// page (LASTITEMS rows, never more), fills it from the view in either
+// direction, scrolls by line, page, to either end and by the thumb, keeps
+// the current sort order with its locator and step, starts the list's record
+// form for insert, change, delete and view, refreshes itself when the form
+// returns, and hands the highlighted record back when the list was called to
+// select one. It is a component of its window: the window manager offers it
+// every event.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/view_manager.h"
+#include "ui/procedure_thread.h"
+#include "ui/step_position.h"
+#include "ui/window_component.h"
+#include "ui/window_manager.h"
+
+namespace vornel::ui {
+
+class BrowseManager;
+
+// Turns what the user types in or beside a list into a value of the sort
+// order's free key element.
+class Locator {
+ public:
+  virtual ~Locator() = default;
+  void Attach(BrowseManager& browse) { browse_ = &browse; }
+  // A key typed in the list; true when the list moved.
+  virtual bool OnKey(int key) = 0;
+  // A control of the window was accepted; true when it was this locator's.
+  virtual bool OnAccepted(int control) { (void)control; return false; }
+  virtual void Reset() {}
+  virtual void RefreshWindow() {}
+
+ protected:
+  BrowseManager* browse_ = nullptr;
+};
+
+class BrowseManager : public data::ViewManager, public WindowComponent {
+ public:
+  struct Row {
+    std::vector<std::string> cells;
+    std::string position;      // the record's position in the primary file
+    std::vector<char> record;  // the primary record as read
+  };
+  enum Direction { kBackwards = 1, kForwards = 2 };
+  enum RefillMode { kKeepPosition = 1, kFromBuffer = 2 };
+
+  BrowseManager(WindowManager& window, ThreadState& thread);
+  ~BrowseManager() override;
+
+  // Set-up, by the list procedure's Init (after its window is open).
+  data::ViewResult Init(int list_control, const data::ViewDef& view, data::RelationManager& primary);
+  // A sort order read by `key`, with its step for the thumb (may be null)
+  // and its locator (may be null); answers its number.
+  int AddSortOrder(const data::KeyDef* key, std::unique_ptr<StepPosition> step = nullptr,
+                   std::unique_ptr<Locator> locator = nullptr);
+  // A column showing `field` (of any file of the view) through `picture`.
+  void AddField(const data::FieldDef& field, std::string picture);
+  // Opens the record form for a request on the caller's thread; answers
+  // the response.
+  std::function<int(int request)> update_form;
+
+  // Operations.
+  virtual void Fetch(Direction direction);
+  void RefillList(RefillMode mode);
+  void RefreshFromBuffer();  // from the key values now in the primary buffer
+  void RefreshFromFile() { RefreshFromBuffer(); }
+  int RequestRecord(int request);
+  void RefreshAfterUpdate(int request, int response);
+  virtual bool RefreshSortOrder(bool force);
+  bool SelectSortOrder(int number, bool force);
+  void ScrollOne(platform::ScrollKind kind);
+  void ScrollPage(platform::ScrollKind kind);
+  void ScrollEnd(platform::ScrollKind kind);
+  void MoveThumbTo(int position);  // the user dragged the thumb
+  void ResetThumbRange();
+  void CopyRowToRecord();
+  bool RefetchCurrentRow();
+  void RefreshWindow();
+
+  // WindowComponent.
+  void Shutdown() override;
+  bool NeedsReset() override;
+  int OnEvent(const platform::Event& event) override;
+  void Update() override { CopyRowToRecord(); }
+  void Reset() override;
+
+  // What the locators use.
+  const data::FieldDef* free_element() const;
+  std::span<char> primary_buffer();
+  const std::vector<Row>& rows() const { return rows_; }
+  data::FileRegistry& files() { return thread_.files; }
+  WindowManager& window_manager() { return window_; }
+
+  // Settings (defaults as every list of the system has them).
+  int LASTITEMS = 0;
+  int CURRENTCHOICE = 0;
+  int INSERTCONTROL = 0;
+  int CHANGECONTROL = 0;
+  int DELETECONTROL = 0;
+  int VIEWCONTROL = 0;
+  int SELECTCONTROL = 0;
+  int PRINTCONTROL = 0;
+  bool SELECTING = false;
+  bool RETAINROW = true;
+  bool ALLOWUNFILLED = false;
+  bool STARTATCURRENT = false;
+  bool HIDESELECT = false;
+  bool SELECTWHOLERECORD = true;
+  // Records read from the view since the list started (for measurements).
+  long reads = 0;
+
+ private:
+  struct SortOrder {
+    int view_order = 0;
+    std::unique_ptr<StepPosition> step;
+    std::unique_ptr<Locator> locator;
+  };
+  struct Column {
+    const data::FileDef* file;
+    const data::FieldDef* field;
+    std::string picture;
+  };
+
+  SortOrder* current();
+  int Read(Direction direction);
+  Row MakeRow();
+  int Fetched(Direction direction, int wanted);  // fetches `wanted` rows, answers how many came
+  void OnScroll(platform::ScrollKind kind);
+  int OnKey(int key);
+  int OnButton(int control);
+  bool Press(int control);
+  bool Enabled(int control) const;
+  void MoveThumb();
+  void ShowRows();
+  int KeyPercent() const;
+
+  WindowManager& window_;
+  ThreadState& thread_;
+  data::RelationManager* primary_ = nullptr;
+  int list_ = 0;
+  std::vector<SortOrder> orders_;
+  std::size_t current_order_ = 0;
+  std::vector<Column> columns_;
+  std::vector<Row> rows_;
+  std::vector<char> saved_for_caller_;  // the caller's record when selecting
+  bool loaded_ = false;
+  bool at_top_ = false;     // the view's first record is on the page
+  bool at_bottom_ = false;  // the view's last record is on the page
+  int thumb_ = 0;
+};
+
+}  // namespace vornel::ui
