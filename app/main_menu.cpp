@@ -128,6 +128,23 @@ constexpr std::array kToolbar = {
     MainToolItem{"Appointment Management", "APPT2.ICO", "Appointment_window"},
 };
 
+// The standard buttons: they act on the window the user works in (a list
+// or a form), which enables them and sets their tips.
+struct StandardTool {
+  std::string_view text;
+  std::string_view icon;
+  int command;
+};
+constexpr std::array kStandardTools = {
+    StandardTool{"Insert", "insert", 3001},     StandardTool{"Change", "change", 3002},
+    StandardTool{"Delete", "delete", 3003},     StandardTool{"Select", "select", 3004},
+    StandardTool{"Last", "last", 3005},         StandardTool{"First", "first", 3006},
+    StandardTool{"Page Down", "pagedown", 3007}, StandardTool{"Page Up", "pageup", 3008},
+    StandardTool{"Next", "next", 3009},         StandardTool{"Previous", "previous", 3010},
+    StandardTool{"Locate", "locate", 3011},     StandardTool{"History", "history", 3012},
+    StandardTool{"Help", "help", 3013},
+};
+
 // The menu of that name in `items`, made at the end when it is not there yet.
 MenuItem& MenuNamed(std::vector<MenuItem>& items, std::string_view name) {
   auto it = std::find_if(items.begin(), items.end(),
@@ -171,8 +188,10 @@ platform::WindowSpec MainFrameSpec() {
   }
   for (std::size_t i = 0; i < kToolbar.size(); ++i) {
     spec.toolbar.push_back({std::string(kToolbar[i].text), std::string(kToolbar[i].icon),
-                            kToolCommands + static_cast<int>(i)});
+                            kToolCommands + static_cast<int>(i), false});
   }
+  for (const StandardTool& tool : kStandardTools)
+    spec.toolbar.push_back({std::string(tool.text), std::string(tool.icon), tool.command, true});
   return spec;
 }
 

@@ -47,6 +47,7 @@ data::ViewResult BrowseManager::Init(int list_control, const data::ViewDef& view
   SELECTING = window_.request() == kSelect;
   if (SELECTING) saved_for_caller_.assign(primary_buffer().begin(), primary_buffer().end());
   window_.AddItem(this);
+  window_.toolbar().AddTarget(*this, list_control);
   return result;
 }
 
@@ -451,6 +452,7 @@ void BrowseManager::RefreshWindow() {
     }
   }
   if (SortOrder* order = current(); order && order->locator) order->locator->RefreshWindow();
+  window_.toolbar().Display();
   ShowRows();
 }
 
@@ -461,6 +463,38 @@ void BrowseManager::Reset() {
 
 bool BrowseManager::NeedsReset() {
   return loaded_ && (window_.window()->VisibleRows(list_) != LASTITEMS || RangeChanged());
+}
+
+std::map<int, bool> BrowseManager::Buttons() {
+  std::map<int, bool> buttons;
+  for (int button = kToolInsert; button <= kToolHelp; ++button) buttons[button] = false;
+  for (int button = kToolLast; button <= kToolPrevious; ++button) buttons[button] = true;
+  buttons[kToolInsert] = Enabled(INSERTCONTROL);
+  buttons[kToolChange] = Enabled(CHANGECONTROL);
+  buttons[kToolDelete] = Enabled(DELETECONTROL);
+  buttons[kToolSelect] = SELECTING && Enabled(SELECTCONTROL);
+  return buttons;
+}
+
+void BrowseManager::OnButton(int button) {
+  platform::Window& window = *window_.window();
+  switch (button) {
+    case kToolSelect:
+      CopyRowToRecord();
+      window_.SetResponse(kCompleted);
+      break;
+    case kToolLast: window.Post({EventKind::kScroll, list_, ScrollKind::kBottom, {}}); break;
+    case kToolFirst: window.Post({EventKind::kScroll, list_, ScrollKind::kTop, {}}); break;
+    case kToolPageDown: window.Post({EventKind::kScroll, list_, ScrollKind::kPageDown, {}}); break;
+    case kToolPageUp: window.Post({EventKind::kScroll, list_, ScrollKind::kPageUp, {}}); break;
+    case kToolNext: window.Post({EventKind::kScroll, list_, ScrollKind::kLineDown, {}}); break;
+    case kToolPrevious: window.Post({EventKind::kScroll, list_, ScrollKind::kLineUp, {}}); break;
+    case kToolInsert: Press(INSERTCONTROL); break;
+    case kToolChange: Press(CHANGECONTROL); break;
+    case kToolDelete: Press(DELETECONTROL); break;
+    case kToolHelp: window.Post({EventKind::kAlertKey, list_, kKeyHelp, {}}); break;
+    default: break;
+  }
 }
 
 int BrowseManager::OnKey(int key) {
@@ -481,7 +515,7 @@ int BrowseManager::OnKey(int key) {
   return kContinue;
 }
 
-int BrowseManager::OnButton(int control) {
+int BrowseManager::OnAccepted(int control) {
   if (control == SELECTCONTROL && SELECTING) {
     window_.SetResponse(kCompleted);
     return kHandled;
@@ -519,7 +553,7 @@ int BrowseManager::OnEvent(const Event& event) {
       default: return kContinue;
     }
   }
-  if (event.kind == EventKind::kAccepted && event.control != 0) return OnButton(event.control);
+  if (event.kind == EventKind::kAccepted && event.control != 0) return OnAccepted(event.control);
   return kContinue;
 }
 

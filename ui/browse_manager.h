@@ -15,6 +15,7 @@
 #include "data/view_manager.h"
 #include "ui/procedure_thread.h"
 #include "ui/step_position.h"
+#include "ui/toolbar.h"
 #include "ui/window_component.h"
 #include "ui/window_manager.h"
 
@@ -39,7 +40,7 @@ class Locator {
   BrowseManager* browse_ = nullptr;
 };
 
-class BrowseManager : public data::ViewManager, public WindowComponent {
+class BrowseManager : public data::ViewManager, public WindowComponent, public ToolbarTarget {
  public:
   struct Row {
     std::vector<std::string> cells;
@@ -89,6 +90,11 @@ class BrowseManager : public data::ViewManager, public WindowComponent {
   void Update() override { CopyRowToRecord(); }
   void Reset() override;
 
+  // ToolbarTarget: the standard buttons act on the list.
+  std::map<int, bool> Buttons() override;
+  std::span<const std::uint8_t> Tips() override { return ListTips(); }
+  void OnButton(int button) override;
+
   // What the locators use.
   const data::FieldDef* free_element() const;
   std::span<char> primary_buffer();
@@ -132,7 +138,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent {
   int Fetched(Direction direction, int wanted);  // fetches `wanted` rows, answers how many came
   void OnScroll(platform::ScrollKind kind);
   int OnKey(int key);
-  int OnButton(int control);
+  int OnAccepted(int control);  // a button or a locator's entry of the window
   bool Press(int control);
   bool Enabled(int control) const;
   void MoveThumb();

@@ -19,7 +19,38 @@ int RecordForm::ControlNumber(std::string_view name) const {
 int RecordForm::RunForCaller() {
   int response = Run();
   thread_.global_response = response;
+  if (response != kCompleted) thread_.navigation_request = 0;  // a cancelled form moves no list
   return response;
+}
+
+std::map<int, bool> RecordForm::Buttons() {
+  std::map<int, bool> buttons;
+  for (int button = kToolInsert; button <= kToolHelp; ++button) buttons[button] = false;
+  if (request_ == kInsert) {
+    buttons[kToolInsert] = buttons[kToolNext] = true;
+  } else if (request_ == kChange) {
+    buttons[kToolInsert] = true;
+    for (int button = kToolLast; button <= kToolPrevious; ++button) buttons[button] = true;
+  }
+  buttons[kToolHistory] = request_ != kView && !declaration_.ditto_fields.empty();
+  return buttons;
+}
+
+std::span<const std::uint8_t> RecordForm::Tips() {
+  if (request_ == kInsert) return FormInsertTips();
+  if (request_ == kChange) return FormChangeTips();
+  return {};
+}
+
+void RecordForm::OnButton(int button) {
+  if (!Buttons()[button]) return;
+  if (button == kToolHistory) {
+    RestoreFieldValue(FIRSTFIELD);
+    return;
+  }
+  // Save first: the list behind the form moves once the form has completed.
+  thread_.navigation_request = button;
+  RequestAccepted();
 }
 
 int RecordForm::Init() {
@@ -53,6 +84,7 @@ int RecordForm::Init() {
     OKCONTROL = 0;
   }
   Open(declaration_.window);
+  toolbar().AddTarget(*this, -1);
   switch (request_) {
     case kView: window_->SetTitle("View Record"); break;
     case kInsert: window_->SetTitle("Adding a " + declaration_.description + " Record"); break;

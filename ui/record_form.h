@@ -22,7 +22,7 @@ struct FormDeclaration {
   std::vector<std::string> ditto_fields;  // controls whose last saved value the ditto key recalls
 };
 
-class RecordForm : public WindowManager {
+class RecordForm : public WindowManager, public ToolbarTarget {
  public:
   // The ditto key: Ctrl (512) + the quote key (222).
   static constexpr int kDittoKey = 734;
@@ -37,6 +37,12 @@ class RecordForm : public WindowManager {
 
   int Init() override;
   int Shutdown() override;
+
+  // ToolbarTarget: the standard buttons save the form and move the list
+  // behind it (through the thread's navigation request).
+  std::map<int, bool> Buttons() override;
+  std::span<const std::uint8_t> Tips() override;
+  void OnButton(int button) override;
 
  protected:
   int ControlNumber(std::string_view name) const;

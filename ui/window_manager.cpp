@@ -56,6 +56,14 @@ void WindowManager::Open(const platform::WindowSpec& spec, platform::Window* own
   if (WindowPositions* positions = WindowPositions::Global()) positions->RestoreWindow(*window_);
 }
 
+Toolbar& WindowManager::toolbar() {
+  if (!toolbar_) {
+    toolbar_ = std::make_unique<Toolbar>(*this);
+    AddItem(toolbar_.get());
+  }
+  return *toolbar_;
+}
+
 void WindowManager::AddDittoField(int control) { ditto_.push_back({control, {}}); }
 
 void WindowManager::EventLoop() {

@@ -13,6 +13,7 @@
 #include "errors/error_manager.h"
 #include "platform/window/window.h"
 #include "ui/procedure_thread.h"
+#include "ui/toolbar.h"
 #include "ui/window_component.h"
 
 namespace vornel::ui {
@@ -54,6 +55,8 @@ class WindowManager {
   virtual int SaveInserted();
 
   void AddItem(WindowComponent* component) { components_.push_back(component); }
+  // The window's toolbar: made, and offered every event, when first asked for.
+  Toolbar& toolbar();
   void AddButton(int control, int response) { buttons_.push_back({control, response}); }
   void AddFileToSave(data::FileManager* file) { files_.push_back({file, 0}); }
   // Ditto: the key recalls, in the control with the focus, the value the
@@ -112,6 +115,7 @@ class WindowManager {
     std::string saved;
   };
   std::vector<WindowComponent*> components_;
+  std::unique_ptr<Toolbar> toolbar_;
   std::vector<Button> buttons_;
   std::vector<SavedFile> files_;
   std::vector<Ditto> ditto_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "app/program.h"
@@ -38,6 +39,43 @@ constexpr std::array kEvents = {
     NamedEvent{"losefocus", EventKind::kLoseFocus},  NamedEvent{"gainfocus", EventKind::kGainFocus},
     NamedEvent{"completed", EventKind::kCompleted},
 };
+
+struct NamedScroll {
+  std::string_view name;
+  platform::ScrollKind kind;
+};
+constexpr std::array kScrolls = {
+    NamedScroll{"up", platform::kLineUp},       NamedScroll{"down", platform::kLineDown},
+    NamedScroll{"pageup", platform::kPageUp},   NamedScroll{"pagedown", platform::kPageDown},
+    NamedScroll{"top", platform::kTop},         NamedScroll{"bottom", platform::kBottom},
+};
+
+struct NamedKey {
+  std::string_view name;
+  int key;
+};
+constexpr std::array kKeys = {
+    NamedKey{"insert", platform::kKeyInsert},          NamedKey{"delete", platform::kKeyDelete},
+    NamedKey{"ctrl-enter", platform::kKeyCtrlEnter},   NamedKey{"shift-enter", platform::kKeyShiftEnter},
+    NamedKey{"double-click", platform::kKeyDoubleClick}, NamedKey{"backspace", platform::kKeyBackspace},
+    NamedKey{"right-click", platform::kKeyRightButtonUp}, NamedKey{"menu-key", platform::kKeyApplication},
+};
+
+// A key named in a script: one of kKeys, or a single character typed.
+std::optional<int> KeyNamed(std::string_view name) {
+  for (const NamedKey& key : kKeys) {
+    if (platform::SameNoCase(key.name, name)) return key.key;
+  }
+  if (name.size() == 1) return platform::kKeyCharacter + static_cast<unsigned char>(name[0]);
+  return std::nullopt;
+}
+
+// A list row as a script writes it: the cells joined by " | ".
+std::string Joined(const std::vector<std::string>& cells) {
+  std::string joined;
+  for (const std::string& cell : cells) joined += (joined.empty() ? "" : " | ") + cell;
+  return joined;
+}
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -147,7 +185,8 @@ std::string ScriptRunner::Do(const Step& step) {
     return "unknown button " + Quoted(a[0]);
   }
   if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
-  constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post"};
+  constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
+                                      "row", "scroll", "thumb", "key"};
   if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
     return "unknown step '" + verb + "'";
   if (std::string missing = NeedWindow(); !missing.empty()) return missing;
@@ -167,6 +206,21 @@ std::string ScriptRunner::Do(const Step& step) {
   } else if (verb == "tool") {
     if (a.size() != 1) return Wrong(step, "a tool button's text");
     done = current_->Tool(a[0]);
+  } else if (verb == "row" || verb == "thumb") {
+    if (a.size() != 2) return Wrong(step, "a list and a number");
+    const int number = std::atoi(a[1].c_str());
+    done = verb == "row" ? current_->ChooseRow(current_->Control(a[0]), number)
+                         : current_->DragThumb(current_->Control(a[0]), number);
+  } else if (verb == "scroll") {
+    if (a.size() != 2) return Wrong(step, "a list and up, down, pageup, pagedown, top or bottom");
+    for (const NamedScroll& scroll : kScrolls) {
+      if (platform::SameNoCase(scroll.name, a[1])) done = current_->Scroll(current_->Control(a[0]), scroll.kind);
+    }
+  } else if (verb == "key") {
+    if (a.size() != 2) return Wrong(step, "a list and a key");
+    std::optional<int> key = KeyNamed(a[1]);
+    if (!key) return "unknown key " + Quoted(a[1]);
+    done = current_->Key(current_->Control(a[0]), *key);
   } else if (verb == "close") {
     current_->RequestClose();
     done = true;
@@ -230,11 +284,28 @@ std::string ScriptRunner::Expect(const Step& step) {
     if (shown != a[2]) return "status part " + a[1] + " shows " + Quoted(shown);
     return {};
   }
+  if (what == "rows") {
+    if (a.size() < 2) return Wrong(step, "rows, a list and its rows");
+    const auto& shown = current_->State(current_->Control(a[1])).rows;
+    std::vector<std::string> rows;
+    for (const auto& row : shown) rows.push_back(Joined(row));
+    const std::vector<std::string> wanted(a.begin() + 2, a.end());
+    if (rows != wanted) {
+      std::string listed;
+      for (const std::string& row : rows) listed += (listed.empty() ? "" : ", ") + Quoted(row);
+      return a[1] + " shows " + std::to_string(rows.size()) + " rows: " + (listed.empty() ? "none" : listed);
+    }
+    return {};
+  }
   if (a.size() != 3) return Wrong(step, what + ", a control and the value");
   if (current_->Control(a[1]) == 0) return "no control " + a[1] + " in " + Quoted(current_->title());
   const platform::QueuedWindow::ControlState state = current_->State(a[1]);
   if (what == "value") {
     if (state.text != a[2]) return a[1] + " shows " + Quoted(state.text);
+    return {};
+  }
+  if (what == "row") {
+    if (std::to_string(state.current_row) != a[2]) return a[1] + " highlights row " + std::to_string(state.current_row);
     return {};
   }
   std::optional<bool> wanted = YesNo(a[2]);

@@ -60,10 +60,15 @@ bool HeadlessWindow::Menu(const std::vector<std::string>& path) {
 
 bool HeadlessWindow::Tool(std::string_view text) {
   for (const ToolButton& button : spec().toolbar) {
-    if (SameNoCase(button.text, text) && !closed()) {
+    if (!SameNoCase(button.text, text) || closed()) continue;
+    if (!button.routed) {
       Command(button.command);
       return true;
     }
+    std::shared_ptr<HeadlessWindow> active = system_.Active();
+    if (!active || !active->ToolEnabled(button.command)) return false;
+    active->Command(button.command);
+    return true;
   }
   return false;
 }
@@ -128,6 +133,14 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Frame() const {
   std::lock_guard lock(mutex_);
   for (const auto& window : open_) {
     if (window->spec().frame) return window;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Active() const {
+  std::lock_guard lock(mutex_);
+  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+    if (!(*it)->spec().frame && !(*it)->closed()) return *it;
   }
   return nullptr;
 }

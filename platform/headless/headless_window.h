@@ -34,7 +34,9 @@ class HeadlessWindow : public QueuedWindow {
   // access-key marks may be left out. False when there is none or it has
   // no command.
   bool Menu(const std::vector<std::string>& path);
-  bool Tool(std::string_view text);  // presses the tool button with that text
+  // Presses the tool button with that text; a standard button acts on the
+  // active window, when that window enables it.
+  bool Tool(std::string_view text);
   ControlState State(std::string_view control) const;
 
  protected:
@@ -56,6 +58,8 @@ class HeadlessWindowSystem : public WindowSystem {
       std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
   bool frame_opened() const;                       // whether a frame has opened yet
+  // The window the user works in: the newest open window other than the frame.
+  std::shared_ptr<HeadlessWindow> Active() const;
   std::vector<std::string> OpenTitles() const;
 
  private:

@@ -1,8 +1,11 @@
 #include "platform/qt/qt_window.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMetaObject>
 #include <QPrinter>
 #include <QTimer>
@@ -58,6 +61,7 @@ WindowSnapshot QtWindow::WindowNow() const {
   snapshot.title = title();
   for (int part = 1; part <= spec().status_parts; ++part) snapshot.status.push_back(status(part));
   snapshot.timer = timer();
+  snapshot.tools = tool_buttons();
   return snapshot;
 }
 
@@ -168,12 +172,22 @@ void QtWindowSystem::Forget(QtWindow* window) {
   open_.erase(std::remove(open_.begin(), open_.end(), window), open_.end());
 }
 
-
 QMainWindow* QtWindowSystem::frame() const { return frame_ != nullptr ? frame_->main_window() : nullptr; }
 
 QMdiArea* QtWindowSystem::area() const { return frame_ != nullptr ? frame_->area() : nullptr; }
 
 WindowController* QtWindowSystem::frame_controller() const { return frame_; }
+
+WindowController* QtWindowSystem::active_controller() const {
+  QWidget* window = nullptr;
+  if (QMdiArea* mdi = area()) {
+    window = mdi->activeSubWindow();
+  } else {
+    window = QApplication::activeWindow();
+  }
+  WindowController* controller = WindowController::Of(window);
+  return controller != frame_ ? controller : nullptr;
+}
 
 QPrinter& QtWindowSystem::printer() {
   if (!printer_) printer_ = std::make_unique<QPrinter>();

@@ -35,11 +35,13 @@ struct ControlSnapshot {
   bool focus = false;  // the procedure selected it
 };
 
-// The window's own part: title, status bar parts and timer.
+// The window's own part: title, status bar parts, timer, and the states of
+// the frame's standard tool buttons while it is the active window.
 struct WindowSnapshot {
   std::string title;
   std::vector<std::string> status;  // part 1 first
   int timer = 0;                    // hundredths of a second, 0 = none
+  std::vector<ToolState> tools;
 };
 
 struct WindowLink {
@@ -95,6 +97,9 @@ class QtWindowSystem : public WindowSystem {
   QMainWindow* frame() const;
   QMdiArea* area() const;
   WindowController* frame_controller() const;
+  // The window the user works in: the frame's active sub-window, or without
+  // a frame the active top-level window; none when it is the frame or closed.
+  WindowController* active_controller() const;
   QPrinter& printer();  // kept for the whole run, so a page setup lasts
 
  private:

@@ -39,15 +39,16 @@ namespace {
 
 constexpr const char* kBlockCount = "vornelBlockCount";
 
+struct KnownIcon {
+  const char* word;
+  QStyle::StandardPixmap pixmap;
+};
+
 // A drawn icon for a tool button, chosen by words of its picture's name; no
 // icon (the button shows its text) when it names none.
 QIcon ToolIcon(const std::string& name) {
   if (name.empty()) return {};
-  struct Known {
-    const char* word;
-    QStyle::StandardPixmap pixmap;
-  };
-  static constexpr Known kKnown[] = {
+  static constexpr KnownIcon kKnown[] = {
       {"exit", QStyle::SP_DialogCloseButton},   {"edit", QStyle::SP_FileDialogDetailedView},
       {"log", QStyle::SP_FileDialogContentsView}, {"client", QStyle::SP_DirHomeIcon},
       {"appt", QStyle::SP_FileDialogInfoView},  {"print", QStyle::SP_FileDialogListView},
@@ -55,13 +56,49 @@ QIcon ToolIcon(const std::string& name) {
   };
   const std::string lower = Lower(name);
   QStyle::StandardPixmap pixmap = QStyle::SP_FileIcon;
-  for (const Known& known : kKnown) {
+  for (const KnownIcon& known : kKnown) {
     if (lower.find(known.word) != std::string::npos) {
       pixmap = known.pixmap;
       break;
     }
   }
   return QApplication::style()->standardIcon(pixmap);
+}
+
+// The icon of a standard button, which names what it does ("pagedown"); a
+// name it does not know is taken as a picture's name.
+QIcon StandardToolIcon(const std::string& name) {
+  static constexpr KnownIcon kStandard[] = {
+      {"insert", QStyle::SP_FileDialogNewFolder},    {"change", QStyle::SP_FileDialogDetailedView},
+      {"delete", QStyle::SP_TrashIcon},              {"select", QStyle::SP_DialogApplyButton},
+      {"first", QStyle::SP_MediaSkipBackward},       {"last", QStyle::SP_MediaSkipForward},
+      {"pageup", QStyle::SP_MediaSeekBackward},      {"pagedown", QStyle::SP_MediaSeekForward},
+      {"previous", QStyle::SP_ArrowUp},              {"next", QStyle::SP_ArrowDown},
+      {"locate", QStyle::SP_FileDialogContentsView}, {"history", QStyle::SP_BrowserReload},
+      {"help", QStyle::SP_DialogHelpButton},
+  };
+  for (const KnownIcon& known : kStandard) {
+    if (SameNoCase(name, known.word)) return QApplication::style()->standardIcon(known.pixmap);
+  }
+  return ToolIcon(name);
+}
+
+// What a standard button shows for that command: the first enabled state
+// of it, else the first state of it; none when the window lists it not.
+const ToolState* StateOf(const std::vector<ToolState>& states, int command) {
+  const ToolState* found = nullptr;
+  for (const ToolState& state : states) {
+    if (state.command != command) continue;
+    if (state.enabled) return &state;
+    if (found == nullptr) found = &state;
+  }
+  return found;
+}
+
+bool SameStates(const std::vector<ToolState>& a, const std::vector<ToolState>& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ToolState& x, const ToolState& y) {
+    return x.command == y.command && x.enabled == y.enabled && x.tip == y.tip;
+  });
 }
 
 bool IsSeparator(const MenuItem& item) {
@@ -130,6 +167,9 @@ WindowController::~WindowController() {
 void WindowController::BuildFrame(const WindowSpec& spec) {
   main_window_ = new QMainWindow;
   main_window_->setObjectName("frame");
+  // The controller is the frame's first child, so that when the frame is
+  // deleted it goes, with its connections to the area, before the area does.
+  setParent(main_window_);
   area_ = new QMdiArea(main_window_);
   area_->setObjectName("area");
   main_window_->setCentralWidget(area_);
@@ -138,17 +178,15 @@ void WindowController::BuildFrame(const WindowSpec& spec) {
   if (!spec.toolbar.empty()) {
     toolbar_ = main_window_->addToolBar("Tools");
     toolbar_->setObjectName("toolbar");
-    for (const ToolButton& button : spec.toolbar) {
-      const QIcon icon = ToolIcon(button.icon);
-      QAction* action = icon.isNull() ? toolbar_->addAction(ToQt(button.text))
-                                      : toolbar_->addAction(icon, ToQt(button.text));
-      action->setToolTip(ToQt(button.text));
-      action->setStatusTip(ToQt(button.text));
-      const int command = button.command;
-      connect(action, &QAction::triggered, this, [this, command] {
-        if (command != 0) link_->WithWindow([&](QtWindow& window) { window.Command(command); });
-      });
+    for (std::size_t i = 0; i < spec.toolbar.size(); ++i) {
+      // The standard buttons stand apart from the frame's own.
+      if (spec.toolbar[i].routed && i > 0 && !spec.toolbar[i - 1].routed) toolbar_->addSeparator();
+      AddTool(spec.toolbar[i]);
     }
+  }
+  if (!standard_tools_.empty()) {
+    connect(area_, &QMdiArea::subWindowActivated, this, [this] { ApplyStandardTools(); });
+    ApplyStandardTools();
   }
   // Part 1 gives way to hints and messages while they show; the other parts
   // stay.
@@ -165,6 +203,61 @@ void WindowController::BuildFrame(const WindowSpec& spec) {
   }
   main_window_->resize(1024, 720);
   container_ = main_window_;
+}
+
+void WindowController::AddTool(const ToolButton& button) {
+  const QString text = ToQt(button.text);
+  const QIcon icon = button.routed ? StandardToolIcon(button.icon) : ToolIcon(button.icon);
+  QAction* action = icon.isNull() ? toolbar_->addAction(text) : toolbar_->addAction(icon, text);
+  action->setToolTip(text);
+  action->setStatusTip(text);
+  const int command = button.command;
+  if (button.routed) {
+    standard_tools_.push_back({action, command, text});
+    connect(action, &QAction::triggered, this, [this, command] { RunStandardTool(command); });
+    return;
+  }
+  connect(action, &QAction::triggered, this, [this, command] {
+    if (command != 0) link_->WithWindow([&](QtWindow& window) { window.Command(command); });
+  });
+}
+
+void WindowController::RunStandardTool(int command) {
+  WindowController* active = system_.active_controller();
+  if (active == nullptr) return;
+  // The procedure's own states decide: what the button shows may lag behind.
+  active->link_->WithWindow([command](QtWindow& window) {
+    if (window.ToolEnabled(command)) window.Command(command);
+  });
+}
+
+void WindowController::ApplyStandardTools() {
+  if (disposed_ || standard_tools_.empty()) return;
+  const WindowController* active = system_.active_controller();
+  for (const StandardTool& tool : standard_tools_) {
+    if (tool.action == nullptr) continue;
+    const ToolState* state = active != nullptr ? StateOf(active->tool_states_, tool.command) : nullptr;
+    const QString tip = state != nullptr && !state->tip.empty() ? ToQt(state->tip) : tool.text;
+    tool.action->setEnabled(state != nullptr && state->enabled);
+    tool.action->setToolTip(tip);
+    tool.action->setStatusTip(tip);
+  }
+}
+
+WindowController* WindowController::Of(QObject* container) {
+  if (container == nullptr) return nullptr;
+  for (QObject* child : container->children()) {
+    auto* controller = dynamic_cast<WindowController*>(child);
+    if (controller != nullptr && controller->container_ == container) {
+      return controller->disposed_ ? nullptr : controller;
+    }
+  }
+  return nullptr;
+}
+
+void WindowController::ToolsChanged() {
+  WindowController* frame = system_.frame_controller();
+  if (frame != nullptr && frame != this) frame->ApplyStandardTools();
 }
 
 void WindowController::AddMenu(QMenu* menu, QMenuBar* bar, const MenuItem& item) {
@@ -440,6 +533,10 @@ void WindowController::ApplyWindow(const WindowSnapshot& snapshot) {
   } else if (!timer_->isActive() || timer_->interval() != interval) {
     timer_->start(interval);
   }
+  if (!SameStates(snapshot.tools, tool_states_)) {
+    tool_states_ = snapshot.tools;
+    if (system_.active_controller() == this) ToolsChanged();
+  }
 }
 
 void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
@@ -543,6 +640,9 @@ void WindowController::Dispose() {
   if (sub_window_ != nullptr && sub_window_->mdiArea() != nullptr)
     sub_window_->mdiArea()->removeSubWindow(sub_window_);
   container_->deleteLater();
+  // Whichever window the user works in now (or none) gives the standard
+  // buttons their states.
+  ToolsChanged();
 }
 
 bool WindowController::eventFilter(QObject* watched, QEvent* event) {

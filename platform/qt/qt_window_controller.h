@@ -47,6 +47,13 @@ class WindowController : public QObject {
   // The procedure closed the window: its widgets go.
   void Dispose();
 
+  // The frame's standard tool buttons show the active window's tool states
+  // (GUI thread; nothing for a window other than the frame).
+  void ApplyStandardTools();
+  // The open window whose outermost widget that is; none for null, for other
+  // widgets and for a window the procedure has closed.
+  static WindowController* Of(QObject* container);
+
   QWidget* container() const { return container_; }
   QMainWindow* main_window() const { return main_window_; }
   QMdiArea* area() const { return area_; }
@@ -70,7 +77,20 @@ class WindowController : public QObject {
     int tab_index = -1;  // a kTab's page, or the page the control lies on
   };
 
+  // A tool button whose command goes to the active window.
+  struct StandardTool {
+    QPointer<QAction> action;
+    int command = 0;
+    QString text;  // its tip when the active window gives none
+  };
+
   void BuildFrame(const WindowSpec& spec);
+  void AddTool(const ToolButton& button);
+  // Posts a standard button's command to the active window when it enables it.
+  void RunStandardTool(int command);
+  // Tells the frame's standard buttons that this window's tool states or
+  // its being the active window may have changed.
+  void ToolsChanged();
   void AddMenu(QMenu* menu, QMenuBar* bar, const MenuItem& item);
   void RunStandardAction(StandardAction action);
   QWidget* BuildContent(const WindowSpec& spec);
@@ -101,6 +121,8 @@ class WindowController : public QObject {
   QPointer<QToolBar> toolbar_;
   std::vector<QLabel*> status_parts_;
   QTimer* timer_ = nullptr;
+  std::vector<StandardTool> standard_tools_;  // the frame's
+  std::vector<ToolState> tool_states_;        // this window's, as last shown
 
   QTabWidget* tabs_ = nullptr;
   Page main_page_;

@@ -234,6 +234,25 @@ bool QueuedWindow::Key(int control, int key) {
   return true;
 }
 
+void QueuedWindow::SetToolButtons(std::vector<ToolState> states) {
+  {
+    std::lock_guard lock(mutex_);
+    tools_ = std::move(states);
+  }
+  Render(0);
+}
+
+std::vector<ToolState> QueuedWindow::tool_buttons() const {
+  std::lock_guard lock(mutex_);
+  return tools_;
+}
+
+bool QueuedWindow::ToolEnabled(int command) const {
+  std::lock_guard lock(mutex_);
+  return std::any_of(tools_.begin(), tools_.end(),
+                     [command](const ToolState& tool) { return tool.command == command && tool.enabled; });
+}
+
 void QueuedWindow::AcceptAll() {
   std::lock_guard lock(mutex_);
   validate_all_.clear();
@@ -249,11 +268,15 @@ void QueuedWindow::AcceptAll() {
 void QueuedWindow::Close() {
   {
     std::lock_guard lock(mutex_);
-    if (closed_) return;
-    closed_ = true;
-    changed_.notify_all();
+    if (closing_) return;
+    closing_ = true;
   }
+  // The backend lets go of the window first, so whoever sees it closed no
+  // longer finds it among the open windows.
   Closed();
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  changed_.notify_all();
 }
 
 bool QueuedWindow::Type(int control, std::string_view text) {

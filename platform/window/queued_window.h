@@ -52,6 +52,7 @@ class QueuedWindow : public Window {
   void SetCurrentRow(int control, int row) override;
   void SetThumb(int control, int position, bool shown) override;
   int VisibleRows(int control) const override;
+  void SetToolButtons(std::vector<ToolState> states) override;
   void AcceptAll() override;
   void Close() override;
 
@@ -78,6 +79,8 @@ class QueuedWindow : public Window {
   std::string title() const;
   std::string status(int part) const;
   int timer() const;
+  std::vector<ToolState> tool_buttons() const;
+  bool ToolEnabled(int command) const;
   int selected() const;
   bool closed() const;
 
@@ -99,10 +102,12 @@ class QueuedWindow : public Window {
   std::deque<Event> validate_all_;  // the accepts of validate-all mode, then kCompleted
   std::vector<ControlState> controls_;
   std::map<int, std::string> status_;
+  std::vector<ToolState> tools_;
   std::string title_;
   int timer_ = 0;
   int selected_ = 0;
   bool waiting_ = false;
+  bool closing_ = false;
   bool closed_ = false;
 };
 

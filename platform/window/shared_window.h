@@ -32,6 +32,7 @@ class SharedWindow final : public Window {
   void SetCurrentRow(int control, int row) override { window_->SetCurrentRow(control, row); }
   void SetThumb(int control, int position, bool shown) override { window_->SetThumb(control, position, shown); }
   int VisibleRows(int control) const override { return window_->VisibleRows(control); }
+  void SetToolButtons(std::vector<ToolState> states) override { window_->SetToolButtons(std::move(states)); }
   void AcceptAll() override { window_->AcceptAll(); }
   void Close() override { window_->Close(); }
 

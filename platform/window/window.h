@@ -94,6 +94,9 @@ class Window {
   virtual void SetCurrentRow(int control, int row) = 0;  // from 1; 0 = none
   virtual void SetThumb(int control, int position, bool shown) = 0;
   virtual int VisibleRows(int control) const = 0;
+  // The frame's standard tool buttons while this window is active: a
+  // command not listed is disabled.
+  virtual void SetToolButtons(std::vector<ToolState> states) = 0;
   // Validate-all mode: every entry control is accepted in turn; a control
   // that refuses selects itself, which ends the mode; when all have been
   // accepted a kCompleted event follows.

@@ -86,6 +86,16 @@ struct ToolButton {
   std::string text;  // tooltip and status hint
   std::string icon;  // the picture's name ("Exit.ico"); the backend may draw its own
   int command = 0;
+  // A standard button (insert, next, ...): its command goes to the active
+  // window, which also decides whether it is enabled and what its tip says.
+  bool routed = false;
+};
+
+// What a standard tool button shows while a window is active.
+struct ToolState {
+  int command = 0;
+  bool enabled = false;
+  std::string tip;  // "" keeps the button's own text
 };
 
 inline constexpr int kFirstCommand = 1000;

@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,8 +34,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "app/demo_data/demo_generator.h"
 #include "app/program.h"
@@ -892,6 +895,144 @@ TEST(QtList, VisibleRowsFollowTheListsHeight) {
       EXPECT_EQ(taller, table->viewport()->height() / table->verticalHeader()->defaultSectionSize());
     });
     EXPECT_GT(taller, opened + 5);
+  });
+}
+
+// The frame's standard tool buttons: their commands go to the window the user
+// works in, which also decides whether they are enabled and what they say.
+
+constexpr int kInsertTool = 3001;
+constexpr int kNextTool = 3009;
+
+WindowSpec StandardToolFrameSpec() {
+  WindowSpec spec = FrameSpec();
+  spec.toolbar = {{"Exit Application", "Exit.ico", kFirstCommand + 3, false},
+                  {"Insert", "insert", kInsertTool, true},
+                  {"Next", "next", kNextTool, true}};
+  return spec;
+}
+
+struct ToolShown {
+  bool enabled = false;
+  std::string tip;
+  bool operator==(const ToolShown&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ToolShown& shown) {
+  return out << (shown.enabled ? "enabled" : "disabled") << " \"" << shown.tip << "\"";
+}
+
+// GUI thread: the frame's tool button with that text.
+QAction* Tool(const QString& text) {
+  QMainWindow* frame = Frame();
+  return frame != nullptr ? ActionNamed(frame->findChild<QToolBar*>("toolbar"), text) : nullptr;
+}
+
+// What the Insert and Next buttons show; their status tips follow their tips.
+std::pair<ToolShown, ToolShown> StandardToolsShown() {
+  std::pair<ToolShown, ToolShown> shown;
+  RunOnGui([&] {
+    auto read = [](const QString& text, ToolShown& into) {
+      QAction* action = Tool(text);
+      ASSERT_NE(action, nullptr);
+      EXPECT_EQ(action->statusTip(), action->toolTip());
+      into = {action->isEnabled(), FromQt(action->toolTip())};
+    };
+    read("Insert", shown.first);
+    read("Next", shown.second);
+  });
+  return shown;
+}
+
+const ToolShown kInsertOff{false, "Insert"};
+const ToolShown kNextOff{false, "Next"};
+
+// Nothing is queued on `window` now but focus changes.
+void ExpectNothingQueued(Window& window) {
+  window.Post({EventKind::kNotify, 0, 0, {}});
+  const Event event = NextEvent(window);
+  EXPECT_EQ(event.kind, EventKind::kNotify) << "control " << event.control;
+}
+
+void ActivateSubWindow(const QString& title) {
+  RunOnGui([&] { Frame()->findChild<QMdiArea*>()->setActiveSubWindow(SubWindow(title)); });
+}
+
+TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
+  RunProcedure([&] {
+    auto frame = backend->windows().Open(StandardToolFrameSpec(), nullptr);
+    EXPECT_EQ(frame->WaitEvent().kind, EventKind::kOpenWindow);
+    {
+      SCOPED_TRACE("laid out after the frame's own buttons, with drawn icons");
+      RunOnGui([&] {
+        QStringList texts;
+        for (QAction* action : Frame()->findChild<QToolBar*>("toolbar")->actions())
+          texts << (action->isSeparator() ? "|" : action->text());
+        EXPECT_EQ(texts.join(","), "Exit Application,|,Insert,Next");
+        const QImage insert = Tool("Insert")->icon().pixmap(16).toImage();
+        const QImage next = Tool("Next")->icon().pixmap(16).toImage();
+        EXPECT_FALSE(insert.isNull());
+        EXPECT_FALSE(next.isNull());
+        EXPECT_NE(insert, next);
+      });
+    }
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "no window open";
+
+    auto a = backend->windows().Open(Plain("A"), nullptr);
+    EXPECT_EQ(NextEvent(*a).kind, EventKind::kOpenWindow);
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "A gives no states yet";
+    a->SetToolButtons({{kNextTool, true, "Go to the Next Record"}});
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, ToolShown{true, "Go to the Next Record"}));
+    {
+      SCOPED_TRACE("a standard button posts to the active window, not to the frame");
+      RunOnGui([&] { Tool("Next")->trigger(); });
+      const Event event = NextEvent(*a);
+      EXPECT_EQ(event.kind, EventKind::kAccepted);
+      EXPECT_EQ(event.control, kNextTool);
+      ExpectNothingQueued(*frame);
+    }
+
+    auto b = backend->windows().Open(Plain("B"), nullptr);
+    EXPECT_EQ(NextEvent(*b).kind, EventKind::kOpenWindow);
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "B, opened, is active";
+    {
+      SCOPED_TRACE("a command the active window does not enable goes nowhere");
+      RunOnGui([&] { emit Tool("Next")->triggered(false); });
+      ExpectNothingQueued(*b);
+      ExpectNothingQueued(*a);
+      ExpectNothingQueued(*frame);
+    }
+    {
+      SCOPED_TRACE("an inactive window's states wait until it is active again");
+      a->SetToolButtons({{kNextTool, true, ""}, {kInsertTool, true, "Add a Visit"}});
+      EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff));
+      ActivateSubWindow("A");
+      EXPECT_EQ(StandardToolsShown(), std::make_pair(ToolShown{true, "Add a Visit"}, ToolShown{true, "Next"}));
+      ActivateSubWindow("B");
+      EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff));
+      ActivateSubWindow("A");
+      RunOnGui([&] { Tool("Insert")->trigger(); });
+      EXPECT_EQ(NextEvent(*a).control, kInsertTool);
+    }
+    {
+      SCOPED_TRACE("the active window's new states show at once");
+      a->SetToolButtons({{kNextTool, false, "No more records"}, {kInsertTool, true, ""}});
+      EXPECT_EQ(StandardToolsShown(), std::make_pair(ToolShown{true, "Insert"}, ToolShown{false, "No more records"}));
+    }
+    RunOnGui([&] { Frame()->findChild<QMdiArea*>()->setActiveSubWindow(nullptr); });
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "no active window";
+
+    ActivateSubWindow("A");
+    EXPECT_TRUE(StandardToolsShown().first.enabled);
+    a.reset();
+    EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "A closed";
+
+    // The frame's own button still posts to the frame.
+    RunOnGui([&] { Tool("Exit Application")->trigger(); });
+    const Event event = NextEvent(*frame);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, kFirstCommand + 3);
+    ExpectNothingQueued(*b);
   });
 }
 

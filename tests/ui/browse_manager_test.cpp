@@ -131,6 +131,7 @@ class BrowseTest : public data::DataFixture {
   }
   HeadlessWindow& Form(const char* title) {
     auto form = windows_.WaitForWindow(title);
+    if (form == nullptr) return *form_;
     EXPECT_NE(form, nullptr) << title;
     EXPECT_TRUE(form->WaitIdle());
     form_ = form;
@@ -246,6 +247,64 @@ TEST_F(BrowseTest, TypingALetterGoesToTheFirstNameFromThereAndAgainWalksDown) {
   Do(list.Key(1, platform::kKeyCharacter + 'S'));
   EXPECT_EQ(list.State(1).rows.at(static_cast<std::size_t>(Current() - 1)).at(0), "SMITH");
   Finish();
+}
+
+// The tool states a window gives the frame's standard buttons.
+std::map<int, platform::ToolState> Tools(const HeadlessWindow& window) {
+  std::map<int, platform::ToolState> tools;
+  for (const platform::ToolState& tool : window.tool_buttons()) tools[tool.command] = tool;
+  return tools;
+}
+
+TEST_F(BrowseTest, StandardButtonsFollowTheListAndTheForm) {
+  HeadlessWindow& list = Start();
+  auto tools = Tools(list);
+  EXPECT_FALSE(tools[kToolChange].enabled) << "an empty list has nothing to change";
+  EXPECT_FALSE(tools[kToolHistory].enabled);
+  EXPECT_TRUE(tools[kToolInsert].enabled);
+  EXPECT_EQ(tools[kToolNext].tip, "Go to the Next Record");
+  list.Command(kToolInsert);  // the list's own Insert button
+  HeadlessWindow& form = Form("Adding a Employee Record");
+  tools = Tools(form);
+  for (int button = kToolInsert; button <= kToolHelp; ++button) {
+    const bool expected = button == kToolInsert || button == kToolNext || button == kToolHistory;
+    EXPECT_EQ(tools[button].enabled, expected) << button;
+  }
+  EXPECT_EQ(tools[kToolNext].tip, "Save record and add another");
+  ASSERT_TRUE(form.Press("?Cancel"));
+  ASSERT_TRUE(list.WaitIdle());
+  Finish();
+}
+
+TEST_F(BrowseTest, NextOnTheFormSavesAndShowsTheNextRecordOfTheList) {
+  AddNumbered(5);
+  HeadlessWindow& list = Start();
+  Do(list.ChooseRow(1, 2));
+  ASSERT_TRUE(list.Press("?Change"));
+  HeadlessWindow& form = Form("Changing a Employee Record");
+  EXPECT_EQ(form.State("?EMP:LASTNAME").text, "NAME02");
+  ASSERT_TRUE(form.Type("?EMP:LASTNAME", "NAME02X"));
+  ASSERT_TRUE(form.WaitIdle());
+  form.Command(kToolNext);
+  ASSERT_TRUE(form.WaitIdle());
+  ASSERT_TRUE(form.closed()) << "saved and closed";
+  HeadlessWindow& next = Form("Changing a Employee Record");  // the same form, for the next record
+  EXPECT_EQ(next.State("?EMP:LASTNAME").text, "NAME03");
+  ASSERT_TRUE(next.Press("?Cancel"));
+  ASSERT_TRUE(list.WaitIdle());
+  EXPECT_EQ(Names()[1], "NAME02X");
+  EXPECT_EQ(Current(), 3);
+  Finish();
+}
+
+TEST(ToolTips, PackedBlocksReadBackAndADamagedOneKeepsItsWholeEntries) {
+  const auto tips = UnpackTips(FormChangeTips());
+  EXPECT_EQ(tips.size(), 7u);
+  EXPECT_EQ(tips.at(kToolInsert), "Save this record and add a new one");
+  EXPECT_EQ(UnpackTips(ListTips()).at(kToolPrevious), "Go to the Prior Record");
+  std::vector<std::uint8_t> damaged(FormInsertTips().begin(), FormInsertTips().end());
+  damaged.resize(damaged.size() - 3);
+  EXPECT_EQ(UnpackTips(damaged).size(), 1u);
 }
 
 }  // namespace
