@@ -16,56 +16,51 @@ using platform::EventKind;
 using platform::HeadlessMessageDisplay;
 using namespace std::chrono_literals;
 
-
-struct NamedButton {
+// The words a script uses for buttons, events, scrolls and keys.
+template <typename Value>
+struct Named {
   std::string_view name;
-  int button;
-};
-constexpr std::array kButtons = {
-    NamedButton{"ok", platform::kButtonOk},         NamedButton{"yes", platform::kButtonYes},
-    NamedButton{"no", platform::kButtonNo},         NamedButton{"abort", platform::kButtonAbort},
-    NamedButton{"retry", platform::kButtonRetry},   NamedButton{"ignore", platform::kButtonIgnore},
-    NamedButton{"cancel", platform::kButtonCancel}, NamedButton{"help", platform::kButtonHelp},
+  Value value;
 };
 
-struct NamedEvent {
-  std::string_view name;
-  EventKind kind;
-};
-constexpr std::array kEvents = {
-    NamedEvent{"accepted", EventKind::kAccepted},    NamedEvent{"selected", EventKind::kSelected},
-    NamedEvent{"newselection", EventKind::kNewSelection}, NamedEvent{"timer", EventKind::kTimer},
-    NamedEvent{"closewindow", EventKind::kCloseWindow}, NamedEvent{"closedown", EventKind::kCloseDown},
-    NamedEvent{"losefocus", EventKind::kLoseFocus},  NamedEvent{"gainfocus", EventKind::kGainFocus},
-    NamedEvent{"completed", EventKind::kCompleted},
-};
+template <typename Value, std::size_t N>
+std::optional<Value> Lookup(const std::array<Named<Value>, N>& table, std::string_view name) {
+  for (const Named<Value>& entry : table) {
+    if (platform::SameNoCase(entry.name, name)) return entry.value;
+  }
+  return std::nullopt;
+}
 
-struct NamedScroll {
-  std::string_view name;
-  platform::ScrollKind kind;
-};
-constexpr std::array kScrolls = {
-    NamedScroll{"up", platform::kLineUp},       NamedScroll{"down", platform::kLineDown},
-    NamedScroll{"pageup", platform::kPageUp},   NamedScroll{"pagedown", platform::kPageDown},
-    NamedScroll{"top", platform::kTop},         NamedScroll{"bottom", platform::kBottom},
-};
+constexpr std::array<Named<int>, 8> kButtons = {{
+    {"ok", platform::kButtonOk},         {"yes", platform::kButtonYes},
+    {"no", platform::kButtonNo},         {"abort", platform::kButtonAbort},
+    {"retry", platform::kButtonRetry},   {"ignore", platform::kButtonIgnore},
+    {"cancel", platform::kButtonCancel}, {"help", platform::kButtonHelp},
+}};
 
-struct NamedKey {
-  std::string_view name;
-  int key;
-};
-constexpr std::array kKeys = {
-    NamedKey{"insert", platform::kKeyInsert},          NamedKey{"delete", platform::kKeyDelete},
-    NamedKey{"ctrl-enter", platform::kKeyCtrlEnter},   NamedKey{"shift-enter", platform::kKeyShiftEnter},
-    NamedKey{"double-click", platform::kKeyDoubleClick}, NamedKey{"backspace", platform::kKeyBackspace},
-    NamedKey{"right-click", platform::kKeyRightButtonUp}, NamedKey{"menu-key", platform::kKeyApplication},
-};
+constexpr std::array<Named<EventKind>, 9> kEvents = {{
+    {"accepted", EventKind::kAccepted},       {"selected", EventKind::kSelected},
+    {"newselection", EventKind::kNewSelection}, {"timer", EventKind::kTimer},
+    {"closewindow", EventKind::kCloseWindow}, {"closedown", EventKind::kCloseDown},
+    {"losefocus", EventKind::kLoseFocus},     {"gainfocus", EventKind::kGainFocus},
+    {"completed", EventKind::kCompleted},
+}};
+
+constexpr std::array<Named<platform::ScrollKind>, 6> kScrolls = {{
+    {"up", platform::kLineUp},     {"down", platform::kLineDown}, {"pageup", platform::kPageUp},
+    {"pagedown", platform::kPageDown}, {"top", platform::kTop},   {"bottom", platform::kBottom},
+}};
+
+constexpr std::array<Named<int>, 8> kKeys = {{
+    {"insert", platform::kKeyInsert},          {"delete", platform::kKeyDelete},
+    {"ctrl-enter", platform::kKeyCtrlEnter},   {"shift-enter", platform::kKeyShiftEnter},
+    {"double-click", platform::kKeyDoubleClick}, {"backspace", platform::kKeyBackspace},
+    {"right-click", platform::kKeyRightButtonUp}, {"menu-key", platform::kKeyApplication},
+}};
 
 // A key named in a script: one of kKeys, or a single character typed.
 std::optional<int> KeyNamed(std::string_view name) {
-  for (const NamedKey& key : kKeys) {
-    if (platform::SameNoCase(key.name, name)) return key.key;
-  }
+  if (std::optional<int> key = Lookup(kKeys, name)) return key;
   if (name.size() == 1) return platform::kKeyCharacter + static_cast<unsigned char>(name[0]);
   return std::nullopt;
 }
@@ -176,13 +171,10 @@ std::string ScriptRunner::Do(const Step& step) {
   }
   if (verb == "answer") {
     if (a.size() != 1) return Wrong(step, "a button name");
-    for (const NamedButton& button : kButtons) {
-      if (platform::SameNoCase(button.name, a[0])) {
-        display_.Answer(button.button);
-        return {};
-      }
-    }
-    return "unknown button " + Quoted(a[0]);
+    std::optional<int> button = Lookup(kButtons, a[0]);
+    if (!button) return "unknown button " + Quoted(a[0]);
+    display_.Answer(*button);
+    return {};
   }
   if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
@@ -213,9 +205,8 @@ std::string ScriptRunner::Do(const Step& step) {
                          : current_->DragThumb(current_->Control(a[0]), number);
   } else if (verb == "scroll") {
     if (a.size() != 2) return Wrong(step, "a list and up, down, pageup, pagedown, top or bottom");
-    for (const NamedScroll& scroll : kScrolls) {
-      if (platform::SameNoCase(scroll.name, a[1])) done = current_->Scroll(current_->Control(a[0]), scroll.kind);
-    }
+    std::optional<platform::ScrollKind> scroll = Lookup(kScrolls, a[1]);
+    done = scroll && current_->Scroll(current_->Control(a[0]), *scroll);
   } else if (verb == "key") {
     if (a.size() != 2) return Wrong(step, "a list and a key");
     std::optional<int> key = KeyNamed(a[1]);
@@ -228,13 +219,10 @@ std::string ScriptRunner::Do(const Step& step) {
     if (a.empty() || a.size() > 2) return Wrong(step, "an event and maybe a control");
     const int control = a.size() == 2 ? current_->Control(a[1]) : 0;
     if (a.size() == 2 && control == 0) return "no control " + a[1];
-    for (const NamedEvent& event : kEvents) {
-      if (platform::SameNoCase(event.name, a[0])) {
-        current_->Post({event.kind, control, 0, {}});
-        done = true;
-      }
-    }
-    if (!done) return "unknown event " + Quoted(a[0]);
+    std::optional<EventKind> kind = Lookup(kEvents, a[0]);
+    if (!kind) return "unknown event " + Quoted(a[0]);
+    current_->Post({*kind, control, 0, {}});
+    done = true;
   }
   if (!done) return "the window " + Quoted(current_->title()) + " does not take '" + verb + "' on " + (a.empty() ? "it" : a[0]);
   return Settle();
