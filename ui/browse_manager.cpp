@@ -497,8 +497,31 @@ void BrowseManager::OnButton(int button) {
   }
 }
 
+// The list's popup menu: an item for each of its buttons, enabled as the
+// button is; choosing one presses it.
+void BrowseManager::ShowPopup() {
+  struct Mimic {
+    int control;
+    const char* text;
+  };
+  const Mimic mimics[] = {{INSERTCONTROL, "&Insert"}, {CHANGECONTROL, "&Change"}, {DELETECONTROL, "&Delete"},
+                          {VIEWCONTROL, "&View"},     {PRINTCONTROL, "&Print"},   {SELECTING ? SELECTCONTROL : 0, "&Select"}};
+  std::vector<platform::PopupItem> items;
+  std::vector<int> controls;
+  for (const Mimic& mimic : mimics) {
+    if (mimic.control == 0) continue;
+    items.push_back({mimic.text, Enabled(mimic.control)});
+    controls.push_back(mimic.control);
+  }
+  if (items.empty()) return;
+  const int chosen = window_.window()->PopupMenu("Browse Actions", items);
+  if (chosen >= 1 && chosen <= static_cast<int>(controls.size())) Press(controls[static_cast<std::size_t>(chosen - 1)]);
+}
+
 int BrowseManager::OnKey(int key) {
   switch (key) {
+    case platform::kKeyRightButtonUp:
+    case platform::kKeyApplication: ShowPopup(); return kHandled;
     case platform::kKeyDoubleClick: Press(SELECTING ? SELECTCONTROL : CHANGECONTROL); return kHandled;
     case platform::kKeyInsert: Press(INSERTCONTROL); return kHandled;
     case platform::kKeyCtrlEnter: Press(CHANGECONTROL); return kHandled;

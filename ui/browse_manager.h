@@ -138,6 +138,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   int Fetched(Direction direction, int wanted);  // fetches `wanted` rows, answers how many came
   void OnScroll(platform::ScrollKind kind);
   int OnKey(int key);
+  void ShowPopup();
   int OnAccepted(int control);  // a button or a locator's entry of the window
   bool Press(int control);
   bool Enabled(int control) const;

@@ -176,6 +176,11 @@ std::string ScriptRunner::Do(const Step& step) {
     display_.Answer(*button);
     return {};
   }
+  if (verb == "popup") {
+    if (a.size() != 1) return Wrong(step, "the item the next popup menu answers (from 1; 0 none)");
+    windows_.AnswerPopup(std::atoi(a[0].c_str()));
+    return {};
+  }
   if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
                                       "row", "scroll", "thumb", "key"};

@@ -77,6 +77,10 @@ HeadlessWindow::ControlState HeadlessWindow::State(std::string_view name) const 
   return State(Control(name));
 }
 
+int HeadlessWindow::PopupMenu(std::string_view, const std::vector<PopupItem>& items) {
+  return system_.Popup(items);
+}
+
 void HeadlessWindow::Idle() { system_.Changed(); }
 
 void HeadlessWindow::Closed() { system_.Closed(this); }
@@ -143,6 +147,28 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Active() const {
     if (!(*it)->spec().frame && !(*it)->closed()) return *it;
   }
   return nullptr;
+}
+
+void HeadlessWindowSystem::AnswerPopup(int item) {
+  std::lock_guard lock(mutex_);
+  popup_answers_.push_back(item);
+}
+
+std::vector<PopupItem> HeadlessWindowSystem::last_popup() const {
+  std::lock_guard lock(mutex_);
+  return last_popup_;
+}
+
+int HeadlessWindowSystem::Popup(const std::vector<PopupItem>& items) {
+  std::lock_guard lock(mutex_);
+  last_popup_ = items;
+  if (popup_answers_.empty()) return 0;
+  const int answer = popup_answers_.front();
+  popup_answers_.pop_front();
+  const bool usable = answer >= 1 && answer <= static_cast<int>(items.size()) &&
+                      items[static_cast<std::size_t>(answer - 1)].enabled &&
+                      !items[static_cast<std::size_t>(answer - 1)].text.empty();
+  return usable ? answer : 0;
 }
 
 bool HeadlessWindowSystem::frame_opened() const {

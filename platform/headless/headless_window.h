@@ -6,6 +6,7 @@
 // before it looks. A driver may keep a window after it closed.
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,6 +40,9 @@ class HeadlessWindow : public QueuedWindow {
   bool Tool(std::string_view text);
   ControlState State(std::string_view control) const;
 
+  // A popup menu answers the item queued on the window system (0 when none).
+  int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override;
+
  protected:
   void Idle() override;
   void Closed() override;
@@ -58,6 +62,10 @@ class HeadlessWindowSystem : public WindowSystem {
       std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
   bool frame_opened() const;                       // whether a frame has opened yet
+  // The item the next popup menu answers (from 1; 0 closes it unchosen), and
+  // the items of the last popup shown.
+  void AnswerPopup(int item);
+  std::vector<PopupItem> last_popup() const;
   // The window the user works in: the newest open window other than the frame.
   std::shared_ptr<HeadlessWindow> Active() const;
   std::vector<std::string> OpenTitles() const;
@@ -66,12 +74,15 @@ class HeadlessWindowSystem : public WindowSystem {
   friend class HeadlessWindow;
   void Closed(HeadlessWindow* window);
   void Changed();
+  int Popup(const std::vector<PopupItem>& items);
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::vector<std::shared_ptr<HeadlessWindow>> open_;
   bool closing_down_ = false;  // windows opened from now on close down at once
   bool frame_opened_ = false;
+  std::deque<int> popup_answers_;
+  std::vector<PopupItem> last_popup_;
 };
 
 }  // namespace vornel::platform

@@ -1,5 +1,9 @@
 #include "platform/qt/qt_window.h"
 
+#include <QAction>
+#include <QCursor>
+#include <QMenu>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -98,6 +102,26 @@ std::optional<WindowPosition> QtWindow::Position() const {
 void QtWindow::Place(const WindowPosition& position) {
   if (closed()) return;
   ToWidgets([position](WindowController& widgets) { widgets.Place(position); });
+}
+
+int QtWindow::PopupMenu(std::string_view title, const std::vector<PopupItem>& items) {
+  if (closed()) return 0;
+  int chosen = 0;
+  RunOnGui([&] {
+    QMenu menu;
+    menu.setTitle(ToQt(title));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (items[i].text.empty()) {
+        menu.addSeparator();
+        continue;
+      }
+      QAction* action = menu.addAction(ToQt(items[i].text));
+      action->setEnabled(items[i].enabled);
+      action->setData(static_cast<int>(i) + 1);
+    }
+    if (QAction* picked = menu.exec(QCursor::pos())) chosen = picked->data().toInt();
+  });
+  return chosen;
 }
 
 void QtWindow::ToWidgets(std::function<void(WindowController&)> apply) {

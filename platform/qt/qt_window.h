@@ -66,6 +66,7 @@ class QtWindow : public QueuedWindow {
   void Select(int control) override;
   std::optional<WindowPosition> Position() const override;
   void Place(const WindowPosition& position) override;
+  int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override;
 
   const std::shared_ptr<WindowLink>& link() const { return link_; }
   // Everything the window shows now (procedure thread).

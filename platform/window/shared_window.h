@@ -32,6 +32,9 @@ class SharedWindow final : public Window {
   void SetCurrentRow(int control, int row) override { window_->SetCurrentRow(control, row); }
   void SetThumb(int control, int position, bool shown) override { window_->SetThumb(control, position, shown); }
   int VisibleRows(int control) const override { return window_->VisibleRows(control); }
+  int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override {
+    return window_->PopupMenu(title, items);
+  }
   void SetToolButtons(std::vector<ToolState> states) override { window_->SetToolButtons(std::move(states)); }
   void AcceptAll() override { window_->AcceptAll(); }
   void Close() override { window_->Close(); }

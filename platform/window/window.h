@@ -94,6 +94,9 @@ class Window {
   virtual void SetCurrentRow(int control, int row) = 0;  // from 1; 0 = none
   virtual void SetThumb(int control, int position, bool shown) = 0;
   virtual int VisibleRows(int control) const = 0;
+  // Shows a popup menu at the mouse (or at the control with the focus) and
+  // waits for the user; answers the chosen item (from 1), 0 when none.
+  virtual int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) = 0;
   // The frame's standard tool buttons while this window is active: a
   // command not listed is disabled.
   virtual void SetToolButtons(std::vector<ToolState> states) = 0;

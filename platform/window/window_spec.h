@@ -91,6 +91,12 @@ struct ToolButton {
   bool routed = false;
 };
 
+// An item of a popup menu; an empty text is a separator.
+struct PopupItem {
+  std::string text;
+  bool enabled = true;
+};
+
 // What a standard tool button shows while a window is active.
 struct ToolState {
   int command = 0;

@@ -297,6 +297,29 @@ TEST_F(BrowseTest, NextOnTheFormSavesAndShowsTheNextRecordOfTheList) {
   Finish();
 }
 
+TEST_F(BrowseTest, ThePopupMimicsTheButtonsAndAVanishedRecordIsReported) {
+  AddNumbered(3);
+  HeadlessWindow& list = Start();
+  Do(list.ChooseRow(1, 2));
+  // Another station deletes the highlighted record.
+  data::FileManager& staff = Files(data::EmployeeFile());
+  staff.Open();
+  data::Set(staff.record<EmployeeRecord>().EMPCODE, "C2");
+  ASSERT_EQ(staff.TryFetch(*data::EmployeeFile().FindKey("STAFF_KEY")), errors::kGoOn);
+  ASSERT_EQ(staff.file().Delete(), data::kStoreOk);
+  staff.Close();
+  windows_.AnswerPopup(2);  // "&Change"
+  Do(list.Key(1, platform::kKeyRightButtonUp));
+  const auto popup = windows_.last_popup();
+  ASSERT_EQ(popup.size(), 4u);
+  EXPECT_EQ(popup[1].text, "&Change");
+  EXPECT_TRUE(popup[1].enabled);
+  ASSERT_TRUE(list.WaitIdle());
+  EXPECT_EQ(display_.last()->request.caption, "Record Retrieval Error");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"NAME01", "NAME03"}));
+  Finish();
+}
+
 TEST(ToolTips, PackedBlocksReadBackAndADamagedOneKeepsItsWholeEntries) {
   const auto tips = UnpackTips(FormChangeTips());
   EXPECT_EQ(tips.size(), 7u);
