@@ -29,7 +29,7 @@ class AboutBox : public ui::WindowManager {
 
   int Init() override {
     WindowManager::Init();
-    ProgramValues& v = program_.values;
+    ui::ProgramValues& v = program_.values;
     platform::WindowSpec spec;
     spec.procedure = "ABOUTPROC";
     spec.title = "VORNEL for Windows";

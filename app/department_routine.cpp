@@ -108,7 +108,7 @@ class DirectOpen {
 }  // namespace
 
 DepartmentRoutine::DepartmentRoutine(data::FileRegistry& files, platform::MessageDisplay& display,
-                                     ProgramValues& values)
+                                     ui::ProgramValues& values)
     : files_(files), display_(display), values_(values) {}
 
 bool DepartmentRoutine::RunAtStartup() {
@@ -250,7 +250,7 @@ void DepartmentRoutine::ReadDepartment() {
   // Keep SET:ACT_INDX naming the department actually in use.
   files_.Get(data::SetupsFile()).record<SetupsRecord>().ACT_INDX = department.DEPT_NO;
   CopyText(values_.activity, department.ACTIVITY);
-  ProgramValues::BillingIds& ids = values_.billing;
+  ui::ProgramValues::BillingIds& ids = values_.billing;
   CopyText(ids.MA7_RESCODE, department.MA7_RESCODE);
   CopyText(ids.MA10_PROV, department.MA10_PROV);
   CopyText(ids.MA11_PROVTYP, department.MA11_PROVTYP);

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_values.h"
+#include "ui/program_values.h"
 #include "data/file_registry.h"
 #include "platform/message_box.h"
 
@@ -31,7 +31,7 @@ void WriteHistoryPopup(const platform::PathMap& paths, int value);
 class DepartmentRoutine {
  public:
   DepartmentRoutine(data::FileRegistry& files, platform::MessageDisplay& display,
-                    ProgramValues& values);
+                    ui::ProgramValues& values);
 
   // Start-up: selection character '0', department from SET:ACT_INDX. Answers
   // whether the revision history list should be opened now.
@@ -67,7 +67,7 @@ class DepartmentRoutine {
 
   data::FileRegistry& files_;
   platform::MessageDisplay& display_;
-  ProgramValues& values_;
+  ui::ProgramValues& values_;
 };
 
 }  // namespace vornel::app

@@ -9,7 +9,7 @@ constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday
                                      "Thursday", "Friday", "Saturday"};
 }  // namespace
 
-std::string FrameTitle(const ProgramValues& values) {
+std::string FrameTitle(const ui::ProgramValues& values) {
   return "VORNEL for Windows  " + std::string(platform::ReadField(values.agency_name)) +
          "      Current Dept:    " + std::to_string(values.department) + " - " +
          std::string(platform::ReadField(values.activity));

@@ -3,13 +3,13 @@
 // and time of its status bar.
 #include <string>
 
-#include "app/program_values.h"
+#include "ui/program_values.h"
 #include "platform/dates.h"
 
 namespace vornel::app {
 
 // "VORNEL for Windows  " + agency + "      Current Dept:    " + number + " - " + activity.
-std::string FrameTitle(const ProgramValues& values);
+std::string FrameTitle(const ui::ProgramValues& values);
 // Status bar part 3: "Sunday, December 6, 2026".
 std::string StatusDate(platform::DayNumber today);
 // Status bar part 2: the time of day with AM or PM ("5:30PM").

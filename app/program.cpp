@@ -2,7 +2,7 @@
 
 #include "app/about_box.h"
 #include "app/main_frame.h"
-#include "errors/message_table.h"
+#include "maintenance/master_files.h"
 
 namespace vornel::app {
 namespace {
@@ -28,12 +28,15 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
       positions(PositionsFile(paths)),
       store(data::MakeSqliteStore()),
       data{*store, paths, errors},
-      values(ProgramValues::Global()),
-      threads(data) {
+      values(ui::ProgramValues::Global()),
+      threads(data),
+      procedures(threads, errors),
+      services{windows, display, errors, data, values, procedures} {
   errors::ErrorManager::SetGlobal(&errors);
   ui::WindowPositions::SetGlobal(&positions);
-  Register("Main", RunMain);
-  Register("ABOUTPROC", [](Program& program) { RunAboutBox(program, nullptr); });
+  procedures.Register("Main", [this] { RunMain(*this); });
+  procedures.Register("ABOUTPROC", [this] { RunAboutBox(*this, nullptr); });
+  maintenance::RegisterMasterFiles(services);
 }
 
 Program::~Program() {
@@ -44,31 +47,5 @@ Program::~Program() {
 }
 
 bool Program::StartMain() { return Start("Main"); }
-
-void Program::Register(std::string name, Procedure procedure) {
-  procedures_[std::move(name)] = std::move(procedure);
-}
-
-bool Program::Known(std::string_view name) const { return procedures_.contains(name); }
-
-const Procedure* Program::Find(std::string_view name) {
-  auto it = procedures_.find(name);
-  if (it != procedures_.end()) return &it->second;
-  errors.RaiseWithText(errors::msg::kProcedureNotDefined, name);
-  return nullptr;
-}
-
-bool Program::Start(std::string_view name, std::size_t stack_bytes) {
-  const Procedure* procedure = Find(name);
-  if (procedure == nullptr) return false;
-  return threads.Start(std::string(name), [this, procedure] { (*procedure)(*this); }, stack_bytes);
-}
-
-bool Program::Call(std::string_view name) {
-  const Procedure* procedure = Find(name);
-  if (procedure == nullptr) return false;
-  (*procedure)(*this);
-  return true;
-}
 
 }  // namespace vornel::app

@@ -11,20 +11,19 @@
 #include <string>
 #include <string_view>
 
-#include "app/program_values.h"
+#include "ui/program_values.h"
 #include "data/data_context.h"
 #include "data/store/record_store.h"
 #include "errors/error_manager.h"
 #include "platform/message_box.h"
 #include "platform/paths.h"
 #include "platform/window/window.h"
+#include "ui/procedure_catalog.h"
 #include "ui/procedure_thread.h"
 #include "ui/window_positions.h"
 
 namespace vornel::app {
 
-class Program;
-using Procedure = std::function<void(Program&)>;
 
 class Program {
  public:
@@ -44,13 +43,11 @@ class Program {
   // Ends when every procedure, the frame among them, has ended.
   void WaitForEnd() { threads.WaitAll(); }
 
-  void Register(std::string name, Procedure procedure);
-  bool Known(std::string_view name) const;
   // Starts the named procedure on a new thread and returns at once; a
   // procedure not built raises "Procedure not defined" naming it.
-  bool Start(std::string_view name, std::size_t stack_bytes = 25000);
+  bool Start(std::string_view name, std::size_t stack_bytes = 25000) { return procedures.Start(name, stack_bytes); }
   // Runs the named procedure on the calling thread (or raises as Start).
-  bool Call(std::string_view name);
+  bool Call(std::string_view name) { return procedures.Call(name); }
 
   // Called on the frame's thread once the frame is open with its department
   // settled and its title and status bar filled (start-up measurements).
@@ -63,14 +60,10 @@ class Program {
   ui::WindowPositions positions;
   std::unique_ptr<data::RecordStore> store;
   data::DataContext data;
-  ProgramValues& values;
+  ui::ProgramValues& values;
   ui::ProcedureThreads threads;
-
- private:
-  // The registered procedure; raises "Procedure not defined" when there is none.
-  const Procedure* Find(std::string_view name);
-
-  std::map<std::string, Procedure, std::less<>> procedures_;
+  ui::ProcedureCatalog procedures;
+  ui::Services services;
 };
 
 }  // namespace vornel::app

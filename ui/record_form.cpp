@@ -1,5 +1,10 @@
 #include "ui/record_form.h"
 
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/field_access.h"
+#include "data/file_manager.h"
+#include "data/file_registry.h"
+#include "platform/picture.h"
 #include "platform/text.h"
 
 namespace vornel::ui {
@@ -21,6 +26,53 @@ int RecordForm::RunForCaller() {
   thread_.global_response = response;
   if (response != kCompleted) thread_.navigation_request = 0;  // a cancelled form moves no list
   return response;
+}
+
+void RecordForm::PrimeNewRecord() {
+  if (declaration_.prime) declaration_.prime();
+}
+
+void RecordForm::Reset(bool force) {
+  if (declaration_.on_reset) declaration_.on_reset(*this);
+  WindowManager::Reset(force);
+}
+
+int RecordForm::OnAccepted(const platform::Event& event) {
+  if (!LookUp(event.control)) return kHandled;  // the field keeps the focus, validate-all ends
+  return WindowManager::OnAccepted(event);
+}
+
+bool RecordForm::LookUp(int control) {
+  const auto lookup = std::find_if(declaration_.lookups.begin(), declaration_.lookups.end(),
+                                   [&](const FormLookup& l) { return ControlNumber(l.control) == control; });
+  if (lookup == declaration_.lookups.end() || control == 0) return true;
+  const platform::ValueRef& value = declaration_.window.controls[static_cast<std::size_t>(control - 1)].value;
+  const std::string text = value.Text();
+  if (!lookup->required && (platform::Clip(text).empty() || text == "0")) return true;
+  const auto colon = lookup->key.find(':');
+  const data::FileDef* other = nullptr;
+  for (const data::FileDef& file : data::AllFiles()) {
+    if (platform::SameNoCase(file.prefix, std::string_view(lookup->key).substr(0, colon))) other = &file;
+  }
+  const data::KeyDef* key = other ? other->FindKey(lookup->key) : nullptr;
+  if (key == nullptr || key->components.empty()) return true;
+  const data::FieldDef& code = other->fields[key->components[0].field];
+  data::FileManager& file = thread_.files.Get(*other);
+  file.Open();
+  bool found = false;
+  if (code.type == data::FieldType::kText ? data::WriteText(*other, code, file.buffer(), text)
+                                          : data::WriteNumber(*other, code, file.buffer(), value.Number()))
+    found = file.TryFetch(*key) == errors::kGoOn;
+  if (!found && call_procedure && call_procedure(lookup->list, kSelect) == kCompleted) {
+    const std::string chosen = code.type == data::FieldType::kText
+                                   ? data::ReadText(*other, code, file.buffer())
+                                   : platform::PlainNumber(data::ReadNumber(*other, code, file.buffer()));
+    found = platform::StoreTyped(value, "", chosen, nullptr);
+    window_->Display(control);
+  }
+  file.Close();
+  if (!found) window_->Select(control);
+  return found;
 }
 
 std::map<int, bool> RecordForm::Buttons() {
@@ -67,7 +119,20 @@ int RecordForm::Init() {
   thread_.global_request = 0;
   thread_.global_response = 0;
   HISTORYKEY = kDittoKey;
+  if (declaration_.ditto_fields.empty()) {
+    for (std::size_t i = 0; i < declaration_.window.controls.size(); ++i) {
+      if (declaration_.window.controls[i].kind == platform::ControlKind::kEntry) AddDittoField(static_cast<int>(i) + 1);
+    }
+  }
   for (const std::string& name : declaration_.ditto_fields) AddDittoField(ControlNumber(name));
+  const int refusal = request_ == kInsert ? declaration_.refuse_insert
+                      : request_ == kDelete ? declaration_.refuse_delete
+                                            : 0;
+  if (refusal != 0) {
+    errors_.RaiseError(refusal);
+    response_ = kCancelled;
+    return kEndLoop;
+  }
   data::RelationManager& primary = thread_.files.Relations(*declaration_.primary);
   AddFileToSave(&primary.me());
   AddButton(ControlNumber(declaration_.cancel), kCancelled);
@@ -85,6 +150,7 @@ int RecordForm::Init() {
   }
   Open(declaration_.window);
   toolbar().AddTarget(*this, -1);
+  if (declaration_.on_open) declaration_.on_open(*this);
   switch (request_) {
     case kView: window_->SetTitle("View Record"); break;
     case kInsert: window_->SetTitle("Adding a " + declaration_.description + " Record"); break;
@@ -101,6 +167,41 @@ int RecordForm::Shutdown() {
   if (name_pushed_) errors_.PopProcedureName();
   name_pushed_ = false;
   return result;
+}
+
+FormDeclaration StandardForm(std::string procedure, std::string title, const data::FileDef& file,
+                             std::vector<platform::ControlSpec> controls, std::string cancel_text) {
+  FormDeclaration form;
+  form.procedure = procedure;
+  form.description = std::string(file.label);
+  form.primary = &file;
+  form.window.procedure = std::move(procedure);
+  form.window.title = std::move(title);
+  platform::ControlSpec general;
+  general.name = "?General";
+  general.kind = platform::ControlKind::kTab;
+  general.text = "General";
+  form.window.controls.push_back(general);
+  for (platform::ControlSpec& control : controls) {
+    if (control.tab.empty() && control.kind != platform::ControlKind::kTab) control.tab = "General";
+    form.window.controls.push_back(std::move(control));
+  }
+  form.window.controls.push_back(platform::Button("?OK", "&OK"));
+  form.window.controls.push_back(platform::Button("?Cancel", std::move(cancel_text)));
+  form.window.controls.push_back(platform::Button("?Help", "Help"));
+  return form;
+}
+
+void RegisterForm(const Services& services, std::string name,
+                  std::function<FormDeclaration(ThreadState& thread)> declare) {
+  services.procedures.Register(std::move(name), [&services, declare = std::move(declare)] {
+    ThreadState& thread = *CurrentThread();
+    RecordForm form(services.windows, thread, services.errors, declare(thread));
+    form.call_procedure = [&services](std::string_view procedure, int request) {
+      return services.procedures.CallWith(procedure, request);
+    };
+    form.RunForCaller();
+  });
 }
 
 }  // namespace vornel::ui

@@ -4,13 +4,28 @@
 // the caller, the primary file opened with its related files, the caption by
 // request, the ditto key, OK and Cancel). A form procedure states only its
 // window and its own rules.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "data/dictionary/file_def.h"
+#include "ui/procedure_catalog.h"
 #include "ui/window_manager.h"
 
 namespace vornel::ui {
+
+class RecordForm;
+
+// A field whose value must name a record of another file: looked up by that
+// file's key when accepted; not found, the other file's selection list is
+// called, and a record selected there gives the field its code.
+struct FormLookup {
+  std::string control;  // "?SIN:GRP_CODE"
+  std::string key;      // "STU:STUD_KEY": the field's value goes into its first component
+  std::string list;     // "lov_stdygroup"
+  bool required = false;  // when false, 0 or blank is accepted as it is
+};
 
 struct FormDeclaration {
   std::string procedure;    // "UpdateEmployee"
@@ -19,7 +34,16 @@ struct FormDeclaration {
   const data::FileDef* primary = nullptr;
   std::string ok = "?OK";
   std::string cancel = "?Cancel";
-  std::vector<std::string> ditto_fields;  // controls whose last saved value the ditto key recalls
+  // Controls whose last saved value the ditto key recalls; empty: every entry.
+  std::vector<std::string> ditto_fields;
+  std::vector<FormLookup> lookups;
+  std::function<void()> prime;  // the initial values of a new record
+  int refuse_insert = 0;  // a message that answers an insert request instead of the form
+  int refuse_delete = 0;  // a message that answers a delete request
+  std::function<void(RecordForm&)> on_reset;  // the form's own work on every reset
+  // Runs the list of a tab of the form (charge lines of a payer, members of a
+  // group): set up once the window is open.
+  std::function<void(RecordForm&)> on_open;
 };
 
 class RecordForm : public WindowManager, public ToolbarTarget {
@@ -44,13 +68,40 @@ class RecordForm : public WindowManager, public ToolbarTarget {
   std::span<const std::uint8_t> Tips() override;
   void OnButton(int button) override;
 
+  void PrimeNewRecord() override;
+  void Reset(bool force = false) override;
+  int OnAccepted(const platform::Event& event) override;
+  ThreadState& thread() { return thread_; }
+  int ControlNumberOf(std::string_view name) const { return ControlNumber(name); }
+  // Looks the control's value up when it has a lookup; false when the user
+  // chose no record (the control keeps the focus).
+  bool LookUp(int control);
+
+  // Keeps a part of the form (a list on a tab) for the form's lifetime.
+  void Own(std::unique_ptr<WindowComponent> part) { parts_.push_back(std::move(part)); }
+  const data::FileDef* primary_file() const { return declaration_.primary; }
+
+  // How a form calls a selection list (set by the program's registration).
+  std::function<int(std::string_view procedure, int request)> call_procedure;
+
  protected:
   int ControlNumber(std::string_view name) const;
 
   ThreadState& thread_;
   FormDeclaration declaration_;
   bool files_opened_ = false;
+  std::vector<std::unique_ptr<WindowComponent>> parts_;
   bool name_pushed_ = false;
 };
+
+// The usual form of a file: `controls` (those without a tab of their own go
+// on the first tab, "General"), then "&OK", the Cancel button and "Help".
+FormDeclaration StandardForm(std::string procedure, std::string title, const data::FileDef& file,
+                             std::vector<platform::ControlSpec> controls, std::string cancel_text = "&Cancel");
+
+// Registers a form procedure: `declare` builds its declaration on the thread
+// that runs it (the controls show that thread's record buffers).
+void RegisterForm(const Services& services, std::string name,
+                  std::function<FormDeclaration(ThreadState& thread)> declare);
 
 }  // namespace vornel::ui

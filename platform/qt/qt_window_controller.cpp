@@ -359,6 +359,15 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
     }
     AddControl(number, control, control.tab.empty() ? main_page_ : PageNamed(control.tab));
   }
+  if (tabs_ != nullptr) {
+    // The tab shown tells the procedure through its page's control.
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (spec_.controls[i].kind == ControlKind::kTab && controls_[i].tab_index == index)
+          Post(EventKind::kNewSelection, static_cast<int>(i) + 1);
+      }
+    });
+  }
   return content;
 }
 

@@ -253,6 +253,14 @@ bool QueuedWindow::ToolEnabled(int command) const {
                      [command](const ToolState& tool) { return tool.command == command && tool.enabled; });
 }
 
+bool QueuedWindow::ShowTab(int control) {
+  std::lock_guard lock(mutex_);
+  if (!Usable(control) || spec_.controls[static_cast<std::size_t>(control - 1)].kind != ControlKind::kTab)
+    return false;
+  PostLocked({EventKind::kNewSelection, control, 0, {}});
+  return true;
+}
+
 void QueuedWindow::AcceptAll() {
   std::lock_guard lock(mutex_);
   validate_all_.clear();

@@ -69,6 +69,8 @@ class QueuedWindow : public Window {
   bool Scroll(int control, ScrollKind kind);
   bool DragThumb(int control, int position);
   bool Key(int control, int key);
+  // A tab's page was brought to the front: kNewSelection of its kTab control.
+  bool ShowTab(int control);
   void SetVisibleRows(int control, int rows);
   void RequestClose();
 

@@ -68,6 +68,33 @@ inline ControlSpec DropChoice(std::string name, std::string prompt, ValueRef val
   return c;
 }
 
+inline ControlSpec Radio(std::string name, std::string prompt, ValueRef value, std::vector<Choice> choices) {
+  ControlSpec c = DropChoice(std::move(name), std::move(prompt), value, std::move(choices));
+  c.kind = ControlKind::kRadioGroup;
+  return c;
+}
+inline ControlSpec Check(std::string name, std::string text, ValueRef value, std::string checked,
+                         std::string unchecked) {
+  ControlSpec c = DropChoice(std::move(name), std::move(text), value, {{"", std::move(checked)}, {"", std::move(unchecked)}});
+  c.kind = ControlKind::kCheck;
+  return c;
+}
+// A text shown: fixed (no value) or a value through a picture.
+inline ControlSpec Shown(std::string name, std::string prompt, std::string picture = {}, ValueRef value = {}) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = value.bound() ? ControlKind::kString : ControlKind::kPrompt;
+  c.text = std::move(prompt);
+  c.picture = std::move(picture);
+  c.value = value;
+  return c;
+}
+// The controls, each put on the tab of that title.
+inline std::vector<ControlSpec> OnTab(const std::string& tab, std::vector<ControlSpec> controls) {
+  for (ControlSpec& c : controls) c.tab = tab;
+  return controls;
+}
+
 // What the platform does by itself for a menu item, without the procedure.
 enum class StandardAction { kNone, kPrintSetup, kCut, kCopy, kPaste, kTile, kCascade, kArrangeIcons };
 

@@ -78,7 +78,7 @@ class DepartmentRoutineTest : public data::DataFixture {
   }
   platform::SettingsFile ProgramSettings() { return platform::SettingsFile(root_ / "VORNEL/vornel.ini"); }
 
-  ProgramValues values_;
+  ui::ProgramValues values_;
   DepartmentRoutine routine_{*registry_, display_, values_};
 };
 

@@ -8,7 +8,7 @@ namespace vornel::app {
 namespace {
 
 TEST(FrameTexts, TitleNamesTheAgencyAndTheCurrentDepartment) {
-  ProgramValues values;
+  ui::ProgramValues values;
   platform::AssignPadded(values.agency_name, "Riverbend Counseling");
   values.department = 2;
   platform::AssignPadded(values.activity, "PREVENTION");

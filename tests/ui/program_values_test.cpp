@@ -1,4 +1,4 @@
-#include "app/program_values.h"
+#include "ui/program_values.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "platform/expression.h"
 #include "platform/text.h"
 
-namespace vornel::app {
+namespace vornel::ui {
 namespace {
 
 TEST(ProgramValues, FilterExpressionsReadTheReportParametersLive) {
@@ -33,4 +33,4 @@ TEST(ProgramValues, FilterExpressionsReadTheReportParametersLive) {
 }
 
 }  // namespace
-}  // namespace vornel::app
+}  // namespace vornel::ui

@@ -4,7 +4,7 @@
 
 #include "platform/expression_scope.h"
 
-namespace vornel::app {
+namespace vornel::ui {
 
 // Every program-wide value in one place. Texts are fixed-width and space
 // padded (read them with platform::ReadField, set them with AssignPadded), so
@@ -81,4 +81,4 @@ struct ProgramValues {
 // case). Expressions read the values live. False when a name was refused.
 bool BindProgramValues(const ProgramValues& values, platform::VariableTable& table);
 
-}  // namespace vornel::app
+}  // namespace vornel::ui

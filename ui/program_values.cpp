@@ -1,10 +1,10 @@
-#include "app/program_values.h"
+#include "ui/program_values.h"
 
 #include <cstring>
 
 #include "platform/text.h"
 
-namespace vornel::app {
+namespace vornel::ui {
 
 namespace {
 constexpr const char* kVersionLabel = "VN-3.09b";
@@ -50,4 +50,4 @@ bool BindProgramValues(const ProgramValues& values, platform::VariableTable& tab
   return ok;
 }
 
-}  // namespace vornel::app
+}  // namespace vornel::ui

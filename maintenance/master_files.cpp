@@ -1,0 +1,19 @@
+#include "maintenance/master_files.h"
+
+#include "maintenance/families.h"
+
+namespace vornel::maintenance {
+
+void RegisterMasterFiles(const ui::Services& services) {
+  RegisterStaff(services);
+  RegisterDiagnoses(services);
+  RegisterServices(services);
+  RegisterVendors(services);
+  RegisterStudyGroups(services);
+  RegisterClientRecords(services);
+  RegisterSetups(services);
+  RegisterRevisionHistory(services);
+  RegisterDisplayError(services);
+}
+
+}  // namespace vornel::maintenance

@@ -1,0 +1,28 @@
+#pragma once
+// A list on a tab of a form showing the records that belong to the form's
+// record (a payer's charge lines, a group's members), with its own Insert,
+// Change and Delete buttons calling its own form.
+#include <string>
+#include <vector>
+
+#include "data/view_def.h"
+#include "ui/list_procedure.h"
+#include "ui/record_form.h"
+
+namespace vornel::ui {
+
+struct FormListDeclaration {
+  std::string name;  // "?Lines": the list; its buttons are "?LinesInsert", "?LinesChange", "?LinesDelete"
+  std::string tab;   // the tab it lies on
+  data::ViewDef view;
+  std::string key;  // the order; its leading components are held to the form's record
+  std::vector<ListColumn> columns;
+  std::string update_procedure;
+};
+
+// The list's controls, for the form's declaration.
+std::vector<platform::ControlSpec> FormListControls(const FormListDeclaration& list);
+// Sets the list up on the open form (from FormDeclaration::on_open).
+void OpenFormList(RecordForm& form, const FormListDeclaration& list);
+
+}  // namespace vornel::ui

@@ -1,0 +1,151 @@
+#include "ui/list_procedure.h"
+
+#include "data/file_registry.h"
+#include "data/relation_manager.h"
+#include "platform/text.h"
+#include "ui/locators.h"
+
+namespace vornel::ui {
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+
+ControlSpec Control(std::string name, ControlKind kind, std::string text) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = kind;
+  c.text = std::move(text);
+  return c;
+}
+
+}  // namespace
+
+const data::FieldDef* ViewField(const data::ViewDef& view, std::string_view name) {
+  if (const data::FieldDef* field = view.primary().FindField(name)) return field;
+  for (const data::ViewJoin& join : view.joins()) {
+    if (const data::FieldDef* field = join.file->FindField(name)) return field;
+  }
+  return nullptr;
+}
+
+ListProcedure::ListProcedure(const Services& services, ListDeclaration declaration)
+    : WindowManager(services.windows, services.errors),
+      services_(services),
+      declaration_(std::move(declaration)),
+      thread_(*CurrentThread()) {}
+
+ListProcedure::~ListProcedure() { ListProcedure::Shutdown(); }
+
+int ListProcedure::RunForCaller() {
+  const int response = Run();
+  thread_.global_response = response;
+  return response;
+}
+
+int ListProcedure::ControlNumber(std::string_view name) const { return window_ ? window_->Control(name) : 0; }
+
+std::unique_ptr<StepPosition> ListProcedure::StepFor(const data::KeyDef* key) const {
+  if (key == nullptr || key->components.empty()) return nullptr;
+  const data::FieldDef& first = declaration_.view.primary().fields[key->components[0].field];
+  if (first.type == data::FieldType::kText)
+    return std::make_unique<TextStep>(TextStepKind::kComputed, kStepLetters | kStepDigits);
+  return std::make_unique<WholeNumberStep>();
+}
+
+int ListProcedure::Init() {
+  errors_.PushProcedureName(declaration_.procedure);
+  name_pushed_ = true;
+  request_ = thread_.global_request;
+  thread_.global_request = 0;
+  thread_.global_response = 0;
+  WindowManager::Init();
+
+  platform::WindowSpec spec;
+  spec.procedure = declaration_.procedure;
+  spec.title = declaration_.title;
+  for (const ListOrder& order : declaration_.orders) {
+    if (!order.tab.empty()) spec.controls.push_back(Control("?Tab" + std::to_string(spec.controls.size() + 1), ControlKind::kTab, order.tab));
+  }
+  const auto entry = std::find_if(declaration_.orders.begin(), declaration_.orders.end(),
+                                  [](const ListOrder& o) { return o.locator == LocatorKind::kEntry; });
+  if (entry != declaration_.orders.end())
+    spec.controls.push_back(platform::Entry("?Locator", "Find:", entry->locator_picture, platform::Ref(locator_text_)));
+  ControlSpec list = Control("?List", ControlKind::kList, "Browsing Records");
+  for (const ListColumn& column : declaration_.columns) list.columns.push_back(column.header);
+  spec.controls.push_back(list);
+  AddControls(spec);
+  if (declaration_.selection) {
+    spec.controls.push_back(platform::Button("?Select", "&Select"));
+  } else {
+    spec.controls.push_back(platform::Button("?Insert", "&Insert"));
+    spec.controls.push_back(platform::Button("?Change", "&Change"));
+    spec.controls.push_back(platform::Button("?Delete", "&Delete"));
+  }
+  spec.controls.push_back(platform::Button("?Close", declaration_.close_text));
+  spec.controls.push_back(platform::Button("?Help", "Help"));
+  Open(spec);
+  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+    if (spec.controls[i].kind == ControlKind::kTab) tab_controls_.push_back(static_cast<int>(i) + 1);
+  }
+
+  browse_ = std::make_unique<BrowseManager>(*this, thread_);
+  primary_relation_ = &thread_.files.Relations(declaration_.view.primary());
+  browse_->Init(ControlNumber("?List"), declaration_.view, *primary_relation_);
+  for (const ListOrder& order : declaration_.orders) {
+    const data::KeyDef* key = order.key.empty() ? nullptr : declaration_.view.primary().FindKey(order.key);
+    std::unique_ptr<Locator> locator;
+    if (order.locator == LocatorKind::kStep) locator = std::make_unique<StepLocator>();
+    if (order.locator == LocatorKind::kEntry)
+      locator = std::make_unique<EntryLocator>(ControlNumber("?Locator"), platform::Ref(locator_text_));
+    browse_->AddSortOrder(key, StepFor(key), std::move(locator));
+  }
+  for (const ListColumn& column : declaration_.columns) {
+    if (const data::FieldDef* field = ViewField(declaration_.view, column.field)) browse_->AddField(*field, column.picture);
+  }
+  if (declaration_.selection) {
+    browse_->SELECTCONTROL = ControlNumber("?Select");
+  } else if (request_ != kView) {
+    browse_->INSERTCONTROL = ControlNumber("?Insert");
+    browse_->CHANGECONTROL = ControlNumber("?Change");
+    browse_->DELETECONTROL = ControlNumber("?Delete");
+  } else {
+    for (const char* button : {"?Insert", "?Change", "?Delete"}) window_->SetEnabled(ControlNumber(button), false);
+  }
+  AddButton(ControlNumber("?Close"), kCancelled);
+  const std::string update = declaration_.update_procedure;
+  if (!update.empty()) {
+    browse_->update_form = [this, update](int request) { return services_.procedures.CallWith(update, request); };
+  }
+  return 0;
+}
+
+int ListProcedure::OnEvent(const platform::Event& event) {
+  if (event.kind == platform::EventKind::kNewSelection) {
+    auto tab = std::find(tab_controls_.begin(), tab_controls_.end(), event.control);
+    if (tab != tab_controls_.end()) {
+      const int index = static_cast<int>(tab - tab_controls_.begin());
+      const int order = declaration_.order_for_tab ? declaration_.order_for_tab(index) : index + 1;
+      browse_->SelectSortOrder(order, false);
+      browse_->RefreshWindow();
+      return kHandled;
+    }
+  }
+  return WindowManager::OnEvent(event);
+}
+
+int ListProcedure::Shutdown() {
+  const int result = WindowManager::Shutdown();
+  if (name_pushed_) errors_.PopProcedureName();
+  name_pushed_ = false;
+  return result;
+}
+
+void RegisterList(const Services& services, ListDeclaration declaration) {
+  const std::string name = declaration.procedure;
+  services.procedures.Register(name, [&services, declaration = std::move(declaration)] {
+    ListProcedure(services, declaration).RunForCaller();
+  });
+}
+
+}  // namespace vornel::ui

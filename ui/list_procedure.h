@@ -1,0 +1,91 @@
+#pragma once
+// A list procedure as a compact declaration: its title, file, sort orders
+// with their tabs and locators, columns, and the procedure its buttons call.
+// ListProcedure runs one: a maintenance list ("&Insert", "&Change",
+// "&Delete", "Cl&ose", "Help") or a selection list ("&Select", "&Close",
+// "Help"), over a browse manager.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/view_def.h"
+#include "ui/browse_manager.h"
+#include "ui/procedure_catalog.h"
+#include "ui/window_manager.h"
+
+namespace vornel::ui {
+
+enum class LocatorKind { kNone, kStep, kEntry };
+
+struct ListOrder {
+  std::string tab;  // the tab's title ("by Staff Code"); "" = no tab
+  std::string key;  // "EMP:STAFF_KEY"; "" = record order
+  LocatorKind locator = LocatorKind::kStep;
+  std::string locator_picture;  // an entry locator's picture ("@s5"); its prompt is "Find:"
+};
+
+struct ListColumn {
+  std::string header;
+  std::string field;  // "EMP:EMPCODE", of any file of the view
+  std::string picture;
+};
+
+struct ListDeclaration {
+  std::string procedure;  // "BrowseEmployee"
+  std::string title;
+  data::ViewDef view;
+  std::vector<ListOrder> orders;
+  std::vector<ListColumn> columns;
+  bool selection = false;        // a selection list (LOV_...)
+  std::string update_procedure;  // the form the buttons call
+  std::string close_text = "Cl&ose";
+  // Chooses the sort order when the tab shown changes; by default the
+  // order of the tab (tabs and orders in the same order).
+  std::function<int(int tab)> order_for_tab;
+};
+
+// The controls of a list window, in this order.
+enum ListControl : int { kListTabs = 1 };
+
+class ListProcedure : public WindowManager {
+ public:
+  ListProcedure(const Services& services, ListDeclaration declaration);
+  ~ListProcedure() override;
+
+  // Runs the list for the caller's request (select or none) and leaves the
+  // response in the thread's global response.
+  int RunForCaller();
+
+  int Init() override;
+  int Shutdown() override;
+  int OnEvent(const platform::Event& event) override;
+
+  BrowseManager& browse() { return *browse_; }
+  int ControlNumber(std::string_view name) const;
+
+ protected:
+  // Declares the window; a list with more to show (a note beside the list)
+  // adds its controls before the buttons.
+  virtual void AddControls(platform::WindowSpec& spec) { (void)spec; }
+
+ private:
+  std::unique_ptr<StepPosition> StepFor(const data::KeyDef* key) const;
+
+  const Services& services_;
+  ListDeclaration declaration_;
+  ThreadState& thread_;
+  std::unique_ptr<BrowseManager> browse_;
+  std::vector<int> tab_controls_;
+  std::string locator_text_;
+  data::RelationManager* primary_relation_ = nullptr;
+  bool name_pushed_ = false;
+};
+
+// The field "PRE:NAME" among the files of the view; nullptr when none has it.
+const data::FieldDef* ViewField(const data::ViewDef& view, std::string_view name);
+
+// Registers a list procedure under its name.
+void RegisterList(const Services& services, ListDeclaration declaration);
+
+}  // namespace vornel::ui
