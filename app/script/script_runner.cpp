@@ -131,9 +131,15 @@ std::string ScriptRunner::NeedWindow() {
   return {};
 }
 
-// Waits until the current window's procedure has handled what was posted.
+// Waits until the current window's procedure has handled what was posted,
+// or has opened another window (a form called from a list keeps the list
+// busy until the form closes).
 std::string ScriptRunner::Settle() {
-  if (current_ && !current_->WaitIdle(patience_)) return "the window " + Quoted(current_->title()) + " stays busy";
+  if (!current_) return {};
+  const bool settled = WaitFor(patience_, [this] {
+    return current_->WaitIdle(std::chrono::milliseconds(1)) || windows_.opened_count() > opened_before_;
+  });
+  if (!settled) return "the window " + Quoted(current_->title()) + " stays busy";
   return {};
 }
 
@@ -146,6 +152,7 @@ std::string ScriptRunner::NextMessage(HeadlessMessageDisplay::Shown& shown) {
 }
 
 std::string ScriptRunner::Do(const Step& step) {
+  opened_before_ = windows_.opened_count();
   const auto& a = step.args;
   const std::string& verb = step.verb;
   if (verb == "expect") return Expect(step);
@@ -183,7 +190,7 @@ std::string ScriptRunner::Do(const Step& step) {
   }
   if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
-                                      "row", "scroll", "thumb", "key"};
+                                      "row", "scroll", "thumb", "key", "tab"};
   if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
     return "unknown step '" + verb + "'";
   if (std::string missing = NeedWindow(); !missing.empty()) return missing;
@@ -217,6 +224,9 @@ std::string ScriptRunner::Do(const Step& step) {
     std::optional<int> key = KeyNamed(a[1]);
     if (!key) return "unknown key " + Quoted(a[1]);
     done = current_->Key(current_->Control(a[0]), *key);
+  } else if (verb == "tab") {
+    if (a.size() != 1) return Wrong(step, "a tab");
+    done = current_->ShowTab(current_->Control(a[0]));
   } else if (verb == "close") {
     current_->RequestClose();
     done = true;
@@ -295,6 +305,13 @@ std::string ScriptRunner::Expect(const Step& step) {
   const platform::QueuedWindow::ControlState state = current_->State(a[1]);
   if (what == "value") {
     if (state.text != a[2]) return a[1] + " shows " + Quoted(state.text);
+    return {};
+  }
+  if (what == "highlighted") {
+    const int row = state.current_row;
+    const std::string shown =
+        row >= 1 && row <= static_cast<int>(state.rows.size()) ? Joined(state.rows[static_cast<std::size_t>(row - 1)]) : "";
+    if (shown != a[2]) return a[1] + " highlights " + Quoted(shown);
     return {};
   }
   if (what == "row") {

@@ -51,7 +51,8 @@ class ScriptRunner {
   platform::HeadlessMessageDisplay& display_;
   std::shared_ptr<platform::HeadlessWindow> current_;
   std::chrono::milliseconds patience_;
-  std::size_t messages_seen_ = 0;  // message boxes already expected
+  std::size_t messages_seen_ = 0;
+  int opened_before_ = 0;  // windows opened before the step being run  // message boxes already expected
 };
 
 }  // namespace vornel::app::script

@@ -90,6 +90,7 @@ std::unique_ptr<Window> HeadlessWindowSystem::Open(const WindowSpec& spec, Windo
   {
     std::lock_guard lock(mutex_);
     open_.push_back(window);
+    ++opened_;
     if (spec.frame) {
       closing_down_ = false;  // a new frame starts the program anew
       frame_opened_ = true;
@@ -169,6 +170,11 @@ int HeadlessWindowSystem::Popup(const std::vector<PopupItem>& items) {
                       items[static_cast<std::size_t>(answer - 1)].enabled &&
                       !items[static_cast<std::size_t>(answer - 1)].text.empty();
   return usable ? answer : 0;
+}
+
+int HeadlessWindowSystem::opened_count() const {
+  std::lock_guard lock(mutex_);
+  return opened_;
 }
 
 bool HeadlessWindowSystem::frame_opened() const {

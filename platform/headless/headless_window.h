@@ -62,6 +62,7 @@ class HeadlessWindowSystem : public WindowSystem {
       std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
   bool frame_opened() const;                       // whether a frame has opened yet
+  int opened_count() const;                        // windows opened so far
   // The item the next popup menu answers (from 1; 0 closes it unchosen), and
   // the items of the last popup shown.
   void AnswerPopup(int item);
@@ -81,6 +82,7 @@ class HeadlessWindowSystem : public WindowSystem {
   std::vector<std::shared_ptr<HeadlessWindow>> open_;
   bool closing_down_ = false;  // windows opened from now on close down at once
   bool frame_opened_ = false;
+  int opened_ = 0;
   std::deque<int> popup_answers_;
   std::vector<PopupItem> last_popup_;
 };
