@@ -6,12 +6,9 @@
 // scripts and tests.
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
-#include <string>
 #include <string_view>
 
-#include "ui/program_values.h"
 #include "data/data_context.h"
 #include "data/store/record_store.h"
 #include "errors/error_manager.h"
@@ -20,10 +17,10 @@
 #include "platform/window/window.h"
 #include "ui/procedure_catalog.h"
 #include "ui/procedure_thread.h"
+#include "ui/program_values.h"
 #include "ui/window_positions.h"
 
 namespace vornel::app {
-
 
 class Program {
  public:
