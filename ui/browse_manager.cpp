@@ -184,6 +184,12 @@ void BrowseManager::RefillList(RefillMode mode) {
     }
     if (choice == 0 && !rows_.empty()) choice = std::min(screen_row, static_cast<int>(rows_.size()));
   }
+  // Nothing from there on (a blank record in a descending order, a value past
+  // the last): the page shows the view's end.
+  if (rows_.empty() && !ALLOWUNFILLED) {
+    Fetched(kBackwards, LASTITEMS);
+    choice = static_cast<int>(rows_.size());
+  }
   // A page that is not full is filled backwards unless it may stay unfilled.
   if (!ALLOWUNFILLED && static_cast<int>(rows_.size()) < LASTITEMS && !rows_.empty()) {
     choice += Fetched(kBackwards, LASTITEMS - static_cast<int>(rows_.size()));

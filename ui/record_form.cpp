@@ -163,6 +163,7 @@ int RecordForm::Init() {
 int RecordForm::Shutdown() {
   int result = WindowManager::Shutdown();
   if (files_opened_ && primary_) primary_->Close();
+  if (files_opened_) ReloadSavedRecord();
   files_opened_ = false;
   if (name_pushed_) errors_.PopProcedureName();
   name_pushed_ = false;

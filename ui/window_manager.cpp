@@ -51,6 +51,12 @@ int WindowManager::Shutdown() {
   return 0;
 }
 
+void WindowManager::ReloadSavedRecord() {
+  if (primary_ && response_ == kCompleted && !saved_position_.empty())
+    primary_->me().file().GetByPositionString(saved_position_);
+  saved_position_.clear();
+}
+
 void WindowManager::Open(const platform::WindowSpec& spec, platform::Window* owner) {
   window_ = windows_.Open(spec, owner);
   if (WindowPositions* positions = WindowPositions::Global()) positions->RestoreWindow(*window_);
@@ -257,6 +263,7 @@ int WindowManager::DoInsert() {
     SelectFirstField();
     return kHandled;
   }
+  saved_position_ = primary_->me().file().PositionString();
   if (INSERTACTION == 2) {
     SetResponse(kCompleted);
     return kContinue;
@@ -311,7 +318,10 @@ int WindowManager::DoChange() {
       SelectFirstField();
       return kHandled;
     }
-    if (changed) response_ = kCompleted;
+    if (changed) {
+      response_ = kCompleted;
+      saved_position_ = primary_->me().file().PositionString();
+    }
     if (original_request_ == kChange) {
       if (CHANGEACTION == 2) window_->Post({EventKind::kCloseWindow, 0, 0, {}});
     } else if (original_request_ == kInsert && response_ == kCompleted) {

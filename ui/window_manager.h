@@ -82,6 +82,9 @@ class WindowManager {
 
  protected:
   void SelectFirstField();
+  // Once the form's files are closed: the record it saved goes back into
+  // the buffer, so the caller (a list) shows it.
+  void ReloadSavedRecord();
   void SaveFileBuffers();
   void RestoreFileBuffers();
   void TakeSavedCopy();
@@ -97,6 +100,7 @@ class WindowManager {
   int response_ = 0;
   int saved_ = 0;  // the primary file's saved copy of the record as stored
   std::string last_inserted_position_;
+  std::string saved_position_;  // the record the form saved last
   bool inited_ = false;
   bool killed_ = false;
   bool first_reset_done_ = false;

@@ -134,10 +134,11 @@ std::string ScriptRunner::NeedWindow() {
 // Waits until the current window's procedure has handled what was posted,
 // or has opened another window (a form called from a list keeps the list
 // busy until the form closes).
-std::string ScriptRunner::Settle() {
+std::string ScriptRunner::Settle(bool or_new_window) {
   if (!current_) return {};
-  const bool settled = WaitFor(patience_, [this] {
-    return current_->WaitIdle(std::chrono::milliseconds(1)) || windows_.opened_count() > opened_before_;
+  const bool settled = WaitFor(patience_, [this, or_new_window] {
+    return current_->WaitIdle(std::chrono::milliseconds(1)) ||
+           (or_new_window && windows_.opened_count() > opened_before_);
   });
   if (!settled) return "the window " + Quoted(current_->title()) + " stays busy";
   return {};
@@ -169,12 +170,12 @@ std::string ScriptRunner::Do(const Step& step) {
       for (const std::string& title : windows_.OpenTitles()) open += (open.empty() ? "" : ", ") + Quoted(title);
       return "no window " + Quoted(a[0]) + " opened (open: " + (open.empty() ? "none" : open) + ")";
     }
-    return Settle();
+    return Settle(false);
   }
   if (verb == "frame") {
     if (!WaitFor(patience_, [this] { return windows_.Frame() != nullptr; })) return "the frame is not open";
     current_ = windows_.Frame();
-    return Settle();
+    return Settle(false);
   }
   if (verb == "answer") {
     if (a.size() != 1) return Wrong(step, "a button name");
@@ -188,7 +189,7 @@ std::string ScriptRunner::Do(const Step& step) {
     windows_.AnswerPopup(std::atoi(a[0].c_str()));
     return {};
   }
-  if (verb == "wait") return NeedWindow().empty() ? Settle() : NeedWindow();
+  if (verb == "wait") return NeedWindow().empty() ? Settle(false) : NeedWindow();
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
                                       "row", "scroll", "thumb", "key", "tab"};
   if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
@@ -240,7 +241,7 @@ std::string ScriptRunner::Do(const Step& step) {
     done = true;
   }
   if (!done) return "the window " + Quoted(current_->title()) + " does not take '" + verb + "' on " + (a.empty() ? "it" : a[0]);
-  return Settle();
+  return Settle(true);
 }
 
 std::string ScriptRunner::Expect(const Step& step) {
@@ -297,6 +298,18 @@ std::string ScriptRunner::Expect(const Step& step) {
       std::string listed;
       for (const std::string& row : rows) listed += (listed.empty() ? "" : ", ") + Quoted(row);
       return a[1] + " shows " + std::to_string(rows.size()) + " rows: " + (listed.empty() ? "none" : listed);
+    }
+    return {};
+  }
+  if (what == "focus") {
+    if (a.size() != 2) return Wrong(step, "focus and a control");
+    const int control = current_->Control(a[1]);
+    if (control == 0) return "no control " + a[1] + " in " + Quoted(current_->title());
+    const int selected = current_->selected();
+    if (selected != control) {
+      const auto& controls = current_->spec().controls;
+      const bool named = selected >= 1 && selected <= static_cast<int>(controls.size());
+      return "the focus is on " + (named ? controls[static_cast<std::size_t>(selected - 1)].name : std::string("no control"));
     }
     return {};
   }

@@ -43,7 +43,9 @@ class ScriptRunner {
   std::string Do(const Step& step);
   std::string Expect(const Step& step);
   std::string NeedWindow();
-  std::string Settle();
+  // Waits until the current window is idle (or, with `or_new_window`, has
+  // opened another window).
+  std::string Settle(bool or_new_window);
   std::string NextMessage(platform::HeadlessMessageDisplay::Shown& shown);
 
   Program& program_;

@@ -75,7 +75,8 @@ inline ControlSpec Radio(std::string name, std::string prompt, ValueRef value, s
 }
 inline ControlSpec Check(std::string name, std::string text, ValueRef value, std::string checked,
                          std::string unchecked) {
-  ControlSpec c = DropChoice(std::move(name), std::move(text), value, {{"", std::move(checked)}, {"", std::move(unchecked)}});
+  // The choices read "On" and "Off" where a check box's state is shown as text.
+  ControlSpec c = DropChoice(std::move(name), std::move(text), value, {{"On", std::move(checked)}, {"Off", std::move(unchecked)}});
   c.kind = ControlKind::kCheck;
   return c;
 }

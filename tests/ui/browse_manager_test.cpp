@@ -167,6 +167,29 @@ TEST_F(BrowseTest, AnEmptyListOffersOnlyInsertAndShowsTheNewRecord) {
   Finish();
 }
 
+TEST_F(BrowseTest, AfterAnInsertOrAChangeTheListShowsTheSavedRecord) {
+  AddNumbered(25);
+  HeadlessWindow& list = Start();
+  ASSERT_TRUE(list.Press("?Insert"));
+  HeadlessWindow& form = Form("Adding a Employee Record");
+  ASSERT_TRUE(form.Type("?EMP:LASTNAME", "NAME13A"));
+  ASSERT_TRUE(form.Type("?EMP:EMPCODE", "N13A"));
+  ASSERT_TRUE(form.Choose("?EMP:STATUS", "Active"));
+  ASSERT_TRUE(form.Choose("?EMP:TYPE", "Primary"));
+  ASSERT_TRUE(form.Press("?OK"));
+  ASSERT_TRUE(list.WaitIdle());
+  EXPECT_EQ(list.State(1).rows.at(static_cast<std::size_t>(Current() - 1)).at(0), "NAME13A");
+
+  Do(list.ChooseRow(1, 1));
+  ASSERT_TRUE(list.Press("?Change"));
+  HeadlessWindow& change = Form("Changing a Employee Record");
+  ASSERT_TRUE(change.Type("?EMP:LASTNAME", "NAME20B"));
+  ASSERT_TRUE(change.Press("?OK"));
+  ASSERT_TRUE(list.WaitIdle());
+  EXPECT_EQ(list.State(1).rows.at(static_cast<std::size_t>(Current() - 1)).at(0), "NAME20B");
+  Finish();
+}
+
 TEST_F(BrowseTest, ScrollsByLinePageEndsAndThumbHoldingOnePage) {
   AddNumbered(25);
   HeadlessWindow& list = Start();
