@@ -1036,5 +1036,71 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
   });
 }
 
+// The staff list of the real program: a staff member added through its form
+// shows in the list.
+TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
+  test::TempDir root;
+  app::demo::DemoOptions options;
+  options.root = root.path();
+  options.clients = 3;
+  options.months = 1;
+  ASSERT_TRUE(app::demo::GenerateDemoData(options).ok);
+  test::WriteFile(root / "VORNEL" / "vornel.ini", "[Program Control]\nHistory Popup=0\n");
+
+  app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
+  std::atomic<bool> ready{false};
+  std::atomic<bool> done{false};
+  program.on_frame_ready = [&] { ready = true; };
+  ASSERT_TRUE(program.StartMain());
+  // Waits until the sub-window of that title shows, then acts on it.
+  auto when_open = [](const QString& title, const std::function<void(QMdiSubWindow*)>& act) {
+    for (bool acted = false; !acted; std::this_thread::yield()) {
+      RunOnGui([&] {
+        QMdiSubWindow* sub = SubWindow(title);
+        if (sub != nullptr && sub->isVisible() && sub->isEnabled()) {
+          act(sub);
+          acted = true;
+        }
+      });
+    }
+  };
+  auto list_has = [](const QString& name) {
+    bool found = false;
+    RunOnGui([&] {
+      QMdiSubWindow* sub = SubWindow("Browse the Employee File");
+      auto* table = sub ? sub->findChild<QTableWidget*>("rows") : nullptr;
+      for (int row = 0; table && row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+          if (table->item(row, column) && table->item(row, column)->text() == name) found = true;
+        }
+      }
+    });
+    return found;
+  };
+  std::thread user([&] {
+    while (!ready) std::this_thread::yield();
+    RunOnGui([] { ActionNamed(Frame(), "&Employee Lisiting")->trigger(); });
+    when_open("Browse the Employee File", [](QMdiSubWindow* sub) {
+      for (QPushButton* button : sub->findChildren<QPushButton*>())
+        if (button->text() == "&Insert") button->click();
+    });
+    when_open("Adding a Employee Record", [](QMdiSubWindow* sub) {
+      for (const char* field : {"?EMP:LASTNAME", "?EMP:EMPCODE"}) {
+        auto* edit = sub->findChild<QLineEdit*>(field);
+        edit->setText(std::string_view(field) == "?EMP:LASTNAME" ? "AARDVARK" : "AA1");
+        emit edit->editingFinished();
+      }
+      for (QPushButton* button : sub->findChildren<QPushButton*>())
+        if (button->text() == "&OK") button->click();
+    });
+    while (!list_has("AARDVARK")) std::this_thread::yield();
+    RunOnGui([] { Frame()->close(); });
+    done = true;
+  });
+  const int code = backend->Run([&] { return done && program.threads.running() == 0; });
+  user.join();
+  EXPECT_EQ(code, 0);
+}
+
 }  // namespace
 }  // namespace vornel::platform::qt
