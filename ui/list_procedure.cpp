@@ -1,5 +1,7 @@
 #include "ui/list_procedure.h"
 
+#include <algorithm>
+
 #include "data/file_registry.h"
 #include "data/relation_manager.h"
 #include "platform/text.h"

@@ -45,9 +45,6 @@ struct ListDeclaration {
   std::function<int(int tab)> order_for_tab;
 };
 
-// The controls of a list window, in this order.
-enum ListControl : int { kListTabs = 1 };
-
 class ListProcedure : public WindowManager {
  public:
   ListProcedure(const Services& services, ListDeclaration declaration);
