@@ -1,6 +1,7 @@
 #include "maintenance/master_files.h"
 
 #include "maintenance/families.h"
+#include "visits/line_form.h"
 
 namespace vornel::maintenance {
 
@@ -9,6 +10,7 @@ void RegisterMasterFiles(const ui::Services& services) {
   RegisterDiagnoses(services);
   RegisterServices(services);
   RegisterVendors(services);
+  visits::RegisterLineForm(services);
   RegisterStudyGroups(services);
   RegisterClientRecords(services);
   RegisterSetups(services);

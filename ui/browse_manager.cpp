@@ -45,7 +45,12 @@ data::ViewResult BrowseManager::Init(int list_control, const data::ViewDef& view
   primary_ = &primary;
   list_ = list_control;
   SELECTING = window_.request() == kSelect;
-  if (SELECTING) saved_for_caller_.assign(primary_buffer().begin(), primary_buffer().end());
+  if (SELECTING) {
+    saved_for_caller_.assign(primary_buffer().begin(), primary_buffer().end());
+    // The caller's own use of the file must not give it its old record back
+    // when the list closes: the list returns a selection.
+    primary.me().CheckUse(data::kUseSelect);
+  }
   window_.AddItem(this);
   window_.toolbar().AddTarget(*this, list_control);
   return result;

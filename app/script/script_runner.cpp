@@ -122,8 +122,18 @@ ScriptResult ScriptRunner::Run(std::string_view text, std::string_view name) {
 
 void ScriptRunner::CloseProgram() {
   while (!windows_.frame_opened() && program_.threads.running() > 0) std::this_thread::sleep_for(1ms);
+  // On the way out nothing is saved: a form asks whether to save (no) or
+  // whether its changes may be lost (yes); any other box takes its default.
+  display_.AnswerUnqueued([](const platform::MessageBoxRequest& request) {
+    if (request.caption == "Save Record" && (request.buttons & platform::kButtonNo)) return int{platform::kButtonNo};
+    if (request.buttons & platform::kButtonYes) return int{platform::kButtonYes};
+    return request.default_button;
+  });
+  // A window that stayed open after a question hears the close-down again.
   windows_.CloseDown();
+  while (!WaitFor(patience_ / 10, [this] { return program_.threads.running() == 0; })) windows_.CloseDown();
   program_.WaitForEnd();
+  display_.AnswerUnqueued(nullptr);
 }
 
 std::string ScriptRunner::NeedWindow() {

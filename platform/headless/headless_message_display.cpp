@@ -11,13 +11,18 @@ void HeadlessMessageDisplay::Answer(int button) {
 
 int HeadlessMessageDisplay::Record(Shown shown) {
   std::lock_guard lock(mutex_);
-  shown.answer = shown.request.default_button;
+  shown.answer = unanswered_ ? unanswered_(shown.request) : shown.request.default_button;
   if (!answers_.empty()) {
     shown.answer = answers_.front();
     answers_.pop_front();
   }
   shown_.push_back(shown);
   return shown.answer;
+}
+
+void HeadlessMessageDisplay::AnswerUnqueued(std::function<int(const MessageBoxRequest&)> unanswered) {
+  std::lock_guard lock(mutex_);
+  unanswered_ = std::move(unanswered);
 }
 
 int HeadlessMessageDisplay::ShowMessage(const MessageBoxRequest& request) {

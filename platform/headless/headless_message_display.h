@@ -2,6 +2,7 @@
 // Message boxes without a screen: answers come from a script, every box shown
 // is recorded, and a stop unwinds the calling thread with ProgramStop.
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,8 +23,9 @@ class HeadlessMessageDisplay : public MessageDisplay {
   };
 
   // Queue the answer for the next box shown; without one a box answers its
-  // default button.
+  // default button, or what `unanswered` says when it is set.
   void Answer(int button);
+  void AnswerUnqueued(std::function<int(const MessageBoxRequest&)> unanswered);
 
   int ShowMessage(const MessageBoxRequest& request) override;
   int ShowHistory(const MessageBoxRequest& request, const std::vector<HistoryRow>& rows) override;
@@ -38,6 +40,7 @@ class HeadlessMessageDisplay : public MessageDisplay {
 
   mutable std::mutex mutex_;
   std::deque<int> answers_;
+  std::function<int(const MessageBoxRequest&)> unanswered_;
   std::vector<Shown> shown_;
 };
 
