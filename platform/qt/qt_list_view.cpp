@@ -1,5 +1,8 @@
 #include "platform/qt/qt_list_view.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 #include <QAbstractItemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -178,8 +181,23 @@ void ListView::ShowRows(const std::vector<std::vector<std::string>>& rows) {
   if (!columns_sized_ && !rows.empty()) {
     table_->resizeColumnsToContents();
     columns_sized_ = true;
+    WidenToColumns();
   }
   table_->verticalScrollBar()->setValue(0);
+}
+
+// The window holding the list grows (within the frame) so that the first
+// page's columns show without scrolling sideways.
+void ListView::WidenToColumns() {
+  const int missing = table_->horizontalHeader()->length() + 2 * table_->frameWidth() - table_->viewport()->width();
+  if (missing <= 0) return;
+  for (QWidget* up = parentWidget(); up != nullptr; up = up->parentWidget()) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(up);
+    if (sub == nullptr) continue;
+    const int room = sub->mdiArea() ? sub->mdiArea()->viewport()->width() - sub->x() : sub->width() + missing;
+    sub->resize(std::min(sub->width() + missing, std::max(sub->width(), room)), sub->height());
+    return;
+  }
 }
 
 void ListView::ShowCurrent(int row) {

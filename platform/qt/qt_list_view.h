@@ -37,6 +37,7 @@ class ListView : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void WidenToColumns();
   // Each answers true when it took the event.
   bool KeyPressed(const QKeyEvent& key);
   bool MouseEvent(QEvent::Type type, const QMouseEvent& mouse);
