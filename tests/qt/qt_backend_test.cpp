@@ -540,18 +540,22 @@ TEST(QtMessages, HistoryWindowListsTheRows) {
   });
 }
 
-// The program itself on a small generated root: the frame opens with its
-// title, menus and status bar; "&About" opens the About box, which closes
-// with its close box; the frame's close box ends the program.
-TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
-  test::TempDir root;
+// A small generated root with the revision history kept from opening.
+void MakeDemoRoot(const test::TempDir& root) {
   app::demo::DemoOptions options;
   options.root = root.path();
   options.clients = 3;
   options.months = 1;
   ASSERT_TRUE(app::demo::GenerateDemoData(options).ok);
   test::WriteFile(root / "VORNEL" / "vornel.ini", "[Program Control]\nHistory Popup=0\n");
+}
 
+// The program itself on a small generated root: the frame opens with its
+// title, menus and status bar; "&About" opens the About box, which closes
+// with its close box; the frame's close box ends the program.
+TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
+  test::TempDir root;
+  ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
   app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
   std::atomic<bool> ready{false};
   std::atomic<bool> checked{false};
@@ -1040,13 +1044,7 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
 // shows in the list.
 TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
   test::TempDir root;
-  app::demo::DemoOptions options;
-  options.root = root.path();
-  options.clients = 3;
-  options.months = 1;
-  ASSERT_TRUE(app::demo::GenerateDemoData(options).ok);
-  test::WriteFile(root / "VORNEL" / "vornel.ini", "[Program Control]\nHistory Popup=0\n");
-
+  ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
   app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
   std::atomic<bool> ready{false};
   std::atomic<bool> done{false};
