@@ -169,6 +169,10 @@ std::string ScriptRunner::Do(const Step& step) {
   if (verb == "expect") return Expect(step);
   if (verb == "start") {
     if (a.size() != 1) return Wrong(step, "a procedure name");
+    // As from the frame's menu: once the frame has settled the department.
+    std::shared_ptr<platform::HeadlessWindow> frame;
+    if (!WaitFor(patience_, [&] { return (frame = windows_.Frame()) != nullptr; }) || !frame->WaitIdle(patience_))
+      return "the frame is not ready";
     program_.Start(a[0]);
     return {};
   }
