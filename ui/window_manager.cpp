@@ -211,6 +211,7 @@ int WindowManager::OnWindowEvent(const Event& event) {
       }
       return kContinue;
     case EventKind::kCompleted: return OnCompleted();
+    case EventKind::kResized: Reset(false); return kContinue;  // a list fills to its new height
     default: return kContinue;
   }
 }

@@ -203,7 +203,11 @@ int QueuedWindow::VisibleRows(int control) const {
 
 void QueuedWindow::SetVisibleRows(int control, int rows) {
   std::lock_guard lock(mutex_);
-  if (control >= 1 && control <= static_cast<int>(controls_.size())) StateOf(control).visible_rows = std::max(1, rows);
+  if (control < 1 || control > static_cast<int>(controls_.size())) return;
+  int& visible = StateOf(control).visible_rows;
+  if (visible == std::max(1, rows)) return;
+  visible = std::max(1, rows);
+  PostLocked({EventKind::kResized, 0, 0, {}});
 }
 
 bool QueuedWindow::ChooseRow(int control, int row) {

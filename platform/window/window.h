@@ -28,6 +28,7 @@ enum class EventKind {
   kCompleted,  // every control accepted (validate-all mode), or posted
   kScroll,     // a list scrolled: key = a ScrollKind
   kThumb,      // a list's thumb dragged: key = its position, 0 to 100
+  kResized,    // the window's size changed so that a list shows another number of rows
 };
 
 enum ScrollKind : int { kLineUp = 1, kLineDown, kPageUp, kPageDown, kTop, kBottom };

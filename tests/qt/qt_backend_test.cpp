@@ -75,11 +75,14 @@ void RunProcedure(const std::function<void()>& procedure) {
   thread.join();
 }
 
-// The next event that is not about the focus moving between windows.
+// The next event that is not about the focus moving between windows or a
+// window's size settling.
 Event NextEvent(Window& window) {
   for (;;) {
     Event event = window.WaitEvent();
-    if (event.kind != EventKind::kGainFocus && event.kind != EventKind::kLoseFocus) return event;
+    if (event.kind != EventKind::kGainFocus && event.kind != EventKind::kLoseFocus &&
+        event.kind != EventKind::kResized)
+      return event;
   }
 }
 

@@ -216,6 +216,9 @@ TEST_F(BrowseTest, ScrollsByLinePageEndsAndThumbHoldingOnePage) {
   for (int i = 0; i < 10; ++i) Do(list.Scroll(1, ScrollKind::kLineDown));
   EXPECT_EQ(Names().front(), "NAME02");  // the page slid by one row
   EXPECT_EQ(Current(), 10);
+  list.SetVisibleRows(1, 15);  // the window was made taller
+  ASSERT_TRUE(list.WaitIdle());
+  EXPECT_EQ(Names().size(), 15u);
   Finish();
 }
 
