@@ -32,6 +32,15 @@ enum Navigation : int {
 
 bool IsText(const data::FieldDef& field) { return field.type == data::FieldType::kText; }
 
+double LowestValue(data::FieldType type) {
+  switch (type) {
+    case data::FieldType::kUInt8: return 0;
+    case data::FieldType::kInt16: return -32768;
+    case data::FieldType::kFloat64: return -1e300;
+    default: return -2147483648.0;
+  }
+}
+
 }  // namespace
 
 BrowseManager::BrowseManager(WindowManager& window, ThreadState& thread)
@@ -165,7 +174,7 @@ void BrowseManager::RefillList(RefillMode mode) {
   loaded_ = true;
   LASTITEMS = std::max(1, window_.window()->VisibleRows(list_));
   std::string highlighted;
-  int screen_row = std::max(1, CURRENTCHOICE);
+  int screen_row = std::clamp(CURRENTCHOICE, 1, LASTITEMS);  // a smaller window has fewer rows
   if (mode == kKeepPosition && !rows_.empty()) {
     // From the top row, so the page stays; the highlight finds its record again.
     const std::size_t at = static_cast<std::size_t>(std::clamp(CURRENTCHOICE, 1, static_cast<int>(rows_.size())) - 1);
@@ -212,6 +221,27 @@ void BrowseManager::RefillList(RefillMode mode) {
 }
 
 void BrowseManager::RefreshFromBuffer() { RefillList(kFromBuffer); }
+
+// The key parts after the free element start from their lowest values, so a
+// located value is reached from its first record on.
+void BrowseManager::ClearAfterFreeElement() {
+  const data::KeyDef* key = order_key();
+  const data::FieldDef* free = FreeElement();
+  if (key == nullptr || free == nullptr) return;
+  const data::FileDef& file = primary_->me().def();
+  bool after = false;
+  for (const data::KeyComponent& component : key->components) {
+    const data::FieldDef& field = file.fields[component.field];
+    if (after && !SortDirection(field)) {
+      if (IsText(field)) {
+        data::WriteText(file, field, primary_buffer(), "");
+      } else {
+        data::WriteNumber(file, field, primary_buffer(), LowestValue(field.type));
+      }
+    }
+    if (&field == free) after = true;
+  }
+}
 
 void BrowseManager::CopyRowToRecord() {
   if (CURRENTCHOICE < 1 || CURRENTCHOICE > static_cast<int>(rows_.size())) return;
@@ -270,6 +300,7 @@ void BrowseManager::MoveThumbTo(int position) {
     } else {
       data::WriteNumber(file, *free, primary_buffer(), order->step->NumberAt(position));
     }
+    ClearAfterFreeElement();
     RefreshFromBuffer();
     thumb_ = position;
     RefreshWindow();
@@ -595,11 +626,21 @@ int BrowseManager::OnEvent(const Event& event) {
 // ended with Select, and its own record back otherwise.
 void BrowseManager::Shutdown() {
   if (SELECTING && !saved_for_caller_.empty()) {
-    if (window_.response() == kCompleted && !rows_.empty()) {
-      if (!SELECTWHOLERECORD || !RefetchCurrentRow()) CopyRowToRecord();
-    } else {
-      std::copy(saved_for_caller_.begin(), saved_for_caller_.end(), primary_buffer().begin());
+    bool selected = window_.response() == kCompleted && CURRENTCHOICE >= 1 &&
+                    CURRENTCHOICE <= static_cast<int>(rows_.size());
+    if (selected && SELECTWHOLERECORD) {
+      // The chosen record must still be there; another station may have
+      // deleted it meanwhile.
+      const Row& row = rows_[static_cast<std::size_t>(CURRENTCHOICE - 1)];
+      if (primary_->me().file().GetByPositionString(row.position) != data::kStoreOk) {
+        primary_->me().RaiseMessage(errors::msg::kChangedOrDeleted);
+        window_.SetResponse(kCancelled);
+        selected = false;
+      }
+    } else if (selected) {
+      CopyRowToRecord();
     }
+    if (!selected) std::copy(saved_for_caller_.begin(), saved_for_caller_.end(), primary_buffer().begin());
   }
   orders_.clear();
   rows_.clear();

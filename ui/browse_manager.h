@@ -69,6 +69,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   virtual void Fetch(Direction direction);
   void RefillList(RefillMode mode);
   void RefreshFromBuffer();  // from the key values now in the primary buffer
+  void ClearAfterFreeElement();
   void RefreshFromFile() { RefreshFromBuffer(); }
   int RequestRecord(int request);
   void RefreshAfterUpdate(int request, int response);

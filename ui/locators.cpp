@@ -26,6 +26,7 @@ void Locate(BrowseManager& browse, const std::string& typed, bool no_case) {
   } else {
     data::WriteNumber(file, *free, browse.primary_buffer(), platform::ReadNumber(value).value_or(0));
   }
+  browse.ClearAfterFreeElement();
   browse.RefreshFromBuffer();
 }
 

@@ -38,6 +38,8 @@ void RecordForm::Reset(bool force) {
 }
 
 int RecordForm::OnAccepted(const platform::Event& event) {
+  // A plain OK moves no list, whatever an earlier refused tool button asked.
+  if (OKCONTROL != 0 && event.control == OKCONTROL) thread_.navigation_request = 0;
   if (!LookUp(event.control)) return kHandled;  // the field keeps the focus, validate-all ends
   return WindowManager::OnAccepted(event);
 }
@@ -102,6 +104,12 @@ void RecordForm::OnButton(int button) {
   }
   // Save first: the list behind the form moves once the form has completed.
   thread_.navigation_request = button;
+  if (request_ == kChange && !RecordChanged()) {
+    // Nothing to save: the form completes as it is and the list moves.
+    saved_position_ = primary_->me().file().PositionString();
+    SetResponse(kCompleted);
+    return;
+  }
   RequestAccepted();
 }
 

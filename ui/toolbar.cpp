@@ -63,9 +63,11 @@ std::span<const std::uint8_t> FormChangeTips() { return kFormChangeTips; }
 std::span<const std::uint8_t> FormInsertTips() { return kFormInsertTips; }
 std::span<const std::uint8_t> ListTips() { return kListTips; }
 
+// The first target stays current: a form keeps the toolbar when a list on
+// one of its tabs is added.
 void Toolbar::AddTarget(ToolbarTarget& target, int control) {
   targets_.push_back({&target, control});
-  SetTarget(control);
+  if (current_ == nullptr) SetTarget(control);
 }
 
 void Toolbar::SetTarget(int control) {

@@ -56,8 +56,8 @@ class ToolbarTarget {
 class Toolbar : public WindowComponent {
  public:
   explicit Toolbar(WindowManager& window) : window_(window) {}
-  // Adds a target for `control` (a list control, or -1 for the form) and
-  // makes it current.
+  // Adds a target for `control` (a list control, or -1 for the form); the
+  // first one added becomes current.
   void AddTarget(ToolbarTarget& target, int control);
   void SetTarget(int control);
   // Tells the frame the current target's buttons and tips.

@@ -121,17 +121,21 @@ ScriptResult ScriptRunner::Run(std::string_view text, std::string_view name) {
 }
 
 void ScriptRunner::CloseProgram() {
-  while (!windows_.frame_opened() && program_.threads.running() > 0) std::this_thread::sleep_for(1ms);
-  // On the way out nothing is saved: a form asks whether to save (no) or
-  // whether its changes may be lost (yes); any other box takes its default.
+  // On the way out nothing is saved: a form's "Save Record" is answered No
+  // and "Changes will be lost!" Yes; any other box takes its default.
   display_.AnswerUnqueued([](const platform::MessageBoxRequest& request) {
     if (request.caption == "Save Record" && (request.buttons & platform::kButtonNo)) return int{platform::kButtonNo};
-    if (request.buttons & platform::kButtonYes) return int{platform::kButtonYes};
+    if (request.caption == "Changes will be lost!" && (request.buttons & platform::kButtonYes))
+      return int{platform::kButtonYes};
     return request.default_button;
   });
+  WaitFor(patience_, [this] { return windows_.frame_opened() || program_.threads.running() == 0; });
   // A window that stayed open after a question hears the close-down again.
-  windows_.CloseDown();
-  while (!WaitFor(patience_ / 10, [this] { return program_.threads.running() == 0; })) windows_.CloseDown();
+  const auto round = std::max(patience_ / 10, std::chrono::milliseconds(10));
+  for (int tries = 0; tries < 100 && program_.threads.running() > 0; ++tries) {
+    windows_.CloseDown();
+    WaitFor(round, [this] { return program_.threads.running() == 0; });
+  }
   program_.WaitForEnd();
   display_.AnswerUnqueued(nullptr);
 }

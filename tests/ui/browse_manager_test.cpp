@@ -190,6 +190,18 @@ TEST_F(BrowseTest, AfterAnInsertOrAChangeTheListShowsTheSavedRecord) {
   Finish();
 }
 
+TEST_F(BrowseTest, ASmallerWindowKeepsTheHighlightedRecordOnThePage) {
+  AddNumbered(25);
+  HeadlessWindow& list = Start();
+  Do(list.ChooseRow(1, 8));
+  list.SetVisibleRows(1, 3);
+  ASSERT_TRUE(list.WaitIdle());
+  ASSERT_EQ(Names().size(), 3u);
+  ASSERT_LE(Current(), 3);
+  EXPECT_EQ(Names()[static_cast<std::size_t>(Current() - 1)], "NAME08");
+  Finish();
+}
+
 TEST_F(BrowseTest, ScrollsByLinePageEndsAndThumbHoldingOnePage) {
   AddNumbered(25);
   HeadlessWindow& list = Start();
