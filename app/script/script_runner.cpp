@@ -228,7 +228,15 @@ std::string ScriptRunner::Do(const Step& step) {
     done = current_->Menu(a);
   } else if (verb == "tool") {
     if (a.size() != 1) return Wrong(step, "a tool button's text");
+    // A standard button acts on the active window: wait for that one.
+    std::shared_ptr<platform::HeadlessWindow> active = windows_.Active();
     done = current_->Tool(a[0]);
+    if (done && active && active != current_) {
+      if (!WaitFor(patience_, [&] {
+            return active->WaitIdle(std::chrono::milliseconds(1)) || windows_.opened_count() > opened_before_;
+          }))
+        return "the window " + Quoted(active->title()) + " stays busy";
+    }
   } else if (verb == "row" || verb == "thumb") {
     if (a.size() != 2) return Wrong(step, "a list and a number");
     const int number = std::atoi(a[1].c_str());

@@ -19,7 +19,9 @@ type ?VEN:CONTACT "New Contact"
 frame
 tool Next
 window "Changing a Vendor Record"
-expect closed
+press ?Cancel
+window "Browse the Vendor File"
+expect row ?List 2
 )"),
             "");
 }
@@ -36,8 +38,9 @@ window "Changing a Diaglist Record"
 frame
 tool Next
 window "Changing a Diaglist Record"
-expect closed
-window "Changing a Diaglist Record"
+press ?Cancel
+window "Diagnosis File Maintenance"
+expect row ?List 2
 )"),
             "");
 }
