@@ -86,13 +86,7 @@ void BM_Thumb37(benchmark::State& state) {
 // The floor: one page of 20 rows in LOG_DAY order from a random day.
 void BM_Page_Raw(benchmark::State& state) {
   LogRoot& root = LogRoot::Get();
-  std::string columns;
-  for (const data::FieldDef& field : data::LogFile().fields)
-    columns += (columns.empty() ? "" : ",") + data::QuoteName(data::ColumnName(field));
-  const std::string sql = "SELECT " + columns +
-                          " FROM \"Log\" WHERE (\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\",\"~pos\")>="
-                          "(?1,'' COLLATE NOCASE,-2147483648,0) ORDER BY \"LOG_DATE\",\"EMPL_CODE\" "
-                          "COLLATE NOCASE,\"TIME_IN\",\"~pos\" LIMIT 20";
+  const std::string sql = bench::LogPageSql(false);
   sqlite3_stmt* select = nullptr;
   bench::Check(sqlite3_prepare_v2(root.raw, sql.c_str(), -1, &select, nullptr) == SQLITE_OK, "browse_bench",
                "prepare");

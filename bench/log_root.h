@@ -19,6 +19,7 @@
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
 #include "data/store/record_store.h"
+#include "data/store/sqlite_table.h"
 #include "errors/error_manager.h"
 #include "platform/headless/headless_message_display.h"
 
@@ -48,6 +49,18 @@ inline void FillVisit(data::LogRecord& r, int number, int day, int n) {
   r.AMIN[0] = 'Y';
   r.AMOUT[0] = 'N';
   r.GROUPFLAG[0] = 'N';
+}
+
+// The floor's statement: 20 visits in LOG_DAY order from day ?1 (with
+// `range`, up to day ?2), read as a program without the store would.
+inline std::string LogPageSql(bool range) {
+  std::string columns;
+  for (const data::FieldDef& field : data::LogFile().fields)
+    columns += (columns.empty() ? "" : ",") + data::QuoteName(data::ColumnName(field));
+  return "SELECT " + columns +
+         " FROM \"Log\" WHERE (\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\",\"~pos\")>=(?1,'' COLLATE NOCASE,-2147483648,0)" +
+         std::string(range ? " AND \"LOG_DATE\"<=?2" : "") +
+         " ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" LIMIT 20";
 }
 
 struct LogRoot {

@@ -86,14 +86,7 @@ void ViewPages(benchmark::State& state, bool range) {
 
 void RawPages(benchmark::State& state, bool range) {
   Bench& bench = Bench::Get();
-  std::string columns;
-  for (const FieldDef& field : LogFile().fields)
-    columns += (columns.empty() ? "" : ",") + QuoteName(ColumnName(field));
-  const std::string sql =
-      "SELECT " + columns + ",\"~pos\",\"~rev\" FROM \"Log\" WHERE "
-      "(\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\",\"~pos\")>=(?1,'' COLLATE NOCASE,-2147483648,0)" +
-      std::string(range ? " AND \"LOG_DATE\"<=?2" : "") +
-      " ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" LIMIT 20";
+  const std::string sql = bench::LogPageSql(range);
   sqlite3_stmt* select = nullptr;
   Check(sqlite3_prepare_v2(bench.raw, sql.c_str(), -1, &select, nullptr) == SQLITE_OK, "prepare");
   LogRecord record;

@@ -16,17 +16,10 @@ namespace {
 
 using platform::Entry;
 using platform::Ref;
+using platform::Tab;
 
 constexpr const char* kGeneralTab = "General Facility Constants";
 constexpr const char* kFormTab = "UB-92 Form Constants";
-
-platform::ControlSpec Tab(std::string name, std::string title) {
-  platform::ControlSpec tab;
-  tab.name = std::move(name);
-  tab.kind = platform::ControlKind::kTab;
-  tab.text = std::move(title);
-  return tab;
-}
 
 }  // namespace
 

@@ -72,10 +72,7 @@ void RegisterStudyGroups(const ui::Services& services) {
   ui::RegisterForm(services, "UpdateStudygrp", [](ui::ThreadState& thread) {
     auto& s = thread.files.Get(data::StudygrpFile()).record<data::StudygrpRecord>();
     const ui::FormListDeclaration members = GroupMembers();
-    platform::ControlSpec members_tab;
-    members_tab.name = "?MembersTab";
-    members_tab.kind = platform::ControlKind::kTab;
-    members_tab.text = members.tab;
+    const platform::ControlSpec members_tab = platform::Tab("?MembersTab", members.tab);
     std::vector<platform::ControlSpec> controls = {
         platform::Entry("?STU:CODE", "Group Code:", "@n-7", Ref(s.CODE)),
         platform::Entry("?STU:DESC", "Group Description:", "@s70", Ref(s.DESC)), members_tab};

@@ -13,15 +13,7 @@ namespace vornel::maintenance {
 namespace {
 
 using platform::Ref;
-
-// A page of a form's sheet.
-platform::ControlSpec Tab(std::string name, std::string title) {
-  platform::ControlSpec tab;
-  tab.name = std::move(name);
-  tab.kind = platform::ControlKind::kTab;
-  tab.text = std::move(title);
-  return tab;
-}
+using platform::Tab;
 
 // The payer's charge lines, on the form's "Lineitem" tab.
 ui::FormListDeclaration PayerLines() {

@@ -67,7 +67,7 @@ int ListProcedure::Init() {
   spec.procedure = declaration_.procedure;
   spec.title = declaration_.title;
   for (const ListOrder& order : declaration_.orders) {
-    if (!order.tab.empty()) spec.controls.push_back(Control("?Tab" + std::to_string(spec.controls.size() + 1), ControlKind::kTab, order.tab));
+    if (!order.tab.empty()) spec.controls.push_back(platform::Tab("?Tab" + std::to_string(spec.controls.size() + 1), order.tab));
   }
   const auto entry = std::find_if(declaration_.orders.begin(), declaration_.orders.end(),
                                   [](const ListOrder& o) { return o.locator == LocatorKind::kEntry; });

@@ -186,11 +186,7 @@ FormDeclaration StandardForm(std::string procedure, std::string title, const dat
   form.primary = &file;
   form.window.procedure = std::move(procedure);
   form.window.title = std::move(title);
-  platform::ControlSpec general;
-  general.name = "?General";
-  general.kind = platform::ControlKind::kTab;
-  general.text = "General";
-  form.window.controls.push_back(general);
+  form.window.controls.push_back(platform::Tab("?General", "General"));
   for (platform::ControlSpec& control : controls) {
     if (control.tab.empty() && control.kind != platform::ControlKind::kTab) control.tab = "General";
     form.window.controls.push_back(std::move(control));

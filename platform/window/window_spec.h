@@ -90,6 +90,14 @@ inline ControlSpec Shown(std::string name, std::string prompt, std::string pictu
   c.value = value;
   return c;
 }
+// A page of the window's sheet; controls name it by its title.
+inline ControlSpec Tab(std::string name, std::string title) {
+  ControlSpec c;
+  c.name = std::move(name);
+  c.kind = ControlKind::kTab;
+  c.text = std::move(title);
+  return c;
+}
 // The controls, each put on the tab of that title.
 inline std::vector<ControlSpec> OnTab(const std::string& tab, std::vector<ControlSpec> controls) {
   for (ControlSpec& c : controls) c.tab = tab;
