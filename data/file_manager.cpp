@@ -411,7 +411,9 @@ int FileManager::UpdateImpl(bool interactive) {
     f.GetByPositionString(position);
     return kNotified;
   }
-  last_error_ = msg::kUpdateFailed;
+  // A watched record that another station deleted is no write error: the
+  // record is gone, and trying again cannot bring it back.
+  last_error_ = answer == kRecordNotAvailable && f.Watched() ? msg::kChangedOrDeleted : msg::kUpdateFailed;
   return interactive ? Raise() : kNotified;
 }
 

@@ -287,8 +287,9 @@ int RelationManager::Update(bool from_form) {
       int message = me_.LastError();
       if (from_form && message == msg::kChangedByOther) message = msg::kChangedByOtherShown;
       if (level == kNotified) me_.RaiseMessage(message);
-      const bool changed_elsewhere =
-          message == msg::kChangedByOther || message == msg::kChangedByOtherShown;
+      const bool changed_elsewhere = message == msg::kChangedByOther ||
+                                     message == msg::kChangedByOtherShown ||
+                                     message == msg::kChangedOrDeleted;
       result = changed_elsewhere ? kNotified : kFieldInvalid;
     } else {
       result = UpdateDependents();
@@ -310,13 +311,28 @@ int RelationManager::Update(bool from_form) {
 }
 
 int RelationManager::DeleteOnce() {
-  const std::string position = me_.file().PositionString();
+  RecordFile& file = me_.file();
+  const std::string position = file.PositionString();
+  const std::int64_t revision = file.Revision();
+  me_.set_last_error(0);
   Open();
   int result = BeginTransaction(true);
-  if (result == kGoOn && me_.file().GetByPositionString(position) != kStoreOk) {
-    EndTransaction(false);
-    me_.RaiseMessage(msg::kDeleteError);
-    result = kNotified;
+  if (result == kGoOn) {
+    // The re-read inside the transaction must find the record the user
+    // chose to delete as he saw it: gone, or rewritten by another station
+    // since the list read it, the delete is refused and the list shows what
+    // is stored now.
+    int message = 0;
+    if (file.GetByPositionString(position) != kStoreOk) {
+      message = msg::kChangedOrDeleted;
+    } else if (file.Watched() && revision != 0 && file.Revision() != revision) {
+      message = msg::kChangedByOther;
+    }
+    if (message != 0) {
+      EndTransaction(false);
+      me_.RaiseMessage(message);
+      result = kNotified;
+    }
   }
   if (result == kGoOn) {
     for (Relation& relation : relations()) {
@@ -344,7 +360,10 @@ int RelationManager::Delete(bool ask) {
   for (;;) {
     int result = DeleteOnce();
     if (result == kGoOn) return kGoOn;
-    // A silent error manager would answer Yes for ever: no retry then.
+    // Trying again cannot help when another station changed or deleted the
+    // record; a silent error manager would answer Yes for ever.
+    const int cause = me_.LastError();
+    if (cause == msg::kChangedOrDeleted || cause == msg::kChangedByOther) return result;
     if (errors.silent() || errors.RaiseError(msg::kDeleteRetry) != kGoOn) return result;
   }
 }

@@ -170,7 +170,7 @@ int BrowseManager::Fetched(Direction direction, int wanted) {
 
 void BrowseManager::Fetch(Direction direction) { Fetched(direction, LASTITEMS); }
 
-void BrowseManager::RefillList(RefillMode mode) {
+void BrowseManager::RefillList(RefillMode mode, std::string_view wanted) {
   loaded_ = true;
   LASTITEMS = std::max(1, window_.window()->VisibleRows(list_));
   std::string highlighted;
@@ -190,23 +190,33 @@ void BrowseManager::RefillList(RefillMode mode) {
   at_top_ = at_bottom_ = false;
   Fetched(kForwards, LASTITEMS);
   int choice = 0;
-  if (mode == kFromBuffer) {
-    choice = rows_.empty() ? 0 : 1;
-  } else {
+  const auto find = [this](std::string_view position) {
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-      if (rows_[i].position == highlighted) choice = static_cast<int>(i) + 1;
+      if (rows_[i].position == position) return static_cast<int>(i) + 1;
     }
-    if (choice == 0 && !rows_.empty()) choice = std::min(screen_row, static_cast<int>(rows_.size()));
+    return 0;
+  };
+  if (mode == kFromBuffer) {
+    if (!wanted.empty()) choice = find(wanted);
+    if (choice == 0 && !rows_.empty()) choice = 1;
+  } else if (highlighted.empty()) {
+    choice = rows_.empty() ? 0 : std::min(screen_row, static_cast<int>(rows_.size()));
+  } else {
+    // A highlighted record that has gone leaves no row highlighted: the
+    // buttons that act on a row wait until the user chooses one.
+    choice = find(highlighted);
   }
+  const bool highlight_lost = mode == kKeepPosition && !highlighted.empty() && choice == 0;
   // Nothing from there on (a blank record in a descending order, a value past
   // the last): the page shows the view's end.
   if (rows_.empty() && !ALLOWUNFILLED) {
     Fetched(kBackwards, LASTITEMS);
-    choice = static_cast<int>(rows_.size());
+    choice = highlight_lost ? 0 : static_cast<int>(rows_.size());
   }
   // A page that is not full is filled backwards unless it may stay unfilled.
   if (!ALLOWUNFILLED && static_cast<int>(rows_.size()) < LASTITEMS && !rows_.empty()) {
-    choice += Fetched(kBackwards, LASTITEMS - static_cast<int>(rows_.size()));
+    const int added = Fetched(kBackwards, LASTITEMS - static_cast<int>(rows_.size()));
+    if (choice > 0) choice += added;
   }
   // The highlighted record stays on the screen row it was on.
   if (RETAINROW && mode == kFromBuffer && choice > 0) {
@@ -221,6 +231,8 @@ void BrowseManager::RefillList(RefillMode mode) {
 }
 
 void BrowseManager::RefreshFromBuffer() { RefillList(kFromBuffer); }
+
+void BrowseManager::RefreshFromFile() { RefillList(kFromBuffer, primary_->me().file().PositionString()); }
 
 // The key parts after the free element start from their lowest values, so a
 // located value is reached from its first record on.
@@ -249,11 +261,15 @@ void BrowseManager::CopyRowToRecord() {
   std::copy(row.record.begin(), row.record.end(), primary_buffer().begin());
 }
 
-// Re-reads the highlighted row's record; when it has gone, says so and refills.
+// Re-reads the highlighted row's record with the change watch set, so that a
+// form's save or delete of it is refused once another station has written it
+// since; when it has gone, says so and refills.
 bool BrowseManager::RefetchCurrentRow() {
   if (CURRENTCHOICE < 1 || CURRENTCHOICE > static_cast<int>(rows_.size())) return false;
   const Row& row = rows_[static_cast<std::size_t>(CURRENTCHOICE - 1)];
-  if (primary_->me().file().GetByPositionString(row.position) == data::kStoreOk) return true;
+  data::RecordFile& file = primary_->me().file();
+  file.SetWatch(true);
+  if (file.GetByPositionString(row.position) == data::kStoreOk) return true;
   primary_->me().RaiseMessage(errors::msg::kChangedOrDeleted);
   RefillList(kKeepPosition);
   RefreshWindow();
@@ -380,7 +396,7 @@ void BrowseManager::ResetThumbRange() {
 }
 
 bool BrowseManager::RefreshSortOrder(bool force) {
-  return SelectSortOrder(static_cast<int>(current_order_) + 1, force);
+  return SelectSortOrder(sort_order_choice ? sort_order_choice() : static_cast<int>(current_order_) + 1, force);
 }
 
 bool BrowseManager::SelectSortOrder(int number, bool force) {
@@ -460,7 +476,11 @@ void BrowseManager::RefreshAfterUpdate(int request, int response) {
   window_.window()->Select(list_);
 }
 
-bool BrowseManager::Enabled(int control) const { return control != 0 && (control == INSERTCONTROL || !rows_.empty()); }
+bool BrowseManager::Highlighted() const {
+  return CURRENTCHOICE >= 1 && CURRENTCHOICE <= static_cast<int>(rows_.size());
+}
+
+bool BrowseManager::Enabled(int control) const { return control != 0 && (control == INSERTCONTROL || Highlighted()); }
 
 // Presses a button that exists and is enabled, as the user would.
 bool BrowseManager::Press(int control) {
@@ -481,13 +501,13 @@ void BrowseManager::ShowRows() {
 
 void BrowseManager::RefreshWindow() {
   platform::Window& window = *window_.window();
-  const bool has_rows = !rows_.empty();
+  const bool has_row = Highlighted();
   for (int control : {CHANGECONTROL, DELETECONTROL, PRINTCONTROL, VIEWCONTROL}) {
-    if (control != 0) window.SetEnabled(control, has_rows);
+    if (control != 0) window.SetEnabled(control, has_row);
   }
   if (SELECTCONTROL != 0) {
     if (SELECTING) {
-      window.SetEnabled(SELECTCONTROL, has_rows);
+      window.SetEnabled(SELECTCONTROL, has_row);
     } else if (HIDESELECT) {
       window.SetEnabled(SELECTCONTROL, false);
       window.SetHidden(SELECTCONTROL, true);
@@ -606,12 +626,18 @@ int BrowseManager::OnAccepted(int control) {
 int BrowseManager::OnEvent(const Event& event) {
   if (event.control == list_) {
     switch (event.kind) {
-      case EventKind::kNewSelection:
+      case EventKind::kNewSelection: {
+        const bool had_row = Highlighted();
         CURRENTCHOICE = std::clamp(event.key, rows_.empty() ? 0 : 1, static_cast<int>(rows_.size()));
         CopyRowToRecord();
         MoveThumb();
-        window_.window()->SetThumb(list_, thumb_, ALLOWUNFILLED || static_cast<int>(rows_.size()) == LASTITEMS);
+        if (!had_row) {
+          RefreshWindow();  // the buttons that act on a row come back
+        } else {
+          window_.window()->SetThumb(list_, thumb_, ALLOWUNFILLED || static_cast<int>(rows_.size()) == LASTITEMS);
+        }
         return kHandled;
+      }
       case EventKind::kScroll: OnScroll(static_cast<ScrollKind>(event.key)); return kHandled;
       case EventKind::kThumb: MoveThumbTo(event.key); return kHandled;
       case EventKind::kAlertKey: return OnKey(event.key);

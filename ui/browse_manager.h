@@ -64,13 +64,20 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   // Opens the record form for a request on the caller's thread; answers
   // the response.
   std::function<int(int request)> update_form;
+  // The sort order (from 1) a refresh makes current, when the list chooses
+  // it (by the tab shown, say); unset, the current one stays.
+  std::function<int()> sort_order_choice;
 
   // Operations.
   virtual void Fetch(Direction direction);
-  void RefillList(RefillMode mode);
+  // `wanted`: in kFromBuffer mode, the position string of a record to
+  // highlight when the page holds it (a saved record among equal keys).
+  void RefillList(RefillMode mode, std::string_view wanted = {});
   void RefreshFromBuffer();  // from the key values now in the primary buffer
   void ClearAfterFreeElement();
-  void RefreshFromFile() { RefreshFromBuffer(); }
+  // From the record just read or written: the page from its key values,
+  // that very record highlighted.
+  void RefreshFromFile();
   int RequestRecord(int request);
   void RefreshAfterUpdate(int request, int response);
   virtual bool RefreshSortOrder(bool force);
@@ -143,6 +150,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   int OnAccepted(int control);  // a button or a locator's entry of the window
   bool Press(int control);
   bool Enabled(int control) const;
+  bool Highlighted() const;  // a row of the page is highlighted
   void MoveThumb();
   void ShowRows();
   int KeyPercent() const;

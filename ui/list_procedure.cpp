@@ -114,6 +114,8 @@ int ListProcedure::Init() {
   } else {
     for (const char* button : {"?Insert", "?Change", "?Delete"}) window_->SetEnabled(ControlNumber(button), false);
   }
+  // The order is always the one of the tab shown, from the first fill on.
+  if (!tab_controls_.empty()) browse_->sort_order_choice = [this] { return OrderForTab(shown_tab_); };
   AddButton(ControlNumber("?Close"), kCancelled);
   const std::string update = declaration_.update_procedure;
   if (!update.empty()) {
@@ -126,14 +128,17 @@ int ListProcedure::OnEvent(const platform::Event& event) {
   if (event.kind == platform::EventKind::kNewSelection) {
     auto tab = std::find(tab_controls_.begin(), tab_controls_.end(), event.control);
     if (tab != tab_controls_.end()) {
-      const int index = static_cast<int>(tab - tab_controls_.begin());
-      const int order = declaration_.order_for_tab ? declaration_.order_for_tab(index) : index + 1;
-      browse_->SelectSortOrder(order, false);
+      shown_tab_ = static_cast<int>(tab - tab_controls_.begin());
+      browse_->RefreshSortOrder(false);
       browse_->RefreshWindow();
       return kHandled;
     }
   }
   return WindowManager::OnEvent(event);
+}
+
+int ListProcedure::OrderForTab(int tab) const {
+  return declaration_.order_for_tab ? declaration_.order_for_tab(tab) : tab + 1;
 }
 
 int ListProcedure::Shutdown() {

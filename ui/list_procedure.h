@@ -68,12 +68,14 @@ class ListProcedure : public WindowManager {
 
  private:
   std::unique_ptr<StepPosition> StepFor(const data::KeyDef* key) const;
+  int OrderForTab(int tab) const;  // tab from 0, order from 1
 
   const Services& services_;
   ListDeclaration declaration_;
   ThreadState& thread_;
   std::unique_ptr<BrowseManager> browse_;
   std::vector<int> tab_controls_;
+  int shown_tab_ = 0;  // the first tab's page is in front when the window opens
   std::string locator_text_;
   data::RelationManager* primary_relation_ = nullptr;
   bool name_pushed_ = false;

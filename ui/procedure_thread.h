@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,6 +29,9 @@ struct ThreadState {
   int global_request = 0;
   int global_response = 0;
   int navigation_request = 0;
+  // The ditto values of each form procedure (by control), kept for the next
+  // form of the same procedure on this thread.
+  std::map<std::string, std::map<int, std::string>> ditto_values;
 };
 
 // This thread's state; nullptr on a thread that no ProcedureThreads started

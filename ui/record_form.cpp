@@ -86,7 +86,7 @@ std::map<int, bool> RecordForm::Buttons() {
     buttons[kToolInsert] = true;
     for (int button = kToolLast; button <= kToolPrevious; ++button) buttons[button] = true;
   }
-  buttons[kToolHistory] = request_ != kView && !declaration_.ditto_fields.empty();
+  buttons[kToolHistory] = request_ != kView && HasDittoFields();
   return buttons;
 }
 
@@ -99,7 +99,7 @@ std::span<const std::uint8_t> RecordForm::Tips() {
 void RecordForm::OnButton(int button) {
   if (!Buttons()[button]) return;
   if (button == kToolHistory) {
-    RestoreFieldValue(FIRSTFIELD);
+    RestoreFieldValue(window_->Focused());
     return;
   }
   // Save first: the list behind the form moves once the form has completed.
@@ -127,6 +127,7 @@ int RecordForm::Init() {
   thread_.global_request = 0;
   thread_.global_response = 0;
   HISTORYKEY = kDittoKey;
+  KeepDittoIn(thread_.ditto_values[declaration_.procedure]);
   if (declaration_.ditto_fields.empty()) {
     for (std::size_t i = 0; i < declaration_.window.controls.size(); ++i) {
       if (declaration_.window.controls[i].kind == platform::ControlKind::kEntry) AddDittoField(static_cast<int>(i) + 1);

@@ -70,7 +70,9 @@ Toolbar& WindowManager::toolbar() {
   return *toolbar_;
 }
 
-void WindowManager::AddDittoField(int control) { ditto_.push_back({control, {}}); }
+void WindowManager::AddDittoField(int control) {
+  if (control != 0) ditto_.push_back(control);
+}
 
 void WindowManager::EventLoop() {
   if (DEAD || !window_) return;
@@ -146,12 +148,12 @@ void WindowManager::Reset(bool) {
 
 void WindowManager::RestoreFieldValue(int control) {
   if (!window_) return;
-  for (const Ditto& ditto : ditto_) {
-    if (ditto.control != control) continue;
-    const platform::ControlSpec& spec = window_->spec().controls.at(static_cast<std::size_t>(control - 1));
-    platform::StoreTyped(spec.value, "", ditto.saved, nullptr);
-    window_->Display(control);
-  }
+  if (std::find(ditto_.begin(), ditto_.end(), control) == ditto_.end()) return;
+  const auto saved = ditto_values_->find(control);
+  if (saved == ditto_values_->end()) return;
+  const platform::ControlSpec& spec = window_->spec().controls.at(static_cast<std::size_t>(control - 1));
+  platform::StoreTyped(spec.value, "", saved->second, nullptr);
+  window_->Display(control);
 }
 
 void WindowManager::SetResponse(int response) {
@@ -247,9 +249,8 @@ int WindowManager::OnAccepted(const Event& event) {
 }
 
 int WindowManager::OnCompleted() {
-  for (Ditto& ditto : ditto_) {
-    ditto.saved = window_->spec().controls.at(static_cast<std::size_t>(ditto.control - 1)).value.Text();
-  }
+  for (int control : ditto_)
+    (*ditto_values_)[control] = window_->spec().controls.at(static_cast<std::size_t>(control - 1)).value.Text();
   switch (request_) {
     case kInsert: return DoInsert();
     case kChange: return DoChange();
@@ -315,8 +316,7 @@ int WindowManager::DoChange() {
       return kHandled;
     }
     if (level != errors::kGoOn) {
-      window_->Display();
-      SelectFirstField();
+      ShowStoredAfterRefusal();
       return kHandled;
     }
     if (changed) {
@@ -372,11 +372,24 @@ int WindowManager::SaveInserted() {
 
 int WindowManager::SaveChanged() {
   request_ = kChange;
-  if (RecordChanged() && primary_->Update(HISTORYKEY != 0) == errors::kGoOn) {
+  if (!RecordChanged()) return kHandled;
+  if (primary_->Update(HISTORYKEY != 0) == errors::kGoOn) {
     response_ = kCompleted;
     TakeSavedCopy();
+  } else {
+    ShowStoredAfterRefusal();
   }
   return kHandled;
+}
+
+// After a refused save: when another station changed the record, the buffer
+// now holds its version, which the form shows as the record to change (the
+// user's own values stay in the ditto fields).
+void WindowManager::ShowStoredAfterRefusal() {
+  const int cause = primary_->me().LastError();
+  if (cause == msg::kChangedByOther || cause == msg::kChangedByOtherShown) TakeSavedCopy();
+  window_->Display();
+  SelectFirstField();
 }
 
 int WindowManager::OnCloseWindow() {
@@ -417,9 +430,10 @@ int WindowManager::OnCloseWindow() {
 
 int WindowManager::OnNewSelection(const Event&) { return kContinue; }
 
+// The control keeps what was typed (the variable keeps its old value), so
+// nothing typed is lost and a save re-reads it until it is put right.
 int WindowManager::OnRejected(const Event& event) {
-  window_->Display(event.control);
-  window_->Select(event.control);
+  window_->Refuse(event.control, event.text);
   return kContinue;
 }
 

@@ -5,6 +5,7 @@
 // manager and asks before changes are lost. Procedures derive from it and
 // override the operations they need, calling the base.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,10 @@ class WindowManager {
   // Ditto: the key recalls, in the control with the focus, the value the
   // field had in the last completed record.
   void AddDittoField(int control);
+  // Where the saved values live: the window's own by default; a form keeps
+  // them on its thread so that its next record can recall them.
+  void KeepDittoIn(std::map<int, std::string>& values) { ditto_values_ = &values; }
+  bool HasDittoFields() const { return !ditto_.empty(); }
 
   platform::Window* window() { return window_.get(); }
   int request() const { return request_; }
@@ -89,6 +94,7 @@ class WindowManager {
   void RestoreFileBuffers();
   void TakeSavedCopy();
   int RequestAccepted();  // posts the completed event, or enters validate-all mode
+  void ShowStoredAfterRefusal();
 
   platform::WindowSystem& windows_;
   errors::ErrorManager& errors_;
@@ -114,15 +120,13 @@ class WindowManager {
     data::FileManager* file;
     int buffer;
   };
-  struct Ditto {
-    int control;
-    std::string saved;
-  };
   std::vector<WindowComponent*> components_;
   std::unique_ptr<Toolbar> toolbar_;
   std::vector<Button> buttons_;
   std::vector<SavedFile> files_;
-  std::vector<Ditto> ditto_;
+  std::vector<int> ditto_;  // the controls
+  std::map<int, std::string> own_ditto_values_;
+  std::map<int, std::string>* ditto_values_ = &own_ditto_values_;
 };
 
 }  // namespace vornel::ui

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <thread>
 
@@ -51,7 +53,8 @@ constexpr std::array<Named<platform::ScrollKind>, 6> kScrolls = {{
     {"pagedown", platform::kPageDown}, {"top", platform::kTop},   {"bottom", platform::kBottom},
 }};
 
-constexpr std::array<Named<int>, 8> kKeys = {{
+constexpr std::array<Named<int>, 9> kKeys = {{
+    {"ditto", 734},  // Ctrl+': the form's history key
     {"insert", platform::kKeyInsert},          {"delete", platform::kKeyDelete},
     {"ctrl-enter", platform::kKeyCtrlEnter},   {"shift-enter", platform::kKeyShiftEnter},
     {"double-click", platform::kKeyDoubleClick}, {"backspace", platform::kKeyBackspace},
@@ -208,6 +211,19 @@ std::string ScriptRunner::Do(const Step& step) {
     return {};
   }
   if (verb == "wait") return NeedWindow().empty() ? Settle(false) : NeedWindow();
+  // Two stations run by two scripts meet at files: one signals, the other awaits.
+  if (verb == "signal") {
+    if (a.size() != 1) return Wrong(step, "a file to make");
+    std::FILE* made = std::fopen(a[0].c_str(), "w");
+    if (made == nullptr) return "cannot make " + Quoted(a[0]);
+    std::fclose(made);
+    return {};
+  }
+  if (verb == "await") {
+    if (a.size() != 1) return Wrong(step, "a file to wait for");
+    if (!WaitFor(patience_, [&] { return std::filesystem::exists(a[0]); })) return "no " + Quoted(a[0]) + " appeared";
+    return {};
+  }
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
                                       "row", "scroll", "thumb", "key", "tab"};
   if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
@@ -344,6 +360,10 @@ std::string ScriptRunner::Expect(const Step& step) {
   const platform::QueuedWindow::ControlState state = current_->State(a[1]);
   if (what == "value") {
     if (state.text != a[2]) return a[1] + " shows " + Quoted(state.text);
+    return {};
+  }
+  if (what == "refused") {
+    if (state.refusal != a[2]) return a[1] + (state.refusal.empty() ? " refused nothing" : " refused with " + Quoted(state.refusal));
     return {};
   }
   if (what == "highlighted") {

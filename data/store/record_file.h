@@ -97,6 +97,11 @@ class RecordFile {
   // With watching on, reads remember the record's revision so that Put can
   // tell another station's change; the file manager turns it on for forms.
   virtual void SetWatch(bool on) = 0;
+  virtual bool Watched() const = 0;
+  // The stored revision of the current record as it was read (0 when none):
+  // two reads of a record answer the same revision only when nobody wrote it
+  // in between.
+  virtual std::int64_t Revision() const = 0;
 
   // Bulk work and driver settings.
   virtual int Stream() = 0;  // batch writes: one transaction until Flush

@@ -57,6 +57,8 @@ class SqliteRecordFile final : public RecordFile {
   int Hold() override;
   int Release() override;
   void SetWatch(bool on) override { watch_ = on; }
+  bool Watched() const override { return watch_; }
+  std::int64_t Revision() const override { return current_revision_; }
 
   int Stream() override;
   int Flush() override;

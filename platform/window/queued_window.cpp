@@ -78,6 +78,7 @@ Event QueuedWindow::WaitEvent() {
     return {EventKind::kRejected, event.control, 0, why};
   }
   StateOf(event.control).text = Shown(control);
+  StateOf(event.control).refusal.clear();
   lock.unlock();
   Render(event.control);
   return event;
@@ -114,6 +115,20 @@ void QueuedWindow::Select(int control) {
     validate_all_.clear();  // a control that takes the focus back ends validate-all mode
   }
   Render(control);
+}
+
+void QueuedWindow::Refuse(int control, std::string_view why) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).refusal = why.empty() ? std::string("The value is not valid here.") : std::string(why);
+  }
+  Select(control);
+}
+
+void QueuedWindow::Focus(int control) {
+  std::lock_guard lock(mutex_);
+  if (Usable(control)) selected_ = control;
 }
 
 void QueuedWindow::SetEnabled(int control, bool enabled) {
@@ -234,6 +249,7 @@ bool QueuedWindow::DragThumb(int control, int position) {
 bool QueuedWindow::Key(int control, int key) {
   std::lock_guard lock(mutex_);
   if (!Usable(control)) return false;
+  selected_ = control;
   PostLocked({EventKind::kAlertKey, control, key, {}});
   return true;
 }
@@ -297,6 +313,7 @@ bool QueuedWindow::Type(int control, std::string_view text) {
   const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
   if (spec.kind != ControlKind::kEntry || spec.read_only) return false;
   StateOf(control).text = text;
+  selected_ = control;
   PostLocked({EventKind::kAccepted, control, 0, std::string(text)});
   return true;
 }
@@ -317,6 +334,7 @@ bool QueuedWindow::ChooseValue(int control, std::string_view value) {
   const bool known = std::any_of(spec.choices.begin(), spec.choices.end(),
                                  [&](const Choice& c) { return c.value == value; });
   if (!known || spec.read_only) return false;
+  selected_ = control;
   PostLocked({EventKind::kAccepted, control, 0, std::string(value)});
   return true;
 }

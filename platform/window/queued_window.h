@@ -28,6 +28,7 @@ class QueuedWindow : public Window {
     int thumb = 0;
     bool thumb_shown = false;
     int visible_rows = kDefaultVisibleRows;
+    std::string refusal;  // why the text typed last was refused; "" when it was taken
   };
   static constexpr int kDefaultVisibleRows = 10;
 
@@ -40,6 +41,8 @@ class QueuedWindow : public Window {
   void Post(Event event) override;
   void Display(int control = 0) override;
   void Select(int control) override;
+  int Focused() const override { return selected(); }
+  void Refuse(int control, std::string_view why) override;
   void SetEnabled(int control, bool enabled) override;
   void SetHidden(int control, bool hidden) override;
   void SetText(int control, std::string_view text) override;
@@ -72,6 +75,8 @@ class QueuedWindow : public Window {
   // A tab's page was brought to the front: kNewSelection of its kTab control.
   bool ShowTab(int control);
   void SetVisibleRows(int control, int rows);
+  // The user moved the focus to the control (a click, the Tab key).
+  void Focus(int control);
   void RequestClose();
 
   // Waits until the procedure waits for an event with none queued, or the

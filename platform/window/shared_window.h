@@ -18,6 +18,8 @@ class SharedWindow final : public Window {
   void Post(Event event) override { window_->Post(std::move(event)); }
   void Display(int control = 0) override { window_->Display(control); }
   void Select(int control) override { window_->Select(control); }
+  int Focused() const override { return window_->Focused(); }
+  void Refuse(int control, std::string_view why) override { window_->Refuse(control, why); }
   void SetEnabled(int control, bool enabled) override { window_->SetEnabled(control, enabled); }
   void SetHidden(int control, bool hidden) override { window_->SetHidden(control, hidden); }
   void SetText(int control, std::string_view text) override { window_->SetText(control, text); }

@@ -77,6 +77,12 @@ class Window {
   // Shows the current values of the bound variables (0 = every control).
   virtual void Display(int control = 0) = 0;
   virtual void Select(int control) = 0;
+  // The control with the keyboard focus: the one the procedure selected
+  // last or the user moved to since (0: none).
+  virtual int Focused() const = 0;
+  // Typed text the control's picture refused: the control keeps it and the
+  // focus, and the user is told why (a beep and the reason).
+  virtual void Refuse(int control, std::string_view why) = 0;
   virtual void SetEnabled(int control, bool enabled) = 0;
   virtual void SetHidden(int control, bool hidden) = 0;
   virtual void SetText(int control, std::string_view text) = 0;

@@ -1,0 +1,114 @@
+// Two workstations as two real programs on one data root, each driven by its
+// own headless script; the scripts meet at files (signal / await) so that the
+// second station writes while the first one has the record open in its form.
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <string>
+
+#include "app/demo_data/demo_generator.h"
+#include "platform/settings_file.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace vornel::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Stations : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    demo::DemoOptions options;
+    options.root = root_ / "root";
+    options.clients = 3;
+    options.months = 1;
+    options.today = platform::DateFromMdy(12, 7, 2026);
+    ASSERT_TRUE(demo::GenerateDemoData(options).ok);
+    platform::SettingsFile(root_ / "root" / "VORNEL" / "vornel.ini").Set("Program Control", "History Popup", "0");
+  }
+
+  // Starts the program on the shared root with `script`; answers its pid.
+  pid_t Start(const std::string& name, const std::string& script) {
+    std::string text = script;
+    for (std::string::size_type at; (at = text.find("$DIR")) != std::string::npos;)
+      text.replace(at, 4, root_.path().string());
+    const fs::path file = root_ / (name + ".script");
+    std::ofstream(file) << text;
+    const std::string program = VORNEL_PROGRAM;
+    const std::string root = (root_ / "root").string();
+    const std::string path = file.string();
+    char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>("--root"), const_cast<char*>(root.c_str()),
+                    const_cast<char*>("--headless"), const_cast<char*>("--script"), const_cast<char*>(path.c_str()),
+                    nullptr};
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, environ), 0);
+    return pid;
+  }
+
+  static int Wait(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Station A opens the first record of `list` for a change and types
+  // `field`; station B then does `b_action` to the same record; A presses OK.
+  void RunPair(const std::string& menu, const std::string& list, const std::string& form,
+               const std::string& field, const std::string& a_after_ok, const std::string& b_action) {
+    const pid_t a = Start("a", "frame\nmenu \"Setup\" \"" + menu + "\"\nwindow \"" + list +
+                                   "\"\nrow ?List 1\npress ?Change\nwindow \"" + form + "\"\ntype " + field +
+                                   " \"Station A\"\nsignal $DIR/a-ready\nawait $DIR/b-done\npress ?OK\n" + a_after_ok);
+    const pid_t b = Start("b", "await $DIR/a-ready\nframe\nmenu \"Setup\" \"" + menu + "\"\nwindow \"" + list +
+                                   "\"\nrow ?List 1\n" + b_action + "signal $DIR/b-done\n");
+    EXPECT_EQ(Wait(b), 0) << "station B's script failed";
+    EXPECT_EQ(Wait(a), 0) << "station A's script failed";
+  }
+
+  // The program itself, in a third process, reads what is stored now.
+  void ExpectStored(const std::string& menu, const std::string& list, const std::string& row) {
+    const pid_t c = Start("c", "frame\nmenu \"Setup\" \"" + menu + "\"\nwindow \"" + list +
+                                   "\"\nexpect highlighted ?List \"" + row + "\"\n");
+    EXPECT_EQ(Wait(c), 0) << "the stored record is not " << row;
+  }
+
+  test::TempDir root_;
+};
+
+constexpr const char* kShownAgain =
+    "expect message \"Record Was Not Updated\" \"This record was changed by another station. Those changes will now "
+    "be displayed. Use the Ditto Button or Ctrl+H to recall your changes.\"\n";
+
+TEST_F(Stations, ASaveAfterAnotherStationsChangeIsRefusedAndShowsTheOtherVersion) {
+  // Staff live in COMMON.
+  RunPair("Employee Lisiting", "Browse the Employee File", "Changing a Employee Record", "?EMP:TITLE",
+          std::string(kShownAgain) +
+              "expect value ?EMP:TITLE \"Station B\"\n"
+              "key ?EMP:TITLE ditto\nexpect value ?EMP:TITLE \"Station A\"\n"
+              "key ?EMP:TITLE ditto\npress ?Cancel\nanswer no\n",
+          "press ?Change\nwindow \"Changing a Employee Record\"\ntype ?EMP:TITLE \"Station B\"\npress ?OK\n");
+  ExpectStored("Employee Lisiting", "Browse the Employee File",
+               "AMO01 | Amos | Ruth | Station B | MSW, LCSW | A | P");
+}
+
+TEST_F(Stations, TheSameHoldsForAFileOfTheDepartment) {
+  RunPair("Services Listing", "Browse the Services File", "Changing a Services Record", "?SER:DESC",
+          std::string(kShownAgain) + "expect value ?SER:DESC \"Station B\"\n",
+          "press ?Change\nwindow \"Changing a Services Record\"\ntype ?SER:DESC \"Station B\"\npress ?OK\n");
+}
+
+TEST_F(Stations, ASaveOfARecordAnotherStationDeletedIsRefused) {
+  RunPair("Employee Lisiting", "Browse the Employee File", "Changing a Employee Record", "?EMP:TITLE",
+          "expect message \"Record Retrieval Error\" \"This record was changed or deleted by another station.|Error: "
+          "(Record Not Available (33)) attempting to access a record from the Employee file.\"\n",
+          "answer yes\npress ?Delete\nexpect message \"Confirm Delete\" \"Are you sure you want to delete the "
+          "highlighted record?\"\n");
+  ExpectStored("Employee Lisiting", "Browse the Employee File",
+               "BEL02 | Bellamy | Marcus | Counselor | MA, LPC | A | P");
+}
+
+}  // namespace
+}  // namespace vornel::app
