@@ -1,0 +1,111 @@
+// What a receptionist relies on in every list and form: the order of the tab
+// shown, the new record highlighted, no stale highlight, the ditto key and
+// refused input that says why.
+#include "tests/maintenance/program_fixture.h"
+
+namespace vornel::maintenance::test {
+namespace {
+
+using ListAndForm = ProgramFixture;
+
+constexpr const char* kOpenStaff = R"(
+frame
+menu "&Setup" "&Employee Lisiting"
+window "Browse the Employee File"
+)";
+
+TEST_F(ListAndForm, OpensInTheShownTabsOrderAndHighlightsTheNewRecordAmongEqualNames) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+press ?Insert
+window "Adding a Employee Record"
+type ?EMP:LASTNAME "Zulu"
+type ?EMP:EMPCODE "AAA"
+press ?OK
+window "Browse the Employee File"
+expect highlighted ?List "AAA | Zulu |  |  |  | A | P"
+tab ?Tab2
+press ?Insert
+window "Adding a Employee Record"
+type ?EMP:LASTNAME "Hall"
+type ?EMP:EMPCODE "ZZZ"
+press ?OK
+window "Browse the Employee File"
+expect highlighted ?List "ZZZ | Hall |  |  |  | A | P"
+press ?Close
+)" + kOpenStaff + R"(
+expect highlighted ?List "AAA | Zulu |  |  |  | A | P"
+)"),
+            "");
+}
+
+TEST_F(ListAndForm, DittoRecallsTheLastSavedRecordInTheFocusedControl) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+press ?Insert
+window "Adding a Employee Record"
+type ?EMP:LASTNAME "Ziegler"
+type ?EMP:TITLE "Therapist"
+type ?EMP:EMPCODE "ZA1"
+press ?OK
+window "Browse the Employee File"
+press ?Insert
+window "Adding a Employee Record"
+key ?EMP:TITLE ditto
+expect value ?EMP:TITLE "Therapist"
+expect value ?EMP:LASTNAME ""
+type ?EMP:EMPCODE "ZA2"
+frame
+tool "History"
+window "Adding a Employee Record"
+expect value ?EMP:EMPCODE "ZA1"
+expect value ?EMP:LASTNAME ""
+press ?Cancel
+answer yes
+)"),
+            "");
+}
+
+TEST_F(ListAndForm, HistoryIsOfferedOnFormsThatNameNoDittoFields) {
+  EXPECT_EQ(Run(R"(
+frame
+menu "&Setup" "&Diagnosis Listing"
+window "Diagnosis File Maintenance"
+press ?Insert
+window "Adding a Diaglist Record"
+type ?DIA:CODE "F43.1"
+press ?OK
+window "Diagnosis File Maintenance"
+press ?Insert
+window "Adding a Diaglist Record"
+frame
+tool "History"
+window "Adding a Diaglist Record"
+expect value ?DIA:CODE "F43.1"
+press ?Cancel
+answer yes
+)"),
+            "");
+}
+
+TEST_F(ListAndForm, RefusedInputStaysWithItsReasonAndIsNotSaved) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+press ?Insert
+window "Adding a Employee Record"
+type ?EMP:LASTNAME "Ziegler"
+type ?EMP:EMPCODE "TOOLONG"
+expect value ?EMP:EMPCODE "TOOLONG"
+expect refused ?EMP:EMPCODE "The text is 7 characters long; at most 5 fit here (picture @s5)."
+expect focus ?EMP:EMPCODE
+press ?OK
+expect value ?EMP:EMPCODE "TOOLONG"
+expect focus ?EMP:EMPCODE
+type ?EMP:EMPCODE "ZA1"
+expect refused ?EMP:EMPCODE ""
+press ?OK
+window "Browse the Employee File"
+expect highlighted ?List "ZA1 | Ziegler |  |  |  | A | P"
+)"),
+            "");
+}
+
+}  // namespace
+}  // namespace vornel::maintenance::test
