@@ -8,11 +8,15 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <system_error>
 
+#include "data/store/sqlite_database.h"
 #include "data/store/sqlite_error.h"
 #include "data/store/sqlite_statement.h"
 #include "data/store/store_answer.h"
+#include "data/store/super_journals.h"
+#include "platform/runtime_error.h"
 
 namespace vornel::data {
 namespace {
@@ -49,19 +53,20 @@ std::string DirectoryKey(const std::filesystem::path& directory) {
   return (ec ? directory : canonical).lexically_normal().string();
 }
 
-}  // namespace
-
-int CreatePrivateFile(const std::filesystem::path& file) {
-  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0640);
-  if (fd < 0) {
-    if (errno == ENOENT) return ReportAnswer(kFileNotFound);
-    if (errno == EACCES || errno == EPERM || errno == EROFS) return ReportAnswer(kAccessDenied);
-    return ReportDriverText(std::string("cannot create ") + file.string() + ": " +
-                            std::strerror(errno));
+// Left-over super-journals are looked for once per process and directory,
+// when the directory's database is first opened: by then SQLite has rolled
+// back the journal a dead station left in it.
+void CleanOnFirstOpen(const std::string& key, const std::filesystem::path& file) {
+  static std::mutex mutex;
+  static std::set<std::string> cleaned;
+  {
+    std::lock_guard lock(mutex);
+    if (!cleaned.insert(key).second) return;
   }
-  ::close(fd);
-  return kStoreOk;
+  RemoveLeftoverSuperJournals(file);
 }
+
+}  // namespace
 
 SqliteAttachment::SqliteAttachment(std::shared_ptr<SqliteConnection> connection, std::string key,
                                    std::string schema)
@@ -97,12 +102,9 @@ int SqliteConnection::Attach(const std::filesystem::path& directory, bool create
     }
   }
   const std::filesystem::path file = directory / kDatabaseName;
-  if (create) {
-    if (int answer = CreatePrivateFile(file)) return answer;
-  } else {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return ReportAnswer(kFileNotFound);
-  }
+  int checked = CheckDatabaseFile(file);
+  if (checked == kFileNotFound && create) checked = MakeDatabaseFile(file);
+  if (checked != kStoreOk) return checked;
   std::string schema;
   if (db_ == nullptr) {
     if (int answer = OpenMain(file)) return answer;
@@ -117,6 +119,7 @@ int SqliteConnection::Attach(const std::filesystem::path& directory, bool create
     schema = "d" + std::to_string(next_schema_++);
     if (int answer = AttachFile(file, schema)) return answer;
   }
+  CleanOnFirstOpen(key, file);
   auto attachment = std::make_shared<SqliteAttachment>(shared_from_this(), key, schema);
   attached_[key] = attachment;
   *out = std::move(attachment);
@@ -124,24 +127,28 @@ int SqliteConnection::Attach(const std::filesystem::path& directory, bool create
 }
 
 int SqliteConnection::OpenMain(const std::filesystem::path& file) {
-  // The database files are made by CreatePrivateFile, never by SQLite, so
+  // The database files are made by MakeDatabaseFile, never by SQLite, so
   // that they get the private mode; journals take the mode of their database.
   int rc =
       sqlite3_open_v2(file.c_str(), &db_,
                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE, nullptr);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db_, kDefaultBusyMs);
+    // A double-quoted name is always a name: without this SQLite reads the
+    // name of a missing column as a text constant, so a table without a
+    // field would show the field's name as its value.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     // A rollback journal (not a write-ahead log) is what makes a commit over
     // several attached databases atomic.
     rc = sqlite3_exec(db_, "PRAGMA main.journal_mode=DELETE", nullptr, nullptr, nullptr);
   }
-  if (rc != SQLITE_OK) {
-    int answer = ReportSqlite(db_, rc);
+  int answer = rc == SQLITE_OK ? CheckOurDatabase(db_, "main") : ReportSqlite(db_, rc, false, "main");
+  if (answer != kStoreOk) {
     sqlite3_close_v2(db_);
     db_ = nullptr;
-    return answer;
   }
-  return kStoreOk;
+  return answer;
 }
 
 int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::string& schema) {
@@ -159,12 +166,14 @@ int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::s
   if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
   const std::string pragma = "PRAGMA \"" + schema + "\".journal_mode=DELETE";
   rc = sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    int answer = ReportSqlite(db_, rc);
+  int answer =
+      rc == SQLITE_OK ? CheckOurDatabase(db_, schema.c_str()) : ReportSqlite(db_, rc, false, schema.c_str());
+  if (answer != kStoreOk) {
+    const platform::RuntimeError saved = platform::LastRuntimeError();
     Detach(schema);
-    return answer;
+    platform::SetFileError(saved.code, saved.text, saved.file_error_code, saved.file_error_text);
   }
-  return kStoreOk;
+  return answer;
 }
 
 void SqliteConnection::Release(const std::string& key, const std::string& schema) {
@@ -194,9 +203,9 @@ void SqliteConnection::DetachWaiting() {
   }
 }
 
-int SqliteConnection::Execute(const char* sql) {
+int SqliteConnection::Execute(const char* sql, const char* schema) {
   int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-  return rc == SQLITE_OK ? kStoreOk : ReportSqlite(db_, rc);
+  return rc == SQLITE_OK ? kStoreOk : ReportSqlite(db_, rc, false, schema);
 }
 
 bool SqliteConnection::InTransaction() const {

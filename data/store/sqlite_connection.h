@@ -52,11 +52,15 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
 
   // The directory's database, attached. Without `create` a missing database
   // answers kFileNotFound; with it a new database file is made, mode 0640.
+  // An existing file that is empty, not a regular file or a database of
+  // another program answers kDriverError and is left as it is.
   int Attach(const std::filesystem::path& directory, bool create,
              std::shared_ptr<SqliteAttachment>* out);
 
   sqlite3* db() const { return db_; }
-  int Execute(const char* sql);  // an answer, recorded on failure
+  // An answer, recorded on failure; a failure of the database file names the
+  // file of `schema` (every attached one when none is given).
+  int Execute(const char* sql, const char* schema = nullptr);
 
   // One transaction at a time per connection; BEGIN IMMEDIATE takes the write
   // lock of every attached database at once, waiting up to `wait_ms`.
@@ -85,9 +89,5 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   int next_schema_ = 1;
   std::uint64_t generation_ = 0;
 };
-
-// Makes `file` when it does not exist, readable by owner and group only.
-// kFileNotFound when its directory does not exist.
-int CreatePrivateFile(const std::filesystem::path& file);
 
 }  // namespace vornel::data

@@ -136,7 +136,7 @@ int SqliteCursor::Fetch(bool forward, int page_size) {
   }
   if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
     DropPage();
-    return ReportSqlite(db_, rc, order_ != nullptr);
+    return ReportSqlite(db_, rc, order_ != nullptr, table_.schema().c_str());
   }
   return kStoreOk;
 }
@@ -145,7 +145,7 @@ int SqliteCursor::Statement(bool forward, Kind kind, sqlite3_stmt** stmt) {
   SqliteStatement& slot = statements_[KeyIndex(order_)][(forward ? 0 : kKinds) + kind];
   if (!slot) {
     int rc = slot.Prepare(db_, PageSql(forward, kind));
-    if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
+    if (rc != SQLITE_OK) return ReportSqlite(db_, rc, false, table_.schema().c_str());
   }
   *stmt = slot.get();
   return kStoreOk;

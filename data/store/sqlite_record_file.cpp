@@ -13,6 +13,14 @@
 #include "platform/text.h"
 
 namespace vornel::data {
+namespace {
+
+// The schema whose file a failure names (none before the file is open).
+const char* SchemaOf(const std::unique_ptr<SqliteTable>& table) {
+  return table ? table->schema().c_str() : nullptr;
+}
+
+}  // namespace
 
 SqliteRecordFile::SqliteRecordFile(const FileDef& def, std::filesystem::path directory)
     : RecordFile(def),
@@ -49,7 +57,7 @@ int SqliteRecordFile::Ready(SqliteStatement& statement, const std::string& sql,
                             sqlite3_stmt** stmt) {
   if (!statement) {
     int rc = statement.Prepare(db_, sql);
-    if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
+    if (rc != SQLITE_OK) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   }
   *stmt = statement.get();
   return kStoreOk;
@@ -79,6 +87,7 @@ int SqliteRecordFile::Open(std::uint8_t mode) {
   bool exists = false;
   if (int answer = TableExists(connection, *table, &exists)) return answer;
   if (!exists) return ReportAnswer(kFileNotFound);
+  if (int answer = CheckColumns(connection, *table)) return answer;
   if (int answer = CheckKeys(connection, *table)) return answer;
   if (int answer = locks_.Open(directory_, def().number, mode)) return answer;
   // Nobody else has the file open, so no hold of it can exist: a count left
@@ -131,7 +140,7 @@ std::int64_t SqliteRecordFile::Records() {
   StatementReset reset(stmt);
   int rc = sqlite3_step(stmt);
   if (rc != SQLITE_ROW) {
-    ReportSqlite(db_, rc);
+    ReportSqlite(db_, rc, false, SchemaOf(table_));
     return -1;
   }
   return sqlite3_column_int64(stmt, 0);
@@ -155,6 +164,8 @@ int SqliteRecordFile::Remove() {
   bool exists = false;
   if (int answer = TableExists(attachment->connection(), table, &exists)) return answer;
   if (!exists) return ReportAnswer(kFileNotFound);
+  // A table of another shape is not this file: it stays.
+  if (int answer = CheckColumns(attachment->connection(), table)) return answer;
   // Only a file that nobody has open may go.
   FileLocks exclusive;
   if (int answer = exclusive.Open(directory_, def().number, kReadWrite | kDenyAll)) return answer;
@@ -228,7 +239,7 @@ int SqliteRecordFile::ReadByPosition(RecordPosition position, char* record,
   sqlite3_bind_int64(stmt, 1, position);
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_DONE) return ReportAnswer(kRecordNotAvailable);
-  if (rc != SQLITE_ROW) return ReportSqlite(db_, rc);
+  if (rc != SQLITE_ROW) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   std::string problem;
   if (!codec_.ReadFields(stmt, record, &problem)) return ReportDriverText(problem);
   *revision = sqlite3_column_int64(stmt, table_->field_count() + 1);
@@ -244,7 +255,7 @@ int SqliteRecordFile::ReadByKey(const KeyDef& key, const char* values, char* rec
   codec_.BindKey(stmt, key, values);
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_DONE) return ReportAnswer(kRecordNotAvailable);
-  if (rc != SQLITE_ROW) return ReportSqlite(db_, rc, true);
+  if (rc != SQLITE_ROW) return ReportSqlite(db_, rc, true, SchemaOf(table_));
   std::string problem;
   if (!codec_.ReadFields(stmt, record, &problem)) return ReportDriverText(problem);
   *position = sqlite3_column_int64(stmt, table_->field_count());
@@ -284,7 +295,7 @@ int SqliteRecordFile::Add() {
   codec_.BindFields(stmt, buffer().data());
   int rc = sqlite3_step(stmt);
   if (rc != SQLITE_DONE) {
-    int answer = ReportSqlite(db_, rc);
+    int answer = ReportSqlite(db_, rc, false, SchemaOf(table_));
     if (answer == kDuplicateKey) current_position_ = 0;
     return answer;
   }
@@ -328,7 +339,7 @@ int SqliteRecordFile::Put() {
     // reports when that fails.
     rc = sqlite3_step(stmt);
   }
-  if (rc != SQLITE_DONE) return ReportSqlite(db_, rc);
+  if (rc != SQLITE_DONE) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   if (!changed) return Missing();
   SqliteConnection& connection = attachment_->connection();
   std::uint64_t before = connection.generation();
@@ -346,7 +357,7 @@ int SqliteRecordFile::Delete() {
   sqlite3_bind_int64(stmt, 1, current_position_);
   if (watch_) sqlite3_bind_int64(stmt, 2, current_revision_);
   int rc = sqlite3_step(stmt);
-  if (rc != SQLITE_DONE) return ReportSqlite(db_, rc);
+  if (rc != SQLITE_DONE) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   if (sqlite3_changes(db_) == 0) return Missing();
   SqliteConnection& connection = attachment_->connection();
   std::uint64_t before = connection.generation();
@@ -371,7 +382,7 @@ bool SqliteRecordFile::DuplicatesKey(const KeyDef& key) {
   codec_.BindKey(stmt, key, buffer().data());
   sqlite3_bind_int64(stmt, static_cast<int>(key.components.size()) + 1, current_position_);
   int rc = sqlite3_step(stmt);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) ReportSqlite(db_, rc, true);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) ReportSqlite(db_, rc, true, SchemaOf(table_));
   return rc == SQLITE_ROW;
 }
 

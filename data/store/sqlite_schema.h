@@ -7,6 +7,10 @@
 namespace vornel::data {
 
 int TableExists(SqliteConnection& connection, const SqliteTable& table, bool* exists);
+// kDriverError (naming the column) when the table's columns are not those of
+// the file's fields and the hidden position and revision: a table of another
+// program, or one that lost a column, is never read or changed.
+int CheckColumns(SqliteConnection& connection, const SqliteTable& table);
 // The table and one index per key, in one transaction (or in the running one).
 int CreateTable(SqliteConnection& connection, const SqliteTable& table);
 // kInvalidKeyFile when an index of a key is missing or was made from another

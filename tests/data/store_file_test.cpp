@@ -21,16 +21,6 @@ unsigned Mode(const fs::path& file) {
   return ::stat(file.c_str(), &status) == 0 ? (status.st_mode & 0777) : 0xFFFF;
 }
 
-// Runs one statement on the directory's database with a connection of its own.
-void RawSql(const fs::path& directory, const char* sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open((directory / "records.db").c_str(), &db), SQLITE_OK);
-  char* error = nullptr;
-  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-  sqlite3_free(error);
-  sqlite3_close(db);
-}
-
 class StoreFile : public ::testing::Test {
  protected:
   test::TempDir dir_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 
 #include "data/store/record_store.h"
 #include "data/store/store_answer.h"
+#include "platform/runtime_error.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -59,6 +61,19 @@ int RunStation(const std::string& mode) {
     return 0;
   }
   if (patients->Open(kOpenNormal) != kStoreOk) return 2;
+  if (mode == "full") {
+    // No file of this process may grow past `arg` bytes, as on a full disk.
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{static_cast<rlim_t>(arg), static_cast<rlim_t>(arg)};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
+    int answer = kStoreOk;
+    for (int code = 100; answer == kStoreOk && code < 30000; ++code) {
+      SetPatient(*patients, code, "Filling the disk", "", code, code, code);
+      answer = patients->Add();
+    }
+    Say(std::to_string(answer) + " " + platform::LastRuntimeError().file_error_text);
+    return 0;
+  }
   if (mode == "put") {
     patients->GetByPosition(arg);
     patients->record<PatientRecord>().balance = 999;
@@ -284,6 +299,14 @@ TEST_F(StoreProcesses, OneProcessWinsEachUniqueKeyOfARace) {
   EXPECT_EQ(patients->Next(), kRecordNotAvailable);
 }
 
+// The super-journals of commits over several databases in `dir`.
+int SuperJournals(const fs::path& dir) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir))
+    count += entry.path().filename().string().starts_with("records.db-mj");
+  return count;
+}
+
 TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
   {
     Station station("transaction-held", dir_.path(), dir_ / "ARCS");
@@ -299,14 +322,22 @@ TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
   ASSERT_EQ(patients->Release(), kStoreOk);
 
   // Killed at any moment, even inside a commit: every transaction is there
-  // in both directories or in neither.
-  for (int round = 0; round < 8; ++round) {
+  // in both directories or in neither, and the super-journals of the killed
+  // commits do not pile up: the next station to open the directory removes
+  // those that no journal names.
+  for (int round = 0; round < 16; ++round) {
     {
       Station station("transaction-loop", dir_.path(), dir_ / "ARCS");
       ASSERT_EQ(station.Hear(), "ready");
-      std::this_thread::sleep_for(std::chrono::milliseconds(5 + (round * 9) % 40));
+      std::this_thread::sleep_for(std::chrono::milliseconds(3 + (round * 9) % 40));
       station.Kill();
     }
+    Station next("open", dir_.path(), {}, kOpenNormal);
+    ASSERT_EQ(next.Hear(), "0");
+    next.Say("end");
+    EXPECT_EQ(next.Wait(), 0);
+    // At most the last killed commit's, whose journal in ARCS still names it.
+    EXPECT_LE(SuperJournals(dir_.path()), 1) << "round " << round;
     std::set<int> codes, amounts;
     ASSERT_EQ(patients->SetOrder(nullptr), kStoreOk);
     while (patients->Next() == kStoreOk) {
@@ -332,6 +363,34 @@ TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
     }
     ASSERT_EQ(store_->Commit(), kStoreOk);
   }
+  // Both databases have been read since the last kill: no commit needs one.
+  Station last("open", dir_.path(), {}, kOpenNormal);
+  ASSERT_EQ(last.Hear(), "0");
+  last.Say("end");
+  EXPECT_EQ(last.Wait(), 0);
+  EXPECT_EQ(SuperJournals(dir_.path()), 0);
+}
+
+TEST_F(StoreProcesses, AFullDiskIsSaidInWordsAndLosesNothing) {
+  const auto size = fs::file_size(dir_ / "records.db");
+  Station station("full", dir_.path(), dir_ / "ARCS", static_cast<int>(size + 64 * 1024));
+  const std::string said = station.Hear();
+  EXPECT_EQ(station.Wait(), 0);
+  EXPECT_EQ(said.substr(0, 3), "90 ") << said;
+  EXPECT_NE(said.find("cannot write " + (dir_ / "records.db").string()), std::string::npos) << said;
+  EXPECT_NE(said.find("largest size allowed"), std::string::npos) << said;
+
+  // Every record added before the disk filled is there, and the file reads.
+  auto patients = Open(kPatientFile, dir_.path());
+  ASSERT_EQ(patients->SetOrder(&kCodeKey), kStoreOk);
+  int expected = 1;
+  while (patients->Next() == kStoreOk) {
+    EXPECT_EQ(patients->record<PatientRecord>().code, expected) << "no gaps";
+    expected = expected == 3 ? 100 : expected + 1;
+  }
+  EXPECT_GT(expected, 100);
+  SetPatient(*patients, 5, "Room again");
+  EXPECT_EQ(patients->Add(), kStoreOk);
 }
 
 }  // namespace

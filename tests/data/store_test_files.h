@@ -3,9 +3,13 @@
 // int16 primary key and keys of every shape (text with duplicates and no
 // case, date + text + time, a descending float, mixed directions), a file
 // with a unique text key without case, and a file without keys.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <span>
 #include <string_view>
 
@@ -127,6 +131,16 @@ inline void SetNote(RecordFile& file, std::string_view text, std::int32_t amount
   auto& r = file.record<NoteRecord>();
   SetText(r.text, sizeof r.text, text);
   r.amount = amount;
+}
+
+// Runs statements on the directory's database with a connection of its own.
+inline void RawSql(const std::filesystem::path& directory, const char* sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((directory / "records.db").c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
 }
 
 inline std::string_view Text(const char* field, std::size_t width) {
