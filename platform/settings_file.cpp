@@ -7,7 +7,10 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <utility>
 
 #include "platform/ini_document.h"
@@ -40,19 +43,44 @@ std::string ErrnoText(int error) { return std::strerror(error); }
 
 enum class ReadResult { kRead, kMissing, kFailed };
 
-// Reads the whole file; `mode` gets its permission bits.
-ReadResult ReadWhole(const fs::path& file, std::string& text, mode_t& mode, int& error) {
+// What kind of file it is, for a file that is not a regular one.
+std::string KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a directory";
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+// Reads the whole file; `mode` gets its permission bits, `problem` says why
+// it could not be read. Only a regular file of at most kMostBytes is read:
+// opening without blocking and checking the opened file keeps a FIFO from
+// hanging the read and a device from filling memory.
+ReadResult ReadWhole(const fs::path& file, std::string& text, mode_t& mode, std::string& problem,
+                     struct stat* identity = nullptr) {
   text.clear();
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) {
-    error = errno;
-    return error == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
+    if (errno == ENOENT) return ReadResult::kMissing;
+    problem = "cannot be read: " + ErrnoText(errno);
+    return ReadResult::kFailed;
   }
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) {
-    error = errno;
+    problem = "cannot be read: " + ErrnoText(errno);
     return ReadResult::kFailed;
   }
+  if (identity != nullptr) *identity = st;
+  if (!S_ISREG(st.st_mode)) {
+    problem = "is " + KindOf(st.st_mode) + ", not a settings file";
+    return ReadResult::kFailed;
+  }
+  const auto too_large = [&](std::uintmax_t size) {
+    problem = "is larger than " + std::to_string(SettingsFile::kMostBytes) +
+              " bytes (" + std::to_string(size) + " bytes), too large for a settings file";
+    return ReadResult::kFailed;
+  };
+  if (static_cast<std::uintmax_t>(st.st_size) > SettingsFile::kMostBytes) return too_large(st.st_size);
   mode = st.st_mode & 07777;
   char buffer[65536];
   for (;;) {
@@ -60,21 +88,83 @@ ReadResult ReadWhole(const fs::path& file, std::string& text, mode_t& mode, int&
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      error = errno;
+      problem = "cannot be read: " + ErrnoText(errno);
       return ReadResult::kFailed;
     }
     text.append(buffer, static_cast<std::size_t>(n));
+    // It may grow while it is read.
+    if (text.size() > SettingsFile::kMostBytes) return too_large(text.size());
   }
   return ReadResult::kRead;
 }
 
-// The document as it is on disk now; a missing or unreadable file is empty.
-IniDocument Load(const fs::path& file) {
-  std::string text;
+// Parsed settings files by path, so that a file is read once while it stays
+// as it is. A file is taken as unchanged when its identity, size and times
+// are; one written within the last two seconds is read again on every use,
+// since a change in the same tick of the file system's clock (or of a file
+// server's clock a little off ours) would not show.
+struct Cached {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  mode_t type = 0;
+  timespec modified{};
+  timespec changed{};
+  bool settled = false;
+  std::shared_ptr<const IniDocument> document;
+  std::string problem;
+};
+
+std::mutex cache_mutex;
+std::map<std::string, Cached> cache;
+
+bool Same(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+bool Matches(const Cached& cached, const struct stat& st) {
+  return cached.settled && cached.device == st.st_dev && cached.inode == st.st_ino &&
+         cached.size == st.st_size && cached.type == (st.st_mode & S_IFMT) &&
+         Same(cached.modified, st.st_mtim) && Same(cached.changed, st.st_ctim);
+}
+
+struct Loaded {
+  std::shared_ptr<const IniDocument> document;
+  std::string problem;  // "" when read or missing
+};
+
+// The document as it is on disk now; a missing file is empty, one that
+// cannot be read is empty with its problem.
+Loaded Load(const fs::path& file) {
+  const std::string key = file.string();
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0) {
+    std::lock_guard lock(cache_mutex);
+    if (auto it = cache.find(key); it != cache.end() && Matches(it->second, st))
+      return {it->second.document, it->second.problem};
+  }
+  std::string text, problem;
   mode_t mode = 0;
-  int error = 0;
-  if (ReadWhole(file, text, mode, error) != ReadResult::kRead) text.clear();
-  return IniDocument(text);
+  struct stat identity {};
+  ReadResult read = ReadWhole(file, text, mode, problem, &identity);
+  Loaded loaded{std::make_shared<const IniDocument>(read == ReadResult::kRead ? text : ""),
+                read == ReadResult::kFailed ? file.string() + " " + problem : ""};
+  std::lock_guard lock(cache_mutex);
+  if (read == ReadResult::kMissing) {
+    cache.erase(key);
+    return loaded;
+  }
+  const auto settled_before = std::chrono::system_clock::now() - std::chrono::seconds(2);
+  const auto changed = std::chrono::system_clock::from_time_t(identity.st_mtim.tv_sec);
+  cache[key] = Cached{identity.st_dev,     identity.st_ino,   identity.st_size,
+                      identity.st_mode & S_IFMT, identity.st_mtim, identity.st_ctim,
+                      changed < settled_before,  loaded.document, loaded.problem};
+  return loaded;
+}
+
+void Forget(const fs::path& file) {
+  std::lock_guard lock(cache_mutex);
+  cache.erase(file.string());
 }
 
 bool WriteAll(int fd, std::string_view text) {
@@ -188,8 +278,10 @@ std::string SettingsFile::Get(std::string_view section, std::string_view entry,
 
 std::optional<std::string> SettingsFile::Find(std::string_view section,
                                               std::string_view entry) const {
-  return Load(path_).Find(section, entry);
+  return Load(path_).document->Find(section, entry);
 }
+
+std::string SettingsFile::Problem() const { return Load(path_).problem; }
 
 long SettingsFile::GetInt(std::string_view section, std::string_view entry,
                           long default_value) const {
@@ -198,10 +290,12 @@ long SettingsFile::GetInt(std::string_view section, std::string_view entry,
   return text && ParseLong(*text, value) ? value : default_value;
 }
 
-std::vector<std::string> SettingsFile::Sections() const { return Load(path_).Sections(); }
+std::vector<std::string> SettingsFile::Sections() const {
+  return Load(path_).document->Sections();
+}
 
 std::vector<std::string> SettingsFile::Entries(std::string_view section) const {
-  return Load(path_).Entries(section);
+  return Load(path_).document->Entries(section);
 }
 
 bool SettingsFile::Set(std::string_view section, std::string_view entry, std::string_view value) {
@@ -241,19 +335,23 @@ bool SettingsFile::Modify(const std::function<bool(IniDocument&)>& edit) {
     if (errno != EINTR) return Record("cannot lock " + lock_path.string() + ": " + ErrnoText(errno));
   }
 
-  std::string before;
+  std::string before, problem;
   mode_t mode = kNewFileMode;
-  int error = 0;
-  ReadResult read = ReadWhole(target, before, mode, error);
+  ReadResult read = ReadWhole(target, before, mode, problem);
   if (read == ReadResult::kFailed) {
     // Writing now would replace settings we could not see.
-    return Record("cannot read " + target.string() + ": " + ErrnoText(error));
+    return Record(target.string() + " " + problem + "; nothing was written");
   }
   IniDocument doc(before);
   if (!edit(doc)) return Record("the change was refused");
   std::string after = doc.Text();
   bool unchanged = after == before && (read == ReadResult::kRead || after.empty());
-  if (!unchanged && !ReplaceFile(target, after, mode, message)) return Record(std::move(message));
+  if (!unchanged) {
+    // Reads after this write see it, whatever the file's times say.
+    Forget(path_);
+    Forget(target);
+    if (!ReplaceFile(target, after, mode, message)) return Record(std::move(message));
+  }
   return Record("");
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// One settings (INI) file on disk, read anew on every call because another
-// workstation may have changed it since.
+// One settings (INI) file on disk. It is parsed once while it stays as it is
+// on disk; a change (by another workstation, or a write here) is read at the
+// next call.
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -13,13 +15,15 @@ namespace vornel::platform {
 
 class IniDocument;
 
-// Reads go straight to the file (a missing or unreadable file reads as
-// empty). Writes lock "<name>.lock" beside the file for the whole
+// Only a regular file of at most kMostBytes is read; a missing file reads as
+// empty, and so does one that cannot be read, whose Problem() says why. Writes lock "<name>.lock" beside the file for the whole
 // read-modify-write, change only the line concerned (see IniDocument), and
 // replace the file atomically, keeping its permission bits; a new file gets
 // mode 0600 and missing parent directories mode 0700.
 class SettingsFile {
  public:
+  static constexpr std::size_t kMostBytes = 1 << 20;
+
   explicit SettingsFile(std::filesystem::path path);
   SettingsFile(const SettingsFile& other) : path_(other.path_) {}
   SettingsFile& operator=(const SettingsFile& other);
@@ -33,6 +37,9 @@ class SettingsFile {
   long GetInt(std::string_view section, std::string_view entry, long default_value) const;
   std::vector<std::string> Sections() const;
   std::vector<std::string> Entries(std::string_view section) const;
+  // Why the file cannot be read, naming it ("/x/agency.ini is a FIFO (named
+  // pipe), not a settings file"); "" when it was read or does not exist.
+  std::string Problem() const;
 
   // False when the name or value is refused or the file cannot be read or written.
   bool Set(std::string_view section, std::string_view entry, std::string_view value);

@@ -1,13 +1,19 @@
 #include "platform/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <future>
+#include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -387,7 +393,7 @@ TEST(SettingsFile, MissingFileReadsAsEmpty) {
   EXPECT_FALSE(std::filesystem::exists(file.path())) << "removing nothing creates no file";
 }
 
-TEST(SettingsFile, ReadsEveryCallAndWritesOnlyTheLineConcerned) {
+TEST(SettingsFile, SeesChangesOnDiskAndWritesOnlyTheLineConcerned) {
   TempDir dir;
   const std::string text =
       "; kept\r\n[Main]\r\nMaximize=No\r\nXPos = 10\r\nYPos=abc\r\nWidth=99999999999999999999\r\n"
@@ -459,7 +465,8 @@ TEST(SettingsFile, FailedWritesSayWhyAndChangeNothing) {
   std::filesystem::create_directory(dir / "folder.ini");
   SettingsFile not_a_file(dir / "folder.ini");
   EXPECT_FALSE(not_a_file.Set("A", "x", "1"));
-  EXPECT_NE(not_a_file.LastError().find("cannot read"), std::string::npos) << not_a_file.LastError();
+  EXPECT_NE(not_a_file.LastError().find("folder.ini is a directory"), std::string::npos)
+      << not_a_file.LastError();
   EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.ini"));
   EXPECT_EQ(not_a_file.Get("A", "x", "d"), "d");
 
@@ -468,6 +475,72 @@ TEST(SettingsFile, FailedWritesSayWhyAndChangeNothing) {
   EXPECT_NE(under_a_file.LastError(), "");
   EXPECT_TRUE(file.Set("A", "x", "2"));
   EXPECT_EQ(file.LastError(), "");
+}
+
+// Bytes this process has read through read() so far.
+long long BytesRead() {
+  std::string io = ReadFile("/proc/self/io");
+  const std::size_t at = io.find("rchar: ");
+  return at == std::string::npos ? -1 : std::stoll(io.substr(at + 7));
+}
+
+TEST(SettingsFile, AnUnchangedFileIsReadOnceAndAWriteIsSeenAtOnce) {
+  TempDir dir;
+  const std::string filler = "; " + std::string(500000, 'x') + "\n";
+  WriteFile(dir / "agency.ini", filler + "[Agency]\nName=Hill\n");
+  // Written an hour ago: settled, so its times tell every change.
+  const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir / "agency.ini").c_str(), old, 0), 0);
+  SettingsFile file(dir / "agency.ini");
+  ASSERT_EQ(file.Get("Agency", "Name"), "Hill");
+  const long long before = BytesRead();
+  ASSERT_GE(before, 0);
+  for (int i = 0; i < 50; ++i) EXPECT_EQ(SettingsFile(dir / "agency.ini").Get("Agency", "Name"), "Hill");
+  EXPECT_LT(BytesRead() - before, 100000) << "read again instead of once";
+
+  ASSERT_TRUE(file.Set("Agency", "Name", "Dale")) << file.LastError();
+  EXPECT_EQ(SettingsFile(dir / "agency.ini").Get("Agency", "Name"), "Dale");
+  // Another workstation rewrites it in place, keeping its size.
+  WriteFile(dir / "agency.ini", filler + "[Agency]\nName=Erie\n");
+  EXPECT_EQ(file.Get("Agency", "Name"), "Erie");
+}
+
+TEST(SettingsFile, OnlyARegularFileOfASaneSizeIsRead) {
+  TempDir dir;
+  // A FIFO would block a plain open until a writer comes.
+  ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+  auto answer = std::make_shared<std::promise<std::string>>();
+  std::future<std::string> got = answer->get_future();
+  std::thread([answer, path = dir / "fifo.ini"] {
+    SettingsFile fifo(path);
+    answer->set_value(fifo.Get("A", "x", "default") + "|" + fifo.Problem());
+  }).detach();
+  ASSERT_EQ(got.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "the read hangs";
+  EXPECT_EQ(got.get(), "default|" + (dir / "fifo.ini").string() +
+                           " is a FIFO (named pipe), not a settings file");
+  SettingsFile fifo(dir / "fifo.ini");
+  EXPECT_FALSE(fifo.Set("A", "x", "1"));
+  EXPECT_NE(fifo.LastError().find("FIFO"), std::string::npos) << fifo.LastError();
+
+  // A device read to its end would fill memory.
+  std::filesystem::create_symlink("/dev/zero", dir / "zero.ini");
+  SettingsFile zero(dir / "zero.ini");
+  EXPECT_EQ(zero.Get("A", "x", "default"), "default");
+  EXPECT_EQ(zero.Problem(), (dir / "zero.ini").string() + " is a device, not a settings file");
+
+  const std::string big = "[A]\nx=1\n" + std::string(SettingsFile::kMostBytes, ';');
+  WriteFile(dir / "big.ini", big);
+  SettingsFile large(dir / "big.ini");
+  EXPECT_EQ(large.Get("A", "x", "default"), "default");
+  EXPECT_NE(large.Problem().find("big.ini is larger than 1048576 bytes"), std::string::npos)
+      << large.Problem();
+  EXPECT_FALSE(large.Set("A", "x", "2"));
+  EXPECT_EQ(ReadFile(dir / "big.ini"), big) << "what could not be read is not replaced";
+
+  WriteFile(dir / "good.ini", "[A]\nx=1\n" + std::string(SettingsFile::kMostBytes - 100, ';'));
+  EXPECT_EQ(SettingsFile(dir / "good.ini").Get("A", "x"), "1");
+  EXPECT_EQ(SettingsFile(dir / "good.ini").Problem(), "");
+  EXPECT_EQ(SettingsFile(dir / "missing.ini").Problem(), "");
 }
 
 TEST(SettingsFile, ConcurrentWritersFromSeveralProcessesLoseNothing) {
