@@ -44,6 +44,10 @@ AgencySettingsResult ReadAgencySettings(const platform::PathMap& paths) {
     return result;
   }
   platform::SettingsFile file(*path);
+  if (std::string problem = file.Problem(); !problem.empty()) {
+    result.unreadable = "Agency settings: " + problem + ".";
+    return result;
+  }
   for (const Entry& entry : kEntries) {
     std::string value(platform::Clip(file.Get(kAgencySection, entry.name)));
     if (result.error.empty()) result.error = CheckWidth(entry, value);

@@ -28,6 +28,10 @@ struct AgencySettings {
 struct AgencySettingsResult {
   AgencySettings settings;
   std::string error;  // "" when every value fits its field
+  // "" when the file was read or does not exist; else why it cannot be read
+  // (a FIFO, a device, too large, no permission), naming it. The values are
+  // then unknown rather than blank.
+  std::string unreadable;
   bool ok() const { return error.empty(); }
 };
 

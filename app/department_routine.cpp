@@ -1,7 +1,10 @@
 #include "app/department_routine.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
+#include <memory>
+#include <set>
 #include <stdexcept>
 
 #include "app/agency_settings.h"
@@ -181,10 +184,10 @@ void DepartmentRoutine::CreateDepartments() {
   data::RecordFile& file = departments.file();
   data::RecordFile* opened_here = nullptr;
   if (!departments.IsPhysicallyOpen()) {
-    if (file.Create() != kStoreOk) Stop("Error on Department File Creation: " + LastErrorCode());
+    if (file.Create() != kStoreOk) Stop("Error on Department File Creation: " + LastFileError());
     // Read and write, denying others write access while the departments are made.
     if (file.Open(data::kOpenBatch) != kStoreOk)
-      Stop("Error on Opening New Department File: " + LastErrorCode());
+      Stop("Error on Opening New Department File: " + LastFileError());
     opened_here = &file;
   }
   DirectOpen close_after(opened_here);
@@ -201,7 +204,7 @@ void DepartmentRoutine::CreateDepartments() {
     FillDepartment(number, setups, departments.buffer());
     department.DEPT_NO = number;
     if (file.Add() != kStoreOk)
-      Stop("Error on Adding Department " + std::to_string(number) + ": " + LastErrorCode());
+      Stop("Error on Adding Department " + std::to_string(number) + ": " + LastFileError());
   }
   setup.MA_PER_PAGE = 7;  // written back with the record
 }
@@ -234,7 +237,7 @@ void DepartmentRoutine::ChooseDepartment() {
   // The file manager creates a missing departments file and reports its own
   // failures; this stop covers a report that returns.
   if (files_.Get(data::DepartmentsFile()).CheckUse(data::kUseReadWrite) != kGoOn)
-    Stop("Error on Opening Departments File: " + LastErrorCode());
+    Stop("Error on Opening Departments File: " + LastFileError());
 }
 
 // The chosen department, or the next higher one when it no longer exists.
@@ -244,8 +247,13 @@ void DepartmentRoutine::ReadDepartment() {
   departments.file().ClearBuffer();
   department.DEPT_NO = values_.department;
   if (departments.file().SetByKey(*data::DepartmentsFile().PrimaryKey()) != kStoreOk ||
-      departments.NextQuiet() != kGoOn)
-    Stop("Error on Getting Last Department Used: " + LastErrorCode());
+      departments.NextQuiet() != kGoOn) {
+    const bool none = platform::LastRuntimeError().code == data::kRecordNotAvailable;
+    Stop("Error on Getting Last Department Used: " +
+         (none ? LastFileError() + ": no department numbered " +
+                     std::to_string(values_.department) + " or higher in " + departments.GetName()
+               : LastFileError()));
+  }
   values_.department = department.DEPT_NO;
   // Keep SET:ACT_INDX naming the department actually in use.
   files_.Get(data::SetupsFile()).record<SetupsRecord>().ACT_INDX = department.DEPT_NO;
@@ -277,16 +285,48 @@ void DepartmentRoutine::EnterDepartmentDirectory() {
   const std::string directory = platform::PathMap::DepartmentDirectory(values_.department);
   if (!paths.SetWorkingDirectory(directory))
     Stop("Error on Setting Department Directory: " + directory);
+  CheckDepartmentDatabases();
+}
+
+// A damaged database of the department (empty, of another program, not a
+// database) stops here, named, rather than at the first procedure that uses
+// it; it is never replaced by a new empty one. A missing database is made
+// when a file in it is first used.
+void DepartmentRoutine::CheckDepartmentDatabases() {
+  const platform::PathMap& paths = files_.context().paths;
+  std::set<std::filesystem::path> checked;
+  for (const data::FileDef& def : data::AllFiles()) {
+    if (def.location != data::FileLocation::kDepartment) continue;
+    auto path = paths.Resolve(def.file_name);
+    if (!path || !checked.insert(path->parent_path()).second) continue;
+    // Read only and denying nobody: the probe never stands in another's way.
+    std::unique_ptr<data::RecordFile> file = files_.context().store.MakeFile(def, path->parent_path());
+    const int answer = file->Open(data::kOpenFallback);
+    if (answer == data::kDriverError)
+      Stop("Error on Opening Department " + std::to_string(values_.department) + ": " +
+           LastFileError());
+    file->Close();
+  }
 }
 
 void DepartmentRoutine::WriteSetups() {
-  if (files_.Get(data::SetupsFile()).UpdateQuiet() != kGoOn) Stop(LastErrorCode());
+  if (files_.Get(data::SetupsFile()).UpdateQuiet() != kGoOn)
+    Stop("Error on Writing Setups: " + LastFileError());
 }
 
 void DepartmentRoutine::TakeAgencySettings() {
   AgencySettingsResult agency = ReadAgencySettings(files_.context().paths);
   if (!agency.ok()) Stop(agency.error);
   auto& setup = files_.Get(data::SetupsFile()).record<SetupsRecord>();
+  if (!agency.unreadable.empty()) {
+    // The settings record keeps what it holds (blanks would overwrite the
+    // agency's name in it) and the name shown comes from there.
+    Notify(agency.unreadable + "|The agency name, facility and signature stay as the settings "
+                               "record has them; the NPI is blank until the file is readable.");
+    CopyText(values_.agency_name, setup.COMPANY);
+    platform::AssignPadded(values_.agency_npi, "");
+    return;
+  }
   // The widths were checked on reading, so none of these can be refused.
   platform::AssignPadded(values_.agency_name, agency.settings.name);
   platform::AssignPadded(values_.agency_npi, agency.settings.npi);
@@ -303,6 +343,11 @@ void DepartmentRoutine::ReadHistoryPopup() {
   auto path = files_.context().paths.Resolve(kProgramSettingsFile);
   if (!path) return;
   platform::SettingsFile settings(*path);
+  if (std::string problem = settings.Problem(); !problem.empty()) {
+    // The list stays closed and the file untouched until it can be read.
+    Notify("Program settings: " + problem + ".|The revision history list is not opened.");
+    return;
+  }
   if (!settings.Find(kProgramControlSection, kHistoryPopupEntry)) {
     settings.SetInt(kProgramControlSection, kHistoryPopupEntry, 1);  // a failed write is not reported
     return;
@@ -321,11 +366,16 @@ void WriteHistoryPopup(const platform::PathMap& paths, int value) {
 
 std::string DepartmentRoutine::LastFileError() {
   const platform::RuntimeError& last = platform::LastRuntimeError();
-  return std::to_string(last.code) + "  " + last.text;
+  const std::string code = std::to_string(last.code) + "  ";
+  // A failure of the store itself is said in its words, naming the file.
+  if (last.code == data::kDriverError && !last.file_error_text.empty())
+    return code + last.file_error_text;
+  return code + last.text + (last.file_error_text.empty() ? "" : ": " + last.file_error_text);
 }
 
-std::string DepartmentRoutine::LastErrorCode() {
-  return std::to_string(platform::LastRuntimeError().code);
+void DepartmentRoutine::Notify(std::string_view text) {
+  display_.ShowMessage({std::string(text), "VORNEL", platform::Icon::kExclamation,
+                        platform::kButtonOk, platform::kButtonOk, 0});
 }
 
 void DepartmentRoutine::Stop(std::string_view text) {

@@ -56,14 +56,17 @@ class DepartmentRoutine {
   void ChooseDepartment();
   void ReadDepartment();
   void EnterDepartmentDirectory();
+  void CheckDepartmentDatabases();
   void WriteSetups();
   void TakeAgencySettings();
   void ReadHistoryPopup();
 
-  // "<code>  <text>" of this thread's last file error.
+  // "<code>  <text>" of this thread's last file error, with what is wrong
+  // in words and the file it concerns when the store said so.
   static std::string LastFileError();
-  static std::string LastErrorCode();
   [[noreturn]] void Stop(std::string_view text);
+  // A notice; the routine goes on.
+  void Notify(std::string_view text);
 
   data::FileRegistry& files_;
   platform::MessageDisplay& display_;

@@ -2,7 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -77,6 +84,31 @@ class DepartmentRoutineTest : public data::DataFixture {
     return "(the program went on)";
   }
   platform::SettingsFile ProgramSettings() { return platform::SettingsFile(root_ / "VORNEL/vornel.ini"); }
+  // The stop text of a start in a child process in which no file may grow
+  // past `limit` bytes, as on a full disk.
+  std::string StopTextWithFileLimit(rlim_t limit) {
+    int out[2];
+    if (::pipe(out) != 0) return "(no pipe)";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(out[0]);
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit rl{limit, limit};
+      std::string text = ::setrlimit(RLIMIT_FSIZE, &rl) == 0
+                             ? StopText([&] { routine_.RunAtStartup(); })
+                             : "(no limit)";
+      [[maybe_unused]] ssize_t n = ::write(out[1], text.data(), text.size());
+      ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string text;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+    ::close(out[0]);
+    ::waitpid(child, nullptr, 0);
+    return text;
+  }
+  std::string CommonDatabase() const { return (root_ / "VORNEL/COMMON/records.db").string(); }
 
   ui::ProgramValues values_;
   DepartmentRoutine routine_{*registry_, display_, values_};
@@ -170,7 +202,9 @@ TEST_F(DepartmentRoutineTest, FailuresStopTheProgramWithTheirTexts) {
 
   AddDepartment(1, "Outpatient");
   AddSetups([](SetupsRecord& s) { s.ACT_INDX = 5; });
-  EXPECT_EQ(StopText([&] { routine_.RunAtStartup(); }), "Error on Getting Last Department Used: 33");
+  EXPECT_EQ(StopText([&] { routine_.RunAtStartup(); }),
+            "Error on Getting Last Department Used: 33  Record Not Available: no department "
+            "numbered 5 or higher in Departments");
 
   // An agency name too long for SET:COMPANY is refused, not cut; a switch
   // stops the same way as a start.
@@ -178,6 +212,80 @@ TEST_F(DepartmentRoutineTest, FailuresStopTheProgramWithTheirTexts) {
   EXPECT_THAT(StopText([&] { routine_.SwitchTo(1); }),
               AllOf(HasSubstr("\"Name\""), HasSubstr("31 characters"), HasSubstr("at most 30")));
   EXPECT_EQ(ReadField(FirstSetups().COMPANY), "");
+}
+
+TEST_F(DepartmentRoutineTest, StopsNameTheFileAndSayWhatIsWrong) {
+  AddDepartment(1, "Outpatient");
+  AddSetups([](SetupsRecord& s) { Set(s.NAME, "Kept"); });
+  // The disk fills while the settings record is written back.
+  EXPECT_THAT(StopTextWithFileLimit(4096),
+              AllOf(HasSubstr("Error on Writing Setups: 90  "),
+                    HasSubstr("cannot write " + CommonDatabase())));
+  EXPECT_EQ(ReadField(FirstSetups().NAME), "Kept") << "nothing lost";
+
+  // A department database cut to nothing is damaged, not new.
+  test::WriteFile(root_ / "VORNEL/1/records.db", "");
+  EXPECT_THAT(StopText([&] { routine_.RunAtStartup(); }),
+              AllOf(HasSubstr("Error on Opening Department 1: 90  "),
+                    HasSubstr((root_ / "VORNEL/1/records.db").string() + " is empty (0 bytes)")));
+  EXPECT_EQ(fs::file_size(root_ / "VORNEL/1/records.db"), 0u);
+  fs::remove(root_ / "VORNEL/1/records.db");
+  EXPECT_EQ(StopText([&] { routine_.RunAtStartup(); }), "(the program went on)");
+}
+
+TEST_F(DepartmentRoutineTest, AnEmptyOrForeignSharedDatabaseStopsNamingIt) {
+  for (bool foreign : {false, true}) {
+    fs::create_directories(root_ / "VORNEL/COMMON");
+    fs::remove(CommonDatabase());
+    if (foreign) {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(CommonDatabase().c_str(), &db), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE photos (x)", nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+    } else {
+      test::WriteFile(CommonDatabase(), "");
+    }
+    const std::string before = test::ReadFile(CommonDatabase());
+    // The open error of Setups ends the program.
+    EXPECT_THAT(StopText([&] { routine_.RunAtStartup(); }),
+                AllOf(HasSubstr("File Setups could not be opened."),
+                      HasSubstr(CommonDatabase() + (foreign ? " is a database of another program"
+                                                            : " is empty (0 bytes)"))));
+    EXPECT_EQ(test::ReadFile(CommonDatabase()), before) << "left as it was";
+  }
+}
+
+TEST_F(DepartmentRoutineTest, UnreadableSettingsFilesAreNamedAndTheStartGoesOn) {
+  AddDepartment(1, "Outpatient");
+  AddSetups([](SetupsRecord& s) {
+    Set(s.COMPANY, "Hill Agency");
+    Set(s.FACILITY, "1234567");
+  });
+  // A FIFO would hang the start, a device fill memory.
+  ASSERT_EQ(::mkfifo((root_ / "VORNEL/agency.ini").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", root_ / "VORNEL/vornel.ini");
+  EXPECT_FALSE(routine_.RunAtStartup());
+  std::vector<std::string> texts;
+  for (const auto& shown : display_.shown()) texts.push_back(shown.request.text);
+  EXPECT_THAT(texts, ::testing::Contains(AllOf(
+                         HasSubstr((root_ / "VORNEL/agency.ini").string()), HasSubstr("FIFO"))));
+  EXPECT_THAT(texts, ::testing::Contains(AllOf(
+                         HasSubstr((root_ / "VORNEL/vornel.ini").string()), HasSubstr("device"))));
+  EXPECT_EQ(ReadField(FirstSetups().COMPANY), "Hill Agency") << "not blanked";
+  EXPECT_EQ(ReadField(FirstSetups().FACILITY), "1234567");
+  EXPECT_EQ(ReadField(values_.agency_name), "Hill Agency");
+  EXPECT_TRUE(fs::is_symlink(root_ / "VORNEL/vornel.ini")) << "not written over";
+
+  // A huge file is refused at once rather than read entry by entry.
+  fs::remove(root_ / "VORNEL/agency.ini");
+  test::WriteFile(root_ / "VORNEL/agency.ini", "[Agency]\nName=Big\n" + std::string(50 << 20, ';'));
+  display_.Clear();
+  const auto started = std::chrono::steady_clock::now();
+  routine_.RunAtStartup();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+  ASSERT_TRUE(display_.last());
+  EXPECT_THAT(display_.shown().front().request.text, HasSubstr("larger than 1048576 bytes"));
+  EXPECT_EQ(ReadField(values_.agency_name), "Hill Agency");
 }
 
 TEST_F(DepartmentRoutineTest, AgencySettingsGoToSetupsAndMemory) {
