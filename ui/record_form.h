@@ -49,7 +49,7 @@ struct FormDeclaration {
 class RecordForm : public WindowManager, public ToolbarTarget {
  public:
   // The ditto key: Ctrl (512) + the quote key (222).
-  static constexpr int kDittoKey = 734;
+  static constexpr int kDittoKey = platform::kKeyDitto;
 
   RecordForm(platform::WindowSystem& windows, ThreadState& thread, errors::ErrorManager& errors,
              FormDeclaration declaration);

@@ -54,7 +54,7 @@ constexpr std::array<Named<platform::ScrollKind>, 6> kScrolls = {{
 }};
 
 constexpr std::array<Named<int>, 9> kKeys = {{
-    {"ditto", 734},  // Ctrl+': the form's history key
+    {"ditto", platform::kKeyDitto},
     {"insert", platform::kKeyInsert},          {"delete", platform::kKeyDelete},
     {"ctrl-enter", platform::kKeyCtrlEnter},   {"shift-enter", platform::kKeyShiftEnter},
     {"double-click", platform::kKeyDoubleClick}, {"backspace", platform::kKeyBackspace},

@@ -60,6 +60,12 @@ void QtWindow::Select(int control) {
   QueuedWindow::Select(control);
 }
 
+void QtWindow::Refuse(int control, std::string_view why) {
+  QueuedWindow::Refuse(control, why);
+  if (closed()) return;
+  ToWidgets([control, why = State(control).refusal](WindowController& widgets) { widgets.ShowRefusal(control, why); });
+}
+
 WindowSnapshot QtWindow::WindowNow() const {
   WindowSnapshot snapshot;
   snapshot.title = title();

@@ -64,6 +64,7 @@ class QtWindow : public QueuedWindow {
   ~QtWindow() override;
 
   void Select(int control) override;
+  void Refuse(int control, std::string_view why) override;
   std::optional<WindowPosition> Position() const override;
   void Place(const WindowPosition& position) override;
   int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override;

@@ -25,6 +25,8 @@
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
+#include <QKeyEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -420,6 +422,9 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       // a change, so that Return followed by the focus moving on is one
       // accept, not two.
       connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
+      // The focus and the ditto key of an entry go to the procedure's window.
+      entry_controls_[edit] = control;
+      edit->installEventFilter(this);
       connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
         const bool on_return = std::exchange(return_pressed_[control], false);
         const std::string typed = FromQt(edit->text());
@@ -680,7 +685,31 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == content_ && event->type() == QEvent::MouseButtonPress) Post(EventKind::kAccepted);
+  if (auto entry = entry_controls_.find(watched); entry != entry_controls_.end()) {
+    const int control = entry->second;
+    if (event->type() == QEvent::FocusIn) {
+      link_->WithWindow([control](QtWindow& window) { window.Focus(control); });
+    } else if (event->type() == QEvent::KeyPress) {
+      const auto& key = static_cast<const QKeyEvent&>(*event);
+      // Ctrl+' is the history key; the messages also name Ctrl+H.
+      if (key.modifiers() == Qt::ControlModifier && (key.key() == Qt::Key_Apostrophe || key.key() == Qt::Key_H)) {
+        link_->WithWindow([control](QtWindow& window) { window.Key(control, kKeyDitto); });
+        return true;
+      }
+    }
+  }
   return QObject::eventFilter(watched, event);
+}
+
+void WindowController::ShowRefusal(int control, const std::string& why) {
+  if (disposed_ || control < 1 || control > static_cast<int>(controls_.size())) return;
+  QWidget* field = controls_[static_cast<std::size_t>(control - 1)].field;
+  QApplication::beep();
+  if (field == nullptr) return;
+  field->setFocus();
+  QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), ToQt(why), field);
+  if (QMainWindow* frame = system_.frame(); frame != nullptr && frame->statusBar() != nullptr)
+    frame->statusBar()->showMessage(ToQt(why), 8000);
 }
 
 void WindowController::Post(EventKind kind, int control) {

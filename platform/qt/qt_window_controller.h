@@ -43,6 +43,8 @@ class WindowController : public QObject {
   void Show();
   void ApplyWindow(const WindowSnapshot& snapshot);
   void ApplyControl(const ControlSnapshot& snapshot);
+  // Typed text the control refused: a beep, and the reason at the field.
+  void ShowRefusal(int control, const std::string& why);
   void Place(const WindowPosition& position);
   // The procedure closed the window: its widgets go.
   void Dispose();
@@ -128,7 +130,8 @@ class WindowController : public QObject {
   Page main_page_;
   std::deque<std::pair<std::string, Page>> pages_;  // references stay valid as it grows
   std::vector<ControlWidgets> controls_;
-  std::map<int, bool> return_pressed_;  // an entry's Return awaits its editingFinished
+  std::map<int, bool> return_pressed_;
+  std::map<QObject*, int> entry_controls_;  // an entry's widget and its control  // an entry's Return awaits its editingFinished
 };
 
 }  // namespace vornel::platform::qt

@@ -43,6 +43,7 @@ enum ListKey : int {
   kKeyShiftEnter = 269,
   kKeyCtrlEnter = 525,
   kKeyBackspace = 8,
+  kKeyDitto = 734,  // Ctrl + the quote key, in a form's entry: the history key
   // A printable character typed in a list arrives as kKeyCharacter + its code
   // (a locator takes it), so it never meets the codes above.
   kKeyCharacter = 0x10000,
