@@ -11,6 +11,11 @@ packages=(
   qt6-base-dev libgl-dev fonts-dejavu-core
 )
 
+# The run command's screenless fallback: a private X display shown over VNC.
+if [ "${1:-}" = "--screenless" ]; then
+  packages=(xvfb x11vnc openbox)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
