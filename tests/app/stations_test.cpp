@@ -110,5 +110,33 @@ TEST_F(Stations, ASaveOfARecordAnotherStationDeletedIsRefused) {
                "BEL02 | Bellamy | Marcus | Counselor | MA, LPC | A | P");
 }
 
+TEST_F(Stations, ARecordGoneUnderTheHighlightLeavesNoRowChosen) {
+  const pid_t a = Start("a", R"(frame
+menu "Setup" "Employee Lisiting"
+window "Browse the Employee File"
+row ?List 2
+signal $DIR/a-ready
+await $DIR/b-done
+press ?Change
+expect message "Record Retrieval Error" "This record was changed or deleted by another station.|Error: (Record Not Available (33)) attempting to access a record from the Employee file."
+expect row ?List 0
+expect enabled ?Change no
+expect enabled ?Delete no
+row ?List 1
+expect enabled ?Change yes
+)");
+  const pid_t b = Start("b", R"(await $DIR/a-ready
+frame
+menu "Setup" "Employee Lisiting"
+window "Browse the Employee File"
+row ?List 2
+answer yes
+press ?Delete
+signal $DIR/b-done
+)");
+  EXPECT_EQ(Wait(b), 0) << "station B's script failed";
+  EXPECT_EQ(Wait(a), 0) << "station A's script failed";
+}
+
 }  // namespace
 }  // namespace vornel::app
