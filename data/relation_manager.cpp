@@ -325,7 +325,7 @@ int RelationManager::DeleteOnce() {
     int message = 0;
     if (file.GetByPositionString(position) != kStoreOk) {
       message = msg::kChangedOrDeleted;
-    } else if (file.Watched() && revision != 0 && file.Revision() != revision) {
+    } else if (file.Watched() && file.Revision() != revision) {
       message = msg::kChangedByOther;
     }
     if (message != 0) {

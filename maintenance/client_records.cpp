@@ -10,7 +10,6 @@
 
 namespace vornel::maintenance {
 
-using platform::Ref;
 
 void RegisterClientRecords(const ui::Services& services) {
   ui::RegisterList(services, {.procedure = "LOV_Client",
@@ -32,9 +31,9 @@ void RegisterClientRecords(const ui::Services& services) {
     auto& c = thread.files.Get(data::Cli_cmmtFile()).record<data::Cli_cmmtRecord>();
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateCli_cmmt", "Update the Client Comment File", data::Cli_cmmtFile(),
-        {platform::Entry("?CMT:CLI_CODE", "Client Code:", "@n_7", Ref(c.CLI_CODE)),
-         platform::Entry("?CMT:COMMENT", "Comment:", "@s60", Ref(c.COMMENT)),
-         platform::Entry("?CMT:COM_DATE", "Date:", "@d2", Ref(c.COM_DATE))});
+        {platform::Entry("?CMT:CLI_CODE", "Client Code:", "@n_7", VORNEL_FIELD(c, CLI_CODE)),
+         platform::Entry("?CMT:COMMENT", "Comment:", "@s60", VORNEL_FIELD(c, COMMENT)),
+         platform::Entry("?CMT:COM_DATE", "Date:", "@d2", VORNEL_FIELD(c, COM_DATE))});
     form.prime = [&c] { c.COM_DATE = platform::Today(); };
     return form;
   });
@@ -43,23 +42,23 @@ void RegisterClientRecords(const ui::Services& services) {
     auto& i = thread.files.Get(data::Ins_cardFile()).record<data::Ins_cardRecord>();
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateIns_card", "Update the Insurance Info Cards", data::Ins_cardFile(),
-        {platform::Entry("?INS:VEN_CODE", "VENDOR CODE:", "@s3", Ref(i.VEN_CODE)),
-         platform::Entry("?INS:CLCODE", "CLIENT CODE:", "@n-7", Ref(i.CLCODE)),
-         platform::Entry("?INS:VEN_TYPE", "VENDOR TYPE:", "@s2", Ref(i.VEN_TYPE)),
-         platform::Entry("?INS:RECIPIENT", "RECIPIENT:", "@s14", Ref(i.RECIPIENT)),
-         platform::Entry("?INS:CO_PREL", "CO_PREL:", "@s2", Ref(i.CO_PREL)),
-         platform::Entry("?INS:SSN", "SSN:", "@s15", Ref(i.SSN)),
-         platform::Entry("?INS:M_CAT", "M_CAT:", "@s2", Ref(i.M_CAT)),
-         platform::Entry("?INS:M_CTRDIG", "M_CTRDIG:", "@s1", Ref(i.M_CTRDIG)),
-         platform::Entry("?INS:M_LINE", "M_LINE:", "@s2", Ref(i.M_LINE)),
-         platform::Entry("?INS:M_RESCODE", "M_RESCODE:", "@s1", Ref(i.M_RESCODE)),
-         platform::Entry("?INS:B_GRPNAME", "B_GRPNAME:", "@s17", Ref(i.B_GRPNAME)),
-         platform::Entry("?INS:B_GRPNUM", "B_GRPNUM:", "@s12", Ref(i.B_GRPNUM)),
-         platform::Entry("?INS:B_INS_NAME", "B_INS_NAME:", "@s17", Ref(i.B_INS_NAME)),
-         platform::Entry("?INS:INS_SEX", "INS_SEX:", "@s1", Ref(i.INS_SEX)),
-         platform::Entry("?INS:B_PAC", "B_PAC:", "@s10", Ref(i.B_PAC)),
-         platform::Entry("?INS:WILL_PAY", "WILL_PAY:", "@n10.2", Ref(i.WILL_PAY)),
-         platform::Entry("?INS:SSNADDER", "SSNADDER:", "@s6", Ref(i.SSNADDER))});
+        {platform::Entry("?INS:VEN_CODE", "VENDOR CODE:", "@s3", VORNEL_FIELD(i, VEN_CODE)),
+         platform::Entry("?INS:CLCODE", "CLIENT CODE:", "@n-7", VORNEL_FIELD(i, CLCODE)),
+         platform::Entry("?INS:VEN_TYPE", "VENDOR TYPE:", "@s2", VORNEL_FIELD(i, VEN_TYPE)),
+         platform::Entry("?INS:RECIPIENT", "RECIPIENT:", "@s14", VORNEL_FIELD(i, RECIPIENT)),
+         platform::Entry("?INS:CO_PREL", "CO_PREL:", "@s2", VORNEL_FIELD(i, CO_PREL)),
+         platform::Entry("?INS:SSN", "SSN:", "@s15", VORNEL_FIELD(i, SSN)),
+         platform::Entry("?INS:M_CAT", "M_CAT:", "@s2", VORNEL_FIELD(i, M_CAT)),
+         platform::Entry("?INS:M_CTRDIG", "M_CTRDIG:", "@s1", VORNEL_FIELD(i, M_CTRDIG)),
+         platform::Entry("?INS:M_LINE", "M_LINE:", "@s2", VORNEL_FIELD(i, M_LINE)),
+         platform::Entry("?INS:M_RESCODE", "M_RESCODE:", "@s1", VORNEL_FIELD(i, M_RESCODE)),
+         platform::Entry("?INS:B_GRPNAME", "B_GRPNAME:", "@s17", VORNEL_FIELD(i, B_GRPNAME)),
+         platform::Entry("?INS:B_GRPNUM", "B_GRPNUM:", "@s12", VORNEL_FIELD(i, B_GRPNUM)),
+         platform::Entry("?INS:B_INS_NAME", "B_INS_NAME:", "@s17", VORNEL_FIELD(i, B_INS_NAME)),
+         platform::Entry("?INS:INS_SEX", "INS_SEX:", "@s1", VORNEL_FIELD(i, INS_SEX)),
+         platform::Entry("?INS:B_PAC", "B_PAC:", "@s10", VORNEL_FIELD(i, B_PAC)),
+         platform::Entry("?INS:WILL_PAY", "WILL_PAY:", "@n10.2", VORNEL_FIELD(i, WILL_PAY)),
+         platform::Entry("?INS:SSNADDER", "SSNADDER:", "@s6", VORNEL_FIELD(i, SSNADDER))});
     form.lookups = {{"?INS:VEN_CODE", "VEN:VEN_KEY", "LOV_Vendor"}};
     return form;
   });

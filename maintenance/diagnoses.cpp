@@ -8,7 +8,6 @@
 
 namespace vornel::maintenance {
 
-using platform::Ref;
 
 void RegisterDiagnoses(const ui::Services& services) {
   ui::RegisterList(services, {.procedure = "BrowseDiaglist",
@@ -23,9 +22,9 @@ void RegisterDiagnoses(const ui::Services& services) {
   ui::RegisterForm(services, "UpdateDiaglist", [](ui::ThreadState& thread) {
     auto& d = thread.files.Get(data::DiaglistFile()).record<data::DiaglistRecord>();
     return ui::StandardForm("UpdateDiaglist", "Update the Diagnosis File Entry", data::DiaglistFile(),
-                            {platform::Entry("?DIA:CODE", "Code:", "@s6", Ref(d.CODE)),
-                             platform::Entry("?DIA:BC_CODE", "BC Code:", "@s4", Ref(d.BC_CODE)),
-                             platform::Entry("?DIA:DESC", "Description:", "@s70", Ref(d.DESC))});
+                            {platform::Entry("?DIA:CODE", "Code:", "@s6", VORNEL_FIELD(d, CODE)),
+                             platform::Entry("?DIA:BC_CODE", "BC Code:", "@s4", VORNEL_FIELD(d, BC_CODE)),
+                             platform::Entry("?DIA:DESC", "Description:", "@s70", VORNEL_FIELD(d, DESC))});
   });
 }
 

@@ -42,7 +42,7 @@ class RevisionHistoryList : public ui::ListProcedure {
  protected:
   void AddControls(platform::WindowSpec& spec) override {
     spec.controls.push_back(
-        platform::Shown(std::string(kDescription), "Description of Changes", "@s255", Ref(revision_.DESCRIPTION)));
+        platform::Shown(std::string(kDescription), "Description of Changes", "@s255", VORNEL_FIELD(revision_, DESCRIPTION)));
     spec.controls.push_back(platform::Shown("?VersionLabel", "Current Version :", "@s15", Ref(values_.version_label)));
     spec.controls.push_back(platform::Check("?HistoryPopup", " Remove check to prevent opening this window on startup.",
                                             Ref(values_.history_popup), "1", "0"));
@@ -73,9 +73,9 @@ void RegisterRevisionHistory(const ui::Services& services) {
     auto& a = thread.files.Get(data::AppRevsFile()).record<data::AppRevsRecord>();
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateRevisioinHistory", "Update Revision History", data::AppRevsFile(),
-        {platform::Entry("?APP:REVISION_NUMBER", "Revision_Number:", "@N10.2", Ref(a.REVISION_NUMBER)),
-         platform::Entry("?APP:TITLE", "Title:", "@s25", Ref(a.TITLE)),
-         platform::Entry(std::string(kDescription), "", "@s255", Ref(a.DESCRIPTION))},
+        {platform::Entry("?APP:REVISION_NUMBER", "Revision_Number:", "@N10.2", VORNEL_FIELD(a, REVISION_NUMBER)),
+         platform::Entry("?APP:TITLE", "Title:", "@s25", VORNEL_FIELD(a, TITLE)),
+         platform::Entry(std::string(kDescription), "", "@s255", VORNEL_FIELD(a, DESCRIPTION))},
         "Cancel");
     for (platform::ControlSpec& control : form.window.controls) {
       if (control.name == form.ok) control.text = "OK";

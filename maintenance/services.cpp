@@ -9,7 +9,6 @@
 
 namespace vornel::maintenance {
 
-using platform::Ref;
 using ui::LocatorKind;
 
 void RegisterServices(const ui::Services& services) {
@@ -33,15 +32,15 @@ void RegisterServices(const ui::Services& services) {
     const std::vector<platform::Choice> yes_no = {{"Yes", "Y"}, {"No", "N"}};
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateServices", "Update the Services File", data::ServicesFile(),
-        {platform::Entry("?SER:SERVICE", "Code:", "@s4", Ref(s.SERVICE)),
-         platform::Entry("?SER:DESC", "Description:", "@s80", Ref(s.DESC)),
-         platform::Entry("?SER:RATE", "Rate:", "@n10.2", Ref(s.RATE)),
-         platform::Entry("?SER:UNITMINS", "Minutes per Unit:", "@n-7", Ref(s.UNITMINS)),
-         platform::Entry("?SER:SCA_MAX", "SCA MAX:", "@n10.2", Ref(s.SCA_MAX)),
-         platform::Entry("?SER:PROC_NAME", "MA Procedure Name:", "@s5", Ref(s.PROC_NAME)),
-         platform::Entry("?SER:MODIFIER1", "MA Modifier 1:", "@s3", Ref(s.MODIFIER1)),
-         platform::Radio("?SER:GROUPFLAG", "Group ?", Ref(s.GROUPFLAG), yes_no),
-         platform::Radio("?SER:OUTREACH", "Outreach?", Ref(s.OUTREACH), yes_no)});
+        {platform::Entry("?SER:SERVICE", "Code:", "@s4", VORNEL_FIELD(s, SERVICE)),
+         platform::Entry("?SER:DESC", "Description:", "@s80", VORNEL_FIELD(s, DESC)),
+         platform::Entry("?SER:RATE", "Rate:", "@n10.2", VORNEL_FIELD(s, RATE)),
+         platform::Entry("?SER:UNITMINS", "Minutes per Unit:", "@n-7", VORNEL_FIELD(s, UNITMINS)),
+         platform::Entry("?SER:SCA_MAX", "SCA MAX:", "@n10.2", VORNEL_FIELD(s, SCA_MAX)),
+         platform::Entry("?SER:PROC_NAME", "MA Procedure Name:", "@s5", VORNEL_FIELD(s, PROC_NAME)),
+         platform::Entry("?SER:MODIFIER1", "MA Modifier 1:", "@s3", VORNEL_FIELD(s, MODIFIER1)),
+         platform::Radio("?SER:GROUPFLAG", "Group ?", VORNEL_FIELD(s, GROUPFLAG), yes_no),
+         platform::Radio("?SER:OUTREACH", "Outreach?", VORNEL_FIELD(s, OUTREACH), yes_no)});
     // A new service is neither a group service nor outreach until said so.
     form.prime = [&s] {
       platform::AssignPadded(s.GROUPFLAG, "N");

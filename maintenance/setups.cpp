@@ -15,7 +15,6 @@ namespace vornel::maintenance {
 namespace {
 
 using platform::Entry;
-using platform::Ref;
 using platform::Tab;
 
 constexpr const char* kGeneralTab = "General Facility Constants";
@@ -45,25 +44,25 @@ void RegisterSetups(const ui::Services& services) {
     auto add = [&controls](const char* tab, std::vector<platform::ControlSpec> page) {
       for (platform::ControlSpec& c : platform::OnTab(tab, std::move(page))) controls.push_back(std::move(c));
     };
-    add(kGeneralTab, {Entry("?SET:COMPANY", "COMPANY NAME:", "@s30", Ref(s.COMPANY)),
-                      Entry("?SET:FACILITY", "FACILITY NUMBER", "@s7", Ref(s.FACILITY)),
-                      Entry("?SET:DRIVE", "Installed Drive::", "@s1", Ref(s.DRIVE)),
-                      Entry("?SET:DEVICE", "OUTPUT DEVICE:", "@s25", Ref(s.DEVICE)),
-                      Entry("?SET:ADDRESS1", "ADDRESS1:", "@s30", Ref(s.ADDRESS1)),
-                      Entry("?SET:ADDRESS2", "ADDRESS2:", "@s30", Ref(s.ADDRESS2)),
-                      Entry("?SET:CITYETC", "CITY/STATE:", "@s24", Ref(s.CITYETC)),
-                      Entry("?SET:ZIP", "", "@s5", Ref(s.ZIP)),
-                      Entry("?SET:PROJ_TITLE", "PROJ_TITLE:", "@s30", Ref(s.PROJ_TITLE)),
-                      Entry("?SET:WRTOFFLIM", "CLIENT DEBT WRITE-OFF LIMIT:", "@n10.2", Ref(s.WRTOFFLIM)),
-                      Entry("?SET:PW", "PW:", "@s5", Ref(s.PW)),
-                      Entry("?SET:COLLECTOR", "A/R SPECIALIST:", "@s25", Ref(s.COLLECTOR)),
-                      Entry("?SET:NAME", "DEPT NAME:", "@s30", Ref(s.NAME)),
-                      Entry("?SET:MA_PER_PAGE", "Patch Level:", "@n3", Ref(s.MA_PER_PAGE))});
-    add(kFormTab, {Entry("?SET:BC_SGNAME", "BILLING NAME", "@s25", Ref(s.BC_SGNAME)),
-                   Entry("?SET:BC_SGADDR1", "ADDR L1:", "@s15", Ref(s.BC_SGADDR1)),
-                   Entry("?SET:BC_SGADDR2", "ADDR L2:", "@s15", Ref(s.BC_SGADDR2)),
-                   Entry("?SET:BC_PER_PAGE", "BC LINES PER_PAGE:", "@n3", Ref(s.BC_PER_PAGE)),
-                   Entry("?SET:BCOPT", "FORMAT OF BILLING AMOUNT:", "@n3", Ref(s.BCOPT)),
+    add(kGeneralTab, {Entry("?SET:COMPANY", "COMPANY NAME:", "@s30", VORNEL_FIELD(s, COMPANY)),
+                      Entry("?SET:FACILITY", "FACILITY NUMBER", "@s7", VORNEL_FIELD(s, FACILITY)),
+                      Entry("?SET:DRIVE", "Installed Drive::", "@s1", VORNEL_FIELD(s, DRIVE)),
+                      Entry("?SET:DEVICE", "OUTPUT DEVICE:", "@s25", VORNEL_FIELD(s, DEVICE)),
+                      Entry("?SET:ADDRESS1", "ADDRESS1:", "@s30", VORNEL_FIELD(s, ADDRESS1)),
+                      Entry("?SET:ADDRESS2", "ADDRESS2:", "@s30", VORNEL_FIELD(s, ADDRESS2)),
+                      Entry("?SET:CITYETC", "CITY/STATE:", "@s24", VORNEL_FIELD(s, CITYETC)),
+                      Entry("?SET:ZIP", "", "@s5", VORNEL_FIELD(s, ZIP)),
+                      Entry("?SET:PROJ_TITLE", "PROJ_TITLE:", "@s30", VORNEL_FIELD(s, PROJ_TITLE)),
+                      Entry("?SET:WRTOFFLIM", "CLIENT DEBT WRITE-OFF LIMIT:", "@n10.2", VORNEL_FIELD(s, WRTOFFLIM)),
+                      Entry("?SET:PW", "PW:", "@s5", VORNEL_FIELD(s, PW)),
+                      Entry("?SET:COLLECTOR", "A/R SPECIALIST:", "@s25", VORNEL_FIELD(s, COLLECTOR)),
+                      Entry("?SET:NAME", "DEPT NAME:", "@s30", VORNEL_FIELD(s, NAME)),
+                      Entry("?SET:MA_PER_PAGE", "Patch Level:", "@n3", VORNEL_FIELD(s, MA_PER_PAGE))});
+    add(kFormTab, {Entry("?SET:BC_SGNAME", "BILLING NAME", "@s25", VORNEL_FIELD(s, BC_SGNAME)),
+                   Entry("?SET:BC_SGADDR1", "ADDR L1:", "@s15", VORNEL_FIELD(s, BC_SGADDR1)),
+                   Entry("?SET:BC_SGADDR2", "ADDR L2:", "@s15", VORNEL_FIELD(s, BC_SGADDR2)),
+                   Entry("?SET:BC_PER_PAGE", "BC LINES PER_PAGE:", "@n3", VORNEL_FIELD(s, BC_PER_PAGE)),
+                   Entry("?SET:BCOPT", "FORMAT OF BILLING AMOUNT:", "@n3", VORNEL_FIELD(s, BCOPT)),
                    platform::Shown("?BCOPT:Total", "( 0 = TOTAL FEE BILLED )"),
                    platform::Shown("?BCOPT:Distributed", "( 1 = DISTRIBUTED AMOUNT BILLED )")});
     ui::FormDeclaration form =

@@ -9,7 +9,6 @@
 
 namespace vornel::maintenance {
 
-using platform::Ref;
 using ui::LocatorKind;
 
 void RegisterStaff(const ui::Services& services) {
@@ -31,13 +30,13 @@ void RegisterStaff(const ui::Services& services) {
     auto& e = thread.files.Get(data::EmployeeFile()).record<data::EmployeeRecord>();
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateEmployee", "Update the Employee File", data::EmployeeFile(),
-        {platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", Ref(e.LASTNAME)),
-         platform::Entry("?EMP:FIRSTNAME", "First Name:", "@s15", Ref(e.FIRSTNAME)),
-         platform::Entry("?EMP:TITLE", "Title:", "@s20", Ref(e.TITLE)),
-         platform::Entry("?EMP:DEGREES", "Degrees:", "@s25", Ref(e.DEGREES)),
-         platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", Ref(e.EMPCODE)),
-         platform::Radio("?EMP:STATUS", "Status", Ref(e.STATUS), {{"Active", "A"}, {"Inactive", "I"}}),
-         platform::Radio("?EMP:TYPE", "Type", Ref(e.TYPE), {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}})});
+        {platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", VORNEL_FIELD(e, LASTNAME)),
+         platform::Entry("?EMP:FIRSTNAME", "First Name:", "@s15", VORNEL_FIELD(e, FIRSTNAME)),
+         platform::Entry("?EMP:TITLE", "Title:", "@s20", VORNEL_FIELD(e, TITLE)),
+         platform::Entry("?EMP:DEGREES", "Degrees:", "@s25", VORNEL_FIELD(e, DEGREES)),
+         platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", VORNEL_FIELD(e, EMPCODE)),
+         platform::Radio("?EMP:STATUS", "Status", VORNEL_FIELD(e, STATUS), {{"Active", "A"}, {"Inactive", "I"}}),
+         platform::Radio("?EMP:TYPE", "Type", VORNEL_FIELD(e, TYPE), {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}})});
     form.ditto_fields = {"?EMP:LASTNAME", "?EMP:FIRSTNAME", "?EMP:TITLE", "?EMP:DEGREES",
                          "?EMP:EMPCODE",  "?EMP:STATUS",    "?EMP:TYPE"};
     form.prime = [&e] {

@@ -14,7 +14,6 @@
 namespace vornel::maintenance {
 namespace {
 
-using platform::Ref;
 
 // The members of the group, each with its client, on the form's "Group
 // Members" tab.
@@ -50,9 +49,9 @@ ui::FormDeclaration MemberForm(ui::ThreadState& thread, const std::string& proce
   auto& m = thread.files.Get(data::GrpassinFile()).record<data::GrpassinRecord>();
   ui::FormDeclaration form =
       ui::StandardForm(procedure, "Update the Grpassin File", data::GrpassinFile(),
-                       {platform::Entry("?SIN:CLI_CODE", "CLIENT CODE:", "@n-7", Ref(m.CLI_CODE)),
-                        platform::Entry("?SIN:GRP_CODE", "GROUP CODE:", "@n-7", Ref(m.GRP_CODE)),
-                        platform::Entry("?SIN:LASTNAME", "LAST NAME:", "@s30", Ref(m.LASTNAME))});
+                       {platform::Entry("?SIN:CLI_CODE", "CLIENT CODE:", "@n-7", VORNEL_FIELD(m, CLI_CODE)),
+                        platform::Entry("?SIN:GRP_CODE", "GROUP CODE:", "@n-7", VORNEL_FIELD(m, GRP_CODE)),
+                        platform::Entry("?SIN:LASTNAME", "LAST NAME:", "@s30", VORNEL_FIELD(m, LASTNAME))});
   if (from_group) form.lookups.push_back({"?SIN:CLI_CODE", "CLI:CODE_KEY", "LOV_Client"});
   form.lookups.push_back({"?SIN:GRP_CODE", "STU:STUD_KEY", "lov_stdygroup"});
   form.on_reset = [&thread, &m](ui::RecordForm&) { RefreshLastName(thread, m); };
@@ -74,8 +73,8 @@ void RegisterStudyGroups(const ui::Services& services) {
     const ui::FormListDeclaration members = GroupMembers();
     const platform::ControlSpec members_tab = platform::Tab("?MembersTab", members.tab);
     std::vector<platform::ControlSpec> controls = {
-        platform::Entry("?STU:CODE", "Group Code:", "@n-7", Ref(s.CODE)),
-        platform::Entry("?STU:DESC", "Group Description:", "@s70", Ref(s.DESC)), members_tab};
+        platform::Entry("?STU:CODE", "Group Code:", "@n-7", VORNEL_FIELD(s, CODE)),
+        platform::Entry("?STU:DESC", "Group Description:", "@s70", VORNEL_FIELD(s, DESC)), members_tab};
     for (platform::ControlSpec& control : ui::FormListControls(members)) controls.push_back(std::move(control));
     ui::FormDeclaration form = ui::StandardForm("UpdateStudygrp", "Update the Study Group File",
                                                 data::StudygrpFile(), std::move(controls), "Cancel");

@@ -12,7 +12,6 @@
 namespace vornel::maintenance {
 namespace {
 
-using platform::Ref;
 using platform::Tab;
 
 // The payer's charge lines, on the form's "Lineitem" tab.
@@ -51,29 +50,29 @@ void RegisterVendors(const ui::Services& services) {
     auto& v = thread.files.Get(data::VendorFile()).record<data::VendorRecord>();
     const ui::FormListDeclaration lines = PayerLines();
     std::vector<platform::ControlSpec> controls = {
-        platform::Entry("?VEN:VEN_CODE", "VENDOR CODE:", "@s3", Ref(v.VEN_CODE)),
-        platform::Entry("?VEN:NAME", "NAME:", "@s25", Ref(v.NAME)),
-        platform::Entry("?VEN:ADDR1", "ADDR1:", "@s30", Ref(v.ADDR1)),
-        platform::Entry("?VEN:ADDR2", "ADDR2:", "@s30", Ref(v.ADDR2)),
-        platform::Entry("?VEN:CITY", "CITY/STATE/ZIP:", "@s15", Ref(v.CITY)),
-        platform::Entry("?VEN:STATE", "", "@s2", Ref(v.STATE)),
-        platform::Entry("?VEN:ZIP", "", "@s9", Ref(v.ZIP)),
-        platform::Entry("?VEN:CONTACT", "CONTACT:", "@s17", Ref(v.CONTACT)),
-        platform::Entry("?VEN:PHONE", "PHONE:", "@P(###)###-####P", Ref(v.PHONE)),
-        platform::Entry("?VEN:RCODE", "RCODE:", "@s3", Ref(v.RCODE)),
-        platform::Entry("?VEN:PROTECT", "PROTECT:", "@s1", Ref(v.PROTECT)),
+        platform::Entry("?VEN:VEN_CODE", "VENDOR CODE:", "@s3", VORNEL_FIELD(v, VEN_CODE)),
+        platform::Entry("?VEN:NAME", "NAME:", "@s25", VORNEL_FIELD(v, NAME)),
+        platform::Entry("?VEN:ADDR1", "ADDR1:", "@s30", VORNEL_FIELD(v, ADDR1)),
+        platform::Entry("?VEN:ADDR2", "ADDR2:", "@s30", VORNEL_FIELD(v, ADDR2)),
+        platform::Entry("?VEN:CITY", "CITY/STATE/ZIP:", "@s15", VORNEL_FIELD(v, CITY)),
+        platform::Entry("?VEN:STATE", "", "@s2", VORNEL_FIELD(v, STATE)),
+        platform::Entry("?VEN:ZIP", "", "@s9", VORNEL_FIELD(v, ZIP)),
+        platform::Entry("?VEN:CONTACT", "CONTACT:", "@s17", VORNEL_FIELD(v, CONTACT)),
+        platform::Entry("?VEN:PHONE", "PHONE:", "@P(###)###-####P", VORNEL_FIELD(v, PHONE)),
+        platform::Entry("?VEN:RCODE", "RCODE:", "@s3", VORNEL_FIELD(v, RCODE)),
+        platform::Entry("?VEN:PROTECT", "PROTECT:", "@s1", VORNEL_FIELD(v, PROTECT)),
         Tab("?UB92Tab", "UB92 Items")};
     for (platform::ControlSpec& control : platform::OnTab(
              "UB92 Items", {platform::Shown("?UB92Heading", "UB92  Billing Constants"),
-                            platform::Entry("?VEN:UB92_51", "UB92_51:", "@s10", Ref(v.UB92_51)),
-                            platform::Entry("?VEN:UB92_50A", "UB92_50A:", "@s22", Ref(v.UB92_50A)),
-                            platform::Entry("?VEN:UB92_50B", "UB92_50B:", "@s22", Ref(v.UB92_50B)),
-                            platform::Entry("?VEN:UB92_50C", "UB92_50C:", "@s22", Ref(v.UB92_50C)),
-                            platform::Entry("?VEN:UB92_84B", "UB92_84B:", "@s40", Ref(v.UB92_84B)),
-                            platform::Entry("?VEN:UB92_84C", "UB92_84C:", "@s40", Ref(v.UB92_84C)),
-                            platform::Entry("?VEN:UB92_84D", "UB92_84D:", "@s40", Ref(v.UB92_84D)),
-                            platform::Entry("?VEN:UB92_82A", "UB92_82A:", "@s22", Ref(v.UB92_82A)),
-                            platform::Entry("?VEN:UB92_82B", "UB92_82B:", "@s22", Ref(v.UB92_82B))}))
+                            platform::Entry("?VEN:UB92_51", "UB92_51:", "@s10", VORNEL_FIELD(v, UB92_51)),
+                            platform::Entry("?VEN:UB92_50A", "UB92_50A:", "@s22", VORNEL_FIELD(v, UB92_50A)),
+                            platform::Entry("?VEN:UB92_50B", "UB92_50B:", "@s22", VORNEL_FIELD(v, UB92_50B)),
+                            platform::Entry("?VEN:UB92_50C", "UB92_50C:", "@s22", VORNEL_FIELD(v, UB92_50C)),
+                            platform::Entry("?VEN:UB92_84B", "UB92_84B:", "@s40", VORNEL_FIELD(v, UB92_84B)),
+                            platform::Entry("?VEN:UB92_84C", "UB92_84C:", "@s40", VORNEL_FIELD(v, UB92_84C)),
+                            platform::Entry("?VEN:UB92_84D", "UB92_84D:", "@s40", VORNEL_FIELD(v, UB92_84D)),
+                            platform::Entry("?VEN:UB92_82A", "UB92_82A:", "@s22", VORNEL_FIELD(v, UB92_82A)),
+                            platform::Entry("?VEN:UB92_82B", "UB92_82B:", "@s22", VORNEL_FIELD(v, UB92_82B))}))
       controls.push_back(std::move(control));
     controls.push_back(Tab("?LinesTab", "Lineitem"));
     for (platform::ControlSpec& control : ui::FormListControls(lines)) controls.push_back(std::move(control));

@@ -8,25 +8,24 @@
 
 namespace vornel::visits {
 
-using platform::Ref;
 
 void RegisterLineForm(const ui::Services& services) {
   ui::RegisterForm(services, "UpdateLineitem", [](ui::ThreadState& thread) {
     auto& l = thread.files.Get(data::LineitemFile()).record<data::LineitemRecord>();
     ui::FormDeclaration form = ui::StandardForm(
         "UpdateLineitem", "Update Payment Item Form", data::LineitemFile(),
-        {platform::Entry("?LIN:LOG_NO", "Visit No.:", "@n_10", Ref(l.LOG_NO)),
-         platform::Entry("?LIN:VEN_CODE", "Vendor Code:", "@s3", Ref(l.VEN_CODE)),
-         platform::Entry("?LIN:AMOUNT_DUE", "Amount Due:", "@n10.2", Ref(l.AMOUNT_DUE)),
-         platform::Entry("?LIN:LINE_SVC", "Service Code", "@s4", Ref(l.LINE_SVC)),
-         platform::Entry("?LIN:MA_UNITS", "MA Units:", "@n6.2", Ref(l.MA_UNITS)),
-         platform::Entry("?LIN:AMOUNT", "Amount Paid:", "@n10.2", Ref(l.AMOUNT)),
-         platform::Entry("?LIN:DATE_PAID", "Date Paid:", "@d2", Ref(l.DATE_PAID)),
-         platform::Radio("?LIN:STATUS", "Payment Status", Ref(l.STATUS),
+        {platform::Entry("?LIN:LOG_NO", "Visit No.:", "@n_10", VORNEL_FIELD(l, LOG_NO)),
+         platform::Entry("?LIN:VEN_CODE", "Vendor Code:", "@s3", VORNEL_FIELD(l, VEN_CODE)),
+         platform::Entry("?LIN:AMOUNT_DUE", "Amount Due:", "@n10.2", VORNEL_FIELD(l, AMOUNT_DUE)),
+         platform::Entry("?LIN:LINE_SVC", "Service Code", "@s4", VORNEL_FIELD(l, LINE_SVC)),
+         platform::Entry("?LIN:MA_UNITS", "MA Units:", "@n6.2", VORNEL_FIELD(l, MA_UNITS)),
+         platform::Entry("?LIN:AMOUNT", "Amount Paid:", "@n10.2", VORNEL_FIELD(l, AMOUNT)),
+         platform::Entry("?LIN:DATE_PAID", "Date Paid:", "@d2", VORNEL_FIELD(l, DATE_PAID)),
+         platform::Radio("?LIN:STATUS", "Payment Status", VORNEL_FIELD(l, STATUS),
                          {{"Open", "O"}, {"Billed", "B"}, {"Paid", "P"}, {"Re-Billed", "R"}, {"Transfered", "T"}}),
-         platform::Entry("?LIN:SERV_DATE", "Service Date:", "@d2", Ref(l.SERV_DATE)),
-         platform::Entry("?LIN:CLCODE", "Client Code:", "@n-7", Ref(l.CLCODE)),
-         platform::Entry("?LIN:CLI_XXX", "", "@s3", Ref(l.CLI_XXX))});
+         platform::Entry("?LIN:SERV_DATE", "Service Date:", "@d2", VORNEL_FIELD(l, SERV_DATE)),
+         platform::Entry("?LIN:CLCODE", "Client Code:", "@n-7", VORNEL_FIELD(l, CLCODE)),
+         platform::Entry("?LIN:CLI_XXX", "", "@s3", VORNEL_FIELD(l, CLI_XXX))});
     // The file label is "Lineitem"; the captions speak of a payment.
     form.description = "Payment";
     // A line may be left without a payer (an insurer not yet known) or a

@@ -239,7 +239,7 @@ class DepartmentWriter {
                         ? first - random_.Between(30, 1000)
                         : first + static_cast<DayNumber>(random_.Below(
                                       static_cast<std::uint64_t>(std::max(1, today - first))));
-        plan.from = std::max(r.ADMDATE, first);
+        plan.from = std::max(DayNumber{r.ADMDATE}, first);
         plan.to = period_.last_day;
         plan.weight = code <= 8 ? 4 : random_.Between(1, 4);
         break;
@@ -256,12 +256,12 @@ class DepartmentWriter {
                       ? first + static_cast<DayNumber>(random_.Below(
                                     static_cast<std::uint64_t>(period_.post_date - first + 1)))
                       : first - 1;
-        plan.discharged = std::max(plan.to, r.ADMDATE);
+        plan.discharged = std::max(plan.to, DayNumber{r.ADMDATE});
         plan.weight = random_.Between(1, 3);
         break;
     }
     plan.needs_intake = plan.status == 'P' || r.ADMDATE >= first;
-    r.REFER_DATE = (r.ADMDATE != 0 ? r.ADMDATE : today) - random_.Between(3, 30);
+    r.REFER_DATE = (r.ADMDATE != 0 ? DayNumber{r.ADMDATE} : today) - random_.Between(3, 30);
     r.FIRST_SEEN = r.ADMDATE;
     Set(r.CURRENT, std::string_view(&plan.status, 1));
     Set(r.INTAKE, plan.status == 'P' ? "I" : "P");

@@ -77,6 +77,15 @@ std::string Joined(const std::vector<std::string>& cells) {
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
+// "yes no cancel": the names of the buttons in a set, as steps name them.
+std::string ButtonNames(int buttons) {
+  std::string names;
+  for (const Named<int>& button : kButtons) {
+    if ((buttons & button.value) != 0) names += (names.empty() ? "" : " ") + std::string(button.name);
+  }
+  return names.empty() ? "(none)" : names;
+}
+
 std::string Wrong(const Step& step, std::string_view usage) {
   return "'" + step.verb + "' takes " + std::string(usage);
 }
@@ -279,8 +288,18 @@ std::string ScriptRunner::Do(const Step& step) {
     if (a.size() == 2 && control == 0) return "no control " + a[1];
     std::optional<EventKind> kind = Lookup(kEvents, a[0]);
     if (!kind) return "unknown event " + Quoted(a[0]);
-    current_->Post({*kind, control, 0, {}});
-    done = true;
+    // A timer tick and a gained focus come as the platform sends them: a
+    // tick only while the window's timer runs, the focus with the window
+    // brought to the front and the one before it losing the focus.
+    if (*kind == EventKind::kTimer) {
+      if (!current_->TimerTick()) return "the window " + Quoted(current_->title()) + " runs no timer";
+      done = true;
+    } else if (*kind == EventKind::kGainFocus) {
+      done = current_->Activate(control);
+    } else {
+      current_->Post({*kind, control, 0, {}});
+      done = true;
+    }
   }
   if (!done) return "the window " + Quoted(current_->title()) + " does not take '" + verb + "' on " + (a.empty() ? "it" : a[0]);
   return Settle(true);
@@ -309,6 +328,30 @@ std::string ScriptRunner::Expect(const Step& step) {
              (shown.stop ? "stop " : "message ") + Quoted(shown.request.text);
     return {};
   }
+  if (what == "buttons") {
+    // The buttons of the message box last expected, in the order given,
+    // and after "default" the button Enter presses.
+    if (a.size() < 2) return Wrong(step, "buttons, the button names and maybe default and a name");
+    if (messages_seen_ == 0) return "no message box was expected yet";
+    const auto& request = display_.shown()[messages_seen_ - 1].request;
+    int buttons = 0;
+    std::optional<int> default_button;
+    for (std::size_t i = 1; i < a.size(); ++i) {
+      const bool is_default = platform::SameNoCase(a[i], "default");
+      if (is_default && ++i == a.size()) return Wrong(step, "a button name after default");
+      std::optional<int> button = Lookup(kButtons, a[i]);
+      if (!button) return "unknown button " + Quoted(a[i]);
+      if (is_default) {
+        default_button = *button;
+      } else {
+        buttons |= *button;
+      }
+    }
+    if (request.buttons != buttons) return "the message box has the buttons " + ButtonNames(request.buttons);
+    if (default_button && request.default_button != *default_button)
+      return "the default button is " + ButtonNames(request.default_button);
+    return {};
+  }
   if (what == "nomessage") {
     if (display_.shown().size() > messages_seen_)
       return "an unexpected message was shown: " + Quoted(display_.shown()[messages_seen_].request.text);
@@ -318,6 +361,14 @@ std::string ScriptRunner::Expect(const Step& step) {
   if (what == "title") {
     if (a.size() != 2) return Wrong(step, "title and a text");
     if (current_->title() != a[1]) return "the title is " + Quoted(current_->title());
+    return {};
+  }
+  if (what == "closed" && a.size() == 2) {
+    const auto open = [&] {
+      const std::vector<std::string> titles = windows_.OpenTitles();
+      return std::find(titles.begin(), titles.end(), a[1]) != titles.end();
+    };
+    if (!WaitFor(patience_, [&] { return !open(); })) return "a window " + Quoted(a[1]) + " is still open";
     return {};
   }
   if (what == "closed") {

@@ -73,6 +73,20 @@ bool HeadlessWindow::Tool(std::string_view text) {
   return false;
 }
 
+bool HeadlessWindow::TimerTick() {
+  if (closed() || timer() == 0) return false;
+  Post({EventKind::kTimer, 0, 0, {}});
+  return true;
+}
+
+bool HeadlessWindow::Activate(int control) {
+  if (closed() || (control != 0 && !State(control).enabled)) return false;
+  if (std::shared_ptr<HeadlessWindow> was = system_.BringToFront(this)) was->Post({EventKind::kLoseFocus, 0, 0, {}});
+  if (control != 0) Focus(control);
+  Post({EventKind::kGainFocus, 0, 0, {}});
+  return true;
+}
+
 HeadlessWindow::ControlState HeadlessWindow::State(std::string_view name) const {
   return State(Control(name));
 }
@@ -117,6 +131,19 @@ void HeadlessWindowSystem::Closed(HeadlessWindow* window) {
   Changed();
 }
 
+std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::BringToFront(HeadlessWindow* window) {
+  std::shared_ptr<HeadlessWindow> was;
+  {
+    std::lock_guard lock(mutex_);
+    was = FrontLocked();
+    auto it = std::find_if(open_.begin(), open_.end(), [window](const auto& open) { return open.get() == window; });
+    if (it == open_.end()) return nullptr;
+    if (!window->spec().frame) std::rotate(it, it + 1, open_.end());
+  }
+  Changed();
+  return was.get() == window ? nullptr : was;
+}
+
 void HeadlessWindowSystem::Changed() { changed_.notify_all(); }
 
 std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::WaitForWindow(
@@ -144,6 +171,10 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Frame() const {
 
 std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Active() const {
   std::lock_guard lock(mutex_);
+  return FrontLocked();
+}
+
+std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::FrontLocked() const {
   for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
     if (!(*it)->spec().frame && !(*it)->closed()) return *it;
   }

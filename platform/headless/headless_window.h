@@ -39,6 +39,12 @@ class HeadlessWindow : public QueuedWindow {
   // active window, when that window enables it.
   bool Tool(std::string_view text);
   ControlState State(std::string_view control) const;
+  // A tick of the window's timer, as the platform posts it: only while the
+  // procedure keeps a timer running. False when none runs.
+  bool TimerTick();
+  // The user brings the window to the front (and into `control`, when not
+  // 0): the window that was in front loses the focus, this one gains it.
+  bool Activate(int control = 0);
 
   // A popup menu answers the item queued on the window system (0 when none).
   int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override;
@@ -74,7 +80,11 @@ class HeadlessWindowSystem : public WindowSystem {
  private:
   friend class HeadlessWindow;
   void Closed(HeadlessWindow* window);
+  // Puts the window in front; answers the one that was (nullptr when it
+  // was this one, the frame, or none).
+  std::shared_ptr<HeadlessWindow> BringToFront(HeadlessWindow* window);
   void Changed();
+  std::shared_ptr<HeadlessWindow> FrontLocked() const;  // Active(), the lock held
   int Popup(const std::vector<PopupItem>& items);
 
   mutable std::mutex mutex_;

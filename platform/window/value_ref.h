@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/picture.h"
 
@@ -32,6 +33,31 @@ inline ValueRef Ref(std::int16_t& v) { return {ValueRef::Type::kInt16, &v, 2}; }
 inline ValueRef Ref(std::int32_t& v) { return {ValueRef::Type::kInt32, &v, 4}; }
 inline ValueRef Ref(double& v) { return {ValueRef::Type::kDouble, &v, 8}; }
 inline ValueRef Ref(std::string& v) { return {ValueRef::Type::kString, &v, 0}; }
+
+// A field at a byte address, typed by its declared type. The fields of the
+// stored records are packed: a reference or pointer of the field's own type
+// to one of them is misaligned, so they are bound through their bytes.
+template <typename Field>
+ValueRef RefAt(char* at) {
+  if constexpr (std::is_array_v<Field>) {
+    static_assert(std::is_same_v<std::remove_extent_t<Field>, char>, "a text field is a char array");
+    return {ValueRef::Type::kText, at, std::extent_v<Field>};
+  } else if constexpr (std::is_same_v<Field, std::uint8_t>) {
+    return {ValueRef::Type::kUInt8, at, 1};
+  } else if constexpr (std::is_same_v<Field, std::int16_t>) {
+    return {ValueRef::Type::kInt16, at, 2};
+  } else if constexpr (std::is_same_v<Field, std::int32_t>) {
+    return {ValueRef::Type::kInt32, at, 4};
+  } else {
+    static_assert(std::is_same_v<Field, double>, "a field is text, a byte, an integer or a real");
+    return {ValueRef::Type::kDouble, at, 8};
+  }
+}
+
+// The ValueRef of `field` of the packed record `record`: VORNEL_FIELD(s, RATE).
+#define VORNEL_FIELD(record, field)                                               \
+  ::vornel::platform::RefAt<decltype(std::remove_reference_t<decltype(record)>::field)>( \
+      reinterpret_cast<char*>(&(record)) + offsetof(std::remove_reference_t<decltype(record)>, field))
 
 // The value shown through `picture` ("" picture: plain text).
 std::string FormatValue(const ValueRef& value, std::string_view picture);

@@ -155,19 +155,19 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
       const int weekday = platform::WeekdayOf(v.LOG_DATE);
       EXPECT_TRUE(weekday != 0 && weekday != 6) << "visits fall on working days";
       if (outcome == "SCHED") {
-        EXPECT_GT(v.LOG_DATE, period.post_date) << "posted days have no appointments";
+        EXPECT_GT(+v.LOG_DATE, period.post_date) << "posted days have no appointments";
       }
       if (outcome != "SHOW") {
-        EXPECT_EQ(Cents(v.TOTAL_FEE) + Cents(v.CLIFEEDUE) + Cents(v.BALSCA) + Cents(v.BILLINS), 0);
+        EXPECT_EQ(Cents(+v.TOTAL_FEE) + Cents(+v.CLIFEEDUE) + Cents(+v.BALSCA) + Cents(+v.BILLINS), 0);
         continue;
       }
-      EXPECT_EQ(Cents(v.TOTAL_FEE), std::llround(v.UNITS * v.RATE * 100)) << v.LOG_NO;
+      EXPECT_EQ(Cents(+v.TOTAL_FEE), std::llround(v.UNITS * v.RATE * 100)) << v.LOG_NO;
       const double client = v.CLIFEEDUE != 0 ? v.CLIFEEDUE : v.CLIFEENC;
-      EXPECT_EQ(Cents(client) + Cents(v.BILLTOMA) + Cents(v.BILLINS) + Cents(v.OSMFEE) +
+      EXPECT_EQ(Cents(client) + Cents(+v.BILLTOMA) + Cents(+v.BILLINS) + Cents(+v.OSMFEE) +
                     Cents(v.OTHERFEE) + Cents(v.BALSCA),
                 Cents(v.TOTAL_FEE))
           << "shares of visit " << v.LOG_NO;
-      EXPECT_GE(v.BALSCA, 0);
+      EXPECT_GE(+v.BALSCA, 0);
       for (auto [name, amount] : {std::pair{"client", v.CLIFEEDUE},
                                   {"MA", v.BILLTOMA},
                                   {"insurance", v.BILLINS},
@@ -186,13 +186,13 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     for (const auto& line : reader.All<data::LineitemRecord>(data::LineitemFile(), department)) {
       auto visit = visits.find(line.LOG_NO);
       ASSERT_NE(visit, visits.end()) << "line of visit " << line.LOG_NO;
-      EXPECT_EQ(line.CLCODE, visit->second.CLCODE);
-      EXPECT_EQ(line.SERV_DATE, visit->second.LOG_DATE);
+      EXPECT_EQ(+line.CLCODE, +visit->second.CLCODE);
+      EXPECT_EQ(+line.SERV_DATE, +visit->second.LOG_DATE);
       EXPECT_EQ(ReadField(visit->second.TRANS_TYPE), "SHOW");
       EXPECT_FALSE(ReadField(line.VEN_CODE).empty());
       if (ReadField(line.STATUS) == "P") {
-        EXPECT_GE(line.DATE_PAID, line.SERV_DATE);
-        EXPECT_EQ(Cents(line.AMOUNT), Cents(line.AMOUNT_DUE));
+        EXPECT_GE(+line.DATE_PAID, +line.SERV_DATE);
+        EXPECT_EQ(Cents(+line.AMOUNT), Cents(+line.AMOUNT_DUE));
       }
       line_sums[line.LOG_NO] += Cents(line.AMOUNT_DUE);
       if (ReadField(line.VEN_CODE) == "MA1")
@@ -200,7 +200,7 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     }
     for (const auto& [log_no, v] : visits) {
       if (ReadField(v.TRANS_TYPE) != "SHOW") continue;
-      EXPECT_EQ(line_sums[log_no], Cents(v.TOTAL_FEE) - Cents(v.CLIFEEDUE) - Cents(v.BILLTOMA))
+      EXPECT_EQ(line_sums[log_no], Cents(+v.TOTAL_FEE) - Cents(+v.CLIFEEDUE) - Cents(+v.BILLTOMA))
           << log_no;
       if (v.BILLTOMA > 0) {
         EXPECT_EQ(ma_lines[log_no], (std::set<std::string>{"MA1", "MA2"})) << log_no;
@@ -218,21 +218,21 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     for (const auto& cpy : reader.All<data::ClipmtsRecord>(data::ClipmtsFile(), department)) {
       if (cpy.LOG_NO != 0) {
         const auto& v = visits.at(cpy.LOG_NO);
-        EXPECT_EQ(v.CLCODE, cpy.CLCODE);
-        EXPECT_EQ(Cents(cpy.CHARGES), Cents(v.CLIFEEDUE));
-        EXPECT_LE(cpy.DATE, period.post_date) << "charges come from posting";
+        EXPECT_EQ(+v.CLCODE, +cpy.CLCODE);
+        EXPECT_EQ(Cents(+cpy.CHARGES), Cents(+v.CLIFEEDUE));
+        EXPECT_LE(+cpy.DATE, period.post_date) << "charges come from posting";
       }
       if (cpy.DATE <= period.post_date) {
-        EXPECT_EQ(Cents(cpy.PREVBAL) + Cents(cpy.CHARGES) - Cents(cpy.AMOUNT), Cents(cpy.NEWBAL));
+        EXPECT_EQ(Cents(+cpy.PREVBAL) + Cents(+cpy.CHARGES) - Cents(+cpy.AMOUNT), Cents(+cpy.NEWBAL));
         balance[cpy.CLCODE] += Cents(cpy.CHARGES) - Cents(cpy.AMOUNT);
       }
     }
     std::set<char> statuses;
     for (const auto& c : reader.All<data::ClientRecord>(data::ClientFile(), department)) {
       statuses.insert(c.CURRENT[0]);
-      EXPECT_EQ(Cents(c.BAL_DUE), balance[c.CLCODE]) << "client " << c.CLCODE;
-      EXPECT_EQ(c.NUM_VSTS, shown[c.CLCODE]) << "client " << c.CLCODE;
-      EXPECT_EQ(c.LAST_SEEN, last_seen[c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(Cents(+c.BAL_DUE), balance[c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(+c.NUM_VSTS, shown[c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(+c.LAST_SEEN, last_seen[c.CLCODE]) << "client " << c.CLCODE;
       EXPECT_EQ(c.PHONE[0], '(');
       EXPECT_EQ(ReadField(c.SOC_SEC_NO).size(), 11u);
     }
@@ -252,12 +252,12 @@ TEST_F(DemoData, EveryFileExistsInBothDepartmentsWithTheSharedFilesFilled) {
   }
   auto setups = reader.All<data::SetupsRecord>(data::SetupsFile(), 0);
   ASSERT_EQ(setups.size(), 1u);
-  EXPECT_EQ(setups[0].MA_PER_PAGE, 7);
-  EXPECT_EQ(setups[0].ACT_INDX, 1);
+  EXPECT_EQ(+setups[0].MA_PER_PAGE, 7);
+  EXPECT_EQ(+setups[0].ACT_INDX, 1);
   auto departments = reader.All<data::DepartmentsRecord>(data::DepartmentsFile(), 0);
   ASSERT_EQ(departments.size(), 2u);
   EXPECT_EQ(ReadField(departments[1].ACTIVITY), "PREVENTION");
-  EXPECT_EQ(departments[0].POSTDATE, result_->summary.period.post_date);
+  EXPECT_EQ(+departments[0].POSTDATE, result_->summary.period.post_date);
   std::set<std::string> vendors;
   for (const auto& v : reader.All<data::VendorRecord>(data::VendorFile(), 0))
     vendors.insert(std::string(ReadField(v.VEN_CODE)));

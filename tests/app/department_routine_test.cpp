@@ -131,14 +131,14 @@ TEST_F(DepartmentRoutineTest, FirstStartMakesTheFourDepartmentsFromTheSetupsSets
   ASSERT_EQ(Count(DepartmentsFile()), 4);
   DepartmentsRecord d1 = Department(1), d3 = Department(3), d4 = Department(4);
   EXPECT_EQ(ReadField(d1.ACTIVITY), "Outpatient");
-  EXPECT_EQ(d1.POSTDATE, 70000);
+  EXPECT_EQ(+d1.POSTDATE, 70000);
   EXPECT_EQ(ReadField(Department(2).ACTIVITY), "Kept");
   EXPECT_EQ(ReadField(d3.MA11_PROVTYP), "03");
   EXPECT_EQ(ReadField(d3.MA29L_PLACE), "33");
   EXPECT_EQ(ReadField(d4.MA12_PROVID), "44444444");
-  EXPECT_EQ(d4.POSTDATE, 70400);
+  EXPECT_EQ(+d4.POSTDATE, 70400);
   EXPECT_EQ(ReadField(d4.FEDTAXNO), "23-0000004");
-  EXPECT_EQ(FirstSetups().MA_PER_PAGE, 7);
+  EXPECT_EQ(+FirstSetups().MA_PER_PAGE, 7);
 
   Department(3, /*erase=*/true);  // the next start makes none again
   routine_.RunAtStartup();
@@ -331,7 +331,7 @@ TEST_F(DepartmentRoutineTest, SwitchMakesTheChosenDepartmentCurrent) {
 
   EXPECT_TRUE(routine_.SwitchTo(2));
   SetupsRecord setups = FirstSetups();
-  EXPECT_EQ(setups.ACT_INDX, 2);
+  EXPECT_EQ(+setups.ACT_INDX, 2);
   EXPECT_EQ(ReadField(setups.LASTACT), "Partial");
   EXPECT_EQ(paths_.WorkingDirectory(), "\\VORNEL\\2\\");
   EXPECT_TRUE(fs::is_directory(root_ / "VORNEL/2/STATS"));

@@ -60,7 +60,7 @@ class MainFrameTest : public ::testing::Test {
   platform::HeadlessMessageDisplay display_;
 };
 
-TEST_F(MainFrameTest, OpensWithTitleStatusBarAndSplashThatTheFirstActionCloses) {
+TEST_F(MainFrameTest, OpensWithTitleStatusBarAndASplashItsTimerCloses) {
   const std::string script = std::string(R"(
 window "VORNEL for Windows"
 expect value ?Version "VN-3.09b"
@@ -71,6 +71,10 @@ expect status 4 "VN-3.09b"
 expect status 3 ")" + StatusDate(platform::Today()) + R"("
 post timer
 expect status 3 ")" + StatusDate(platform::Today()) + R"("
+window "VORNEL for Windows"
+post timer
+expect closed
+frame
 menu "&Help" "&About"
 window "VORNEL for Windows"
 post timer

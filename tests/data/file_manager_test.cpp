@@ -37,7 +37,7 @@ TEST_F(FileManagerTest, NewClientsTakeTheHighestNumberPlusOne) {
   FileManager& clients = Files(ClientFile());
   clients.Open();
   ASSERT_EQ(clients.PrepareNewRecord(), errors::kGoOn);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 1) << "the first client of a department";
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 1) << "the first client of a department";
   EXPECT_TRUE(clients.auto_number_done());
   EXPECT_EQ(clients.file().Records(), 1) << "the number is reserved by adding the record at once";
   FillValidClient(clients.record<ClientRecord>(), 1, "FIRST");
@@ -49,7 +49,7 @@ TEST_F(FileManagerTest, NewClientsTakeTheHighestNumberPlusOne) {
   AddClient(*this, 7);
   clients.Open();
   ASSERT_EQ(clients.PrepareNewRecord(), errors::kGoOn);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 8);
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 8);
   // Abandoning the new client removes the reserved record.
   ASSERT_EQ(clients.CancelAutoNumber(), errors::kGoOn);
   EXPECT_FALSE(clients.auto_number_done());
@@ -74,7 +74,7 @@ TEST_F(FileManagerTest, NewVisitsAreScheduledAndChecked) {
   visits.Open();
   ASSERT_EQ(visits.PrepareNewRecord(), errors::kGoOn);
   LogRecord& visit = visits.record<LogRecord>();
-  EXPECT_EQ(visit.LOG_NO, 1);
+  EXPECT_EQ(+visit.LOG_NO, 1);
   EXPECT_EQ(std::string_view(visit.TRANS_TYPE, 5), "SCHED");
   Set(visit.TRANS_TYPE, "NOSHO");
   EXPECT_EQ(visits.Insert(), errors::kNotified);
@@ -146,7 +146,7 @@ TEST_F(FileManagerTest, InnerProcedureGivesTheOuterItsRecordAndPosition) {
   clients.CheckUse(kUseReadWrite);
   clients.file().SetOrder(&by_code);
   for (int i = 0; i < 12; ++i) ASSERT_EQ(clients.Next(), errors::kGoOn);
-  ASSERT_EQ(clients.record<ClientRecord>().CLCODE, 12);
+  ASSERT_EQ(+clients.record<ClientRecord>().CLCODE, 12);
 
   auto inner = [&](const char* name, int use) {
     errors_.PushProcedureName(name);
@@ -158,12 +158,12 @@ TEST_F(FileManagerTest, InnerProcedureGivesTheOuterItsRecordAndPosition) {
     errors_.PopProcedureName();
   };
   inner("UpdateLog", kUseReadWrite);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 12) << "the outer record is back";
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 12) << "the outer record is back";
   ASSERT_EQ(clients.Next(), errors::kGoOn);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 13) << "and so is the outer position";
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 13) << "and so is the outer position";
 
   inner("SelectClient", kUseSelect);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 3) << "a selection stays in the buffer";
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 3) << "a selection stays in the buffer";
   clients.Close();
   errors_.PopProcedureName();
 }
@@ -217,9 +217,9 @@ TEST_F(FileManagerTest, SavedBuffersCompareAndRestore) {
   int second = clients.SaveBuffer();
   EXPECT_EQ(second, first + 1);
   clients.RestoreBuffer(first);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 4);
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 4);
   clients.RestoreBuffer(second, false);
-  EXPECT_EQ(clients.record<ClientRecord>().CLCODE, 4) << "discarding without restoring";
+  EXPECT_EQ(+clients.record<ClientRecord>().CLCODE, 4) << "discarding without restoring";
   clients.Close();
 }
 

@@ -1,5 +1,7 @@
 #include "data/relation_manager.h"
 
+#include <thread>
+
 #include "tests/support/data_fixture.h"
 
 namespace vornel::data {
@@ -112,6 +114,46 @@ TEST_F(RelationManagerTest, ConfirmDeclinedDeletesNothing) {
   EXPECT_EQ(Count(LogFile()), 2);
 }
 
+// Another station, on its own connection, rewrites or deletes client 1
+// between this station's read and its delete.
+void OtherStation(DataContext& context, bool remove) {
+  std::thread other([&] {
+    FileRegistry registry(context);
+    RelationManager& theirs = registry.Relations(ClientFile());
+    theirs.Open();
+    theirs.me().record<ClientRecord>().CLCODE = 1;
+    ASSERT_EQ(theirs.me().Fetch(*ClientFile().FindKey("CODE_KEY")), errors::kGoOn);
+    if (remove) {
+      EXPECT_EQ(theirs.Delete(false), errors::kGoOn);
+    } else {
+      Set(theirs.me().record<ClientRecord>().CLLNAME, "THEIRS");
+      EXPECT_EQ(theirs.me().Update(), errors::kGoOn);
+    }
+    theirs.Close();
+  });
+  other.join();
+}
+
+TEST_F(RelationManagerTest, ADeleteAfterAnotherStationsChangeIsRefusedWithoutARetryQuestion) {
+  RelationManager& clients = ReadClient(1);
+  OtherStation(context_, false);
+  EXPECT_EQ(clients.Delete(false), errors::kNotified);
+  clients.Close();
+  ASSERT_EQ(display_.shown().size(), 1u) << "no \"Record Delete Error\" question after the refusal";
+  EXPECT_EQ(LastMessage(), "Record Was Not Updated: This record was changed by another station.");
+  EXPECT_EQ(Count(ClientFile()), 1);
+  EXPECT_EQ(Count(LogFile()), 2) << "nothing of the cascade is done";
+}
+
+TEST_F(RelationManagerTest, ADeleteOfARecordAnotherStationDeletedIsRefusedWithoutARetryQuestion) {
+  RelationManager& clients = ReadClient(1);
+  OtherStation(context_, true);
+  EXPECT_EQ(clients.Delete(false), errors::kNotified);
+  clients.Close();
+  ASSERT_EQ(display_.shown().size(), 1u);
+  EXPECT_EQ(display_.last()->request.caption, "Record Retrieval Error");
+}
+
 TEST_F(RelationManagerTest, ANewClientNumberIsCarriedIntoItsDependents) {
   RelationManager& clients = ReadClient(1);
   clients.me().record<ClientRecord>().CLCODE = 9;
@@ -122,7 +164,7 @@ TEST_F(RelationManagerTest, ANewClientNumberIsCarriedIntoItsDependents) {
   visits.CheckUse(kUseReadWrite);
   int seen = 0;
   while (visits.NextQuiet() == errors::kGoOn) {
-    EXPECT_EQ(visits.record<LogRecord>().CLCODE, 9);
+    EXPECT_EQ(+visits.record<LogRecord>().CLCODE, 9);
     ++seen;
   }
   visits.Close();
@@ -130,7 +172,7 @@ TEST_F(RelationManagerTest, ANewClientNumberIsCarriedIntoItsDependents) {
   FileManager& lines = Files(LineitemFile());
   lines.Open();
   lines.CheckUse(kUseReadWrite);
-  while (lines.NextQuiet() == errors::kGoOn) EXPECT_EQ(lines.record<LineitemRecord>().CLCODE, 9);
+  while (lines.NextQuiet() == errors::kGoOn) EXPECT_EQ(+lines.record<LineitemRecord>().CLCODE, 9);
   lines.Close();
 }
 
@@ -140,7 +182,7 @@ TEST_F(RelationManagerTest, AChangedNumberIsRefusedWhileAdmissionDataExists) {
   clients.me().record<ClientRecord>().CLCODE = 9;
   EXPECT_EQ(clients.Update(true), errors::kNotified);
   EXPECT_EQ(display_.last()->request.caption, "Referential Integrity Update Error");
-  EXPECT_EQ(clients.me().record<ClientRecord>().CLCODE, 1) << "the old number is back";
+  EXPECT_EQ(+clients.me().record<ClientRecord>().CLCODE, 1) << "the old number is back";
 
   // The refused save leaves the form usable: a second save of other fields
   // goes through (it is not taken for another station's change).
@@ -152,7 +194,7 @@ TEST_F(RelationManagerTest, AChangedNumberIsRefusedWhileAdmissionDataExists) {
   visits.Open();
   visits.CheckUse(kUseReadWrite);
   ASSERT_EQ(visits.NextQuiet(), errors::kGoOn);
-  EXPECT_EQ(visits.record<LogRecord>().CLCODE, 1) << "rolled back";
+  EXPECT_EQ(+visits.record<LogRecord>().CLCODE, 1) << "rolled back";
   visits.Close();
 }
 
@@ -174,7 +216,7 @@ TEST_F(RelationManagerTest, RenumberingAStudyGroupRenumbersItsAssignments) {
   assignments.Open();
   assignments.CheckUse(kUseReadWrite);
   ASSERT_EQ(assignments.NextQuiet(), errors::kGoOn);
-  EXPECT_EQ(assignments.record<GrpassinRecord>().GRP_CODE, 7);
+  EXPECT_EQ(+assignments.record<GrpassinRecord>().GRP_CODE, 7);
   assignments.Close();
 }
 

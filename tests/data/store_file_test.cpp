@@ -134,7 +134,7 @@ TEST_F(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
   ASSERT_EQ(file->SetOrder(&kNameKey), kStoreOk);
   ASSERT_EQ(file->Next(), kStoreOk);
-  EXPECT_EQ(file->record<PatientRecord>().code, 5);
+  EXPECT_EQ(+file->record<PatientRecord>().code, 5);
   file->Close();
 
   // An index made from another definition of the key (here: not unique).

@@ -232,7 +232,7 @@ TEST_F(StoreProcesses, ChangeWatchAndHoldsWorkBetweenProcesses) {
   EXPECT_EQ(writer.Wait(), 0);
   EXPECT_EQ(mine->Put(), kChangedByOther);
   ASSERT_EQ(mine->Reget(), kStoreOk);
-  EXPECT_EQ(mine->record<PatientRecord>().balance, 999);
+  EXPECT_EQ(+mine->record<PatientRecord>().balance, 999);
 
   Station holder("hold", dir_.path(), {}, 2);
   ASSERT_EQ(holder.Hear(), "0");
@@ -294,7 +294,7 @@ TEST_F(StoreProcesses, OneProcessWinsEachUniqueKeyOfARace) {
   ASSERT_EQ(patients->SetOrder(&kCodeKey), kStoreOk);
   for (int code = 1; code <= kKeys; ++code) {
     ASSERT_EQ(patients->Next(), kStoreOk);
-    EXPECT_EQ(patients->record<PatientRecord>().code, code);
+    EXPECT_EQ(+patients->record<PatientRecord>().code, code);
   }
   EXPECT_EQ(patients->Next(), kRecordNotAvailable);
 }
@@ -342,11 +342,11 @@ TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
     ASSERT_EQ(patients->SetOrder(nullptr), kStoreOk);
     while (patients->Next() == kStoreOk) {
       if (patients->record<PatientRecord>().code >= 1000)
-        codes.insert(patients->record<PatientRecord>().code);
+        codes.insert(+patients->record<PatientRecord>().code);
     }
     ASSERT_EQ(notes->SetOrder(nullptr), kStoreOk);
     int answer;
-    while ((answer = notes->Next()) == kStoreOk) amounts.insert(notes->record<NoteRecord>().amount);
+    while ((answer = notes->Next()) == kStoreOk) amounts.insert(+notes->record<NoteRecord>().amount);
     EXPECT_EQ(answer, kRecordNotAvailable);
     EXPECT_FALSE(codes.empty());
     EXPECT_EQ(codes, amounts) << "round " << round;
@@ -385,7 +385,7 @@ TEST_F(StoreProcesses, AFullDiskIsSaidInWordsAndLosesNothing) {
   ASSERT_EQ(patients->SetOrder(&kCodeKey), kStoreOk);
   int expected = 1;
   while (patients->Next() == kStoreOk) {
-    EXPECT_EQ(patients->record<PatientRecord>().code, expected) << "no gaps";
+    EXPECT_EQ(+patients->record<PatientRecord>().code, expected) << "no gaps";
     expected = expected == 3 ? 100 : expected + 1;
   }
   EXPECT_GT(expected, 100);

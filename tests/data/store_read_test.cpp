@@ -143,10 +143,10 @@ TEST_F(StoreRead, PositionStringsOfEveryKindOfFile) {
   }
   EXPECT_EQ(notes->PositionString(), "3");
   ASSERT_EQ(notes->GetByPositionString("2"), kStoreOk);
-  EXPECT_EQ(notes->record<NoteRecord>().amount, 2);
+  EXPECT_EQ(+notes->record<NoteRecord>().amount, 2);
   ASSERT_EQ(notes->SetByPositionString("2"), kStoreOk);
   ASSERT_EQ(notes->Previous(), kStoreOk);
-  EXPECT_EQ(notes->record<NoteRecord>().amount, 1);
+  EXPECT_EQ(+notes->record<NoteRecord>().amount, 1);
   EXPECT_EQ(notes->GetByPositionString("0"), kDriverError);
 }
 

@@ -59,7 +59,7 @@ TEST_F(StoreShare, ChangeWatchTellsAnotherStationsChangeAndDelete) {
   EXPECT_EQ(mine->Delete(), kChangedByOther);
   // Read again, the other station's version is there and may be changed.
   ASSERT_EQ(mine->Reget(), kStoreOk);
-  EXPECT_EQ(mine->record<PatientRecord>().balance, 200);
+  EXPECT_EQ(+mine->record<PatientRecord>().balance, 200);
   mine->record<PatientRecord>().balance = 100;
   ASSERT_EQ(mine->Put(), kStoreOk);
   mine->record<PatientRecord>().balance = 101;
@@ -85,7 +85,7 @@ TEST_F(StoreShare, ChangeWatchTellsAnotherStationsChangeAndDelete) {
   mine->record<PatientRecord>().balance = 8;
   ASSERT_EQ(mine->Put(), kStoreOk);
   ASSERT_EQ(mine->Reget(), kStoreOk);
-  EXPECT_EQ(mine->record<PatientRecord>().balance, 8);
+  EXPECT_EQ(+mine->record<PatientRecord>().balance, 8);
 }
 
 TEST_F(StoreShare, AHeldRecordIsRefusedToOtherOpenersUntilReleasedOrClosed) {
@@ -109,7 +109,7 @@ TEST_F(StoreShare, AHeldRecordIsRefusedToOtherOpenersUntilReleasedOrClosed) {
   EXPECT_EQ(reader->Next(), kRecordHeld);
   EXPECT_EQ(reader->Position(), 2) << "the held record does not become the current one";
   EXPECT_EQ(reader->Next(), kStoreOk);
-  EXPECT_EQ(reader->record<PatientRecord>().code, 4);
+  EXPECT_EQ(+reader->record<PatientRecord>().code, 4);
   EXPECT_EQ(reader->Previous(), kRecordHeld);
   // The other thread is another station as well.
   EXPECT_EQ(OnOtherThread([](RecordFile& file) { return file.GetByPosition(3); }), kRecordHeld);

@@ -165,7 +165,7 @@ TEST_F(ViewTest, FilterTextsOfEveryLimitType) {
   c.ApplyFilter();
   EXPECT_EQ(c.filter_text(), "UPPER(CLI:CLLNAME) = UPPER('O''Neil')");
   EXPECT_EQ(c.Next(), errors::kGoOn);
-  EXPECT_EQ(Files(ClientFile()).record<ClientRecord>().CLCODE, 2);
+  EXPECT_EQ(+Files(ClientFile()).record<ClientRecord>().CLCODE, 2);
   name_ = "o'neil";
   EXPECT_TRUE(c.RangeChanged());
   c.Reset();
@@ -200,7 +200,7 @@ TEST_F(ViewTest, ReadsARangeBothWaysStoppingAtItsEnds) {
   EXPECT_EQ(Visits(false), (std::vector<int>{9, 7, 6, 4, 3}));
   EXPECT_EQ(v.Previous(), errors::kNotified);
   EXPECT_EQ(v.Next(), errors::kGoOn) << "turning round at the start";
-  EXPECT_EQ(Log().LOG_NO, 3);
+  EXPECT_EQ(+Log().LOG_NO, 3);
   botdate_ = 80010;
   EXPECT_TRUE(v.RangeChanged());
 
@@ -236,8 +236,8 @@ TEST_F(ViewTest, JoinsFetchTheLinkedRecordOrClearTheBuffer) {
   v.SetFilter("lin:serv_date = 80004");
   v.Reset();
   ASSERT_EQ(ReadAll(true, LineitemFile(), "LOG_NO"), (std::vector<int>{4, 99}));
-  EXPECT_EQ(Log().LOG_NO, 0) << "no visit 99: the outer join clears the buffer";
-  EXPECT_EQ(Files(ClientFile()).record<ClientRecord>().CLCODE, 0);
+  EXPECT_EQ(+Log().LOG_NO, 0) << "no visit 99: the outer join clears the buffer";
+  EXPECT_EQ(+Files(ClientFile()).record<ClientRecord>().CLCODE, 0);
 
   ViewManager& inner = Init(ViewDef(LineitemFile()).Join(LogFile(), "LOG:LOG_KEY", {"LIN:LOG_NO"}, JoinType::kInner));
   inner.AddSortOrder(K(LineitemFile(), "LOG_KEY"));
@@ -292,8 +292,8 @@ TEST_F(ViewTest, ANewRecordFromALimitedListTakesTheRangeValues) {
   ASSERT_EQ(v.Next(), errors::kGoOn);
   Set(Log().COMMENT, "stale");
   ASSERT_EQ(v.PrepareNewRecord(), errors::kGoOn);
-  EXPECT_EQ(Log().CLCODE, 2);
-  EXPECT_EQ(Log().LOG_NO, 13);
+  EXPECT_EQ(+Log().CLCODE, 2);
+  EXPECT_EQ(+Log().LOG_NO, 13);
   EXPECT_EQ(platform::ReadField(Log().TRANS_TYPE), "SCHED");
   EXPECT_EQ(platform::ReadField(Log().COMMENT), "");
   EXPECT_EQ(Count(LogFile()), 13) << "the number is reserved";
@@ -303,7 +303,7 @@ TEST_F(ViewTest, ANewRecordFromALimitedListTakesTheRangeValues) {
   botdate_ = 80009;
   v.AddRange(F(LogFile(), "LOG_DATE"), Var("topdate"), Var("botdate"));
   ASSERT_EQ(v.PrepareNewRecord(), errors::kGoOn);
-  EXPECT_EQ(Log().LOG_DATE, 0) << "the bounds of a range are not stored";
+  EXPECT_EQ(+Log().LOG_DATE, 0) << "the bounds of a range are not stored";
 }
 
 TEST_F(ViewTest, AFilterThatDoesNotCompileIsReportedAndReadingGoesOn) {
@@ -371,8 +371,8 @@ TEST_F(ViewTest, SavedBuffersComeBack) {
   Log().LOG_NO = 6;
   Files(ClientFile()).record<ClientRecord>().CLCODE = 1;
   v.RestoreBuffers();
-  EXPECT_EQ(Log().LOG_NO, 5);
-  EXPECT_EQ(Files(ClientFile()).record<ClientRecord>().CLCODE, 9);
+  EXPECT_EQ(+Log().LOG_NO, 5);
+  EXPECT_EQ(+Files(ClientFile()).record<ClientRecord>().CLCODE, 9);
   v.Shutdown();
   EXPECT_TRUE(v.killed());
   EXPECT_EQ(Files(LogFile()).opened(), 0) << "every file the view opened is closed";

@@ -107,5 +107,25 @@ expect highlighted ?List "ZA1 | Ziegler |  |  |  | A | P"
             "");
 }
 
+// What the screen does, the script does: a message box's buttons can be
+// read, the focus moves by bringing a window to the front (the about box
+// closes when it loses it), and a window without a timer gets no tick.
+TEST_F(ListAndForm, MessageButtonsFocusAndTimerComeAsOnScreen) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+answer no
+press ?Delete
+expect message "Confirm Delete" "Are you sure you want to delete the highlighted record?"
+expect buttons yes no default yes
+frame
+menu "&Help" "&About"
+window "VORNEL for Windows"
+window "Browse the Employee File"
+post gainfocus
+expect closed "VORNEL for Windows"
+post timer
+)"),
+            "test.script:16: the window \"Browse the Employee File\" runs no timer");
+}
+
 }  // namespace
 }  // namespace vornel::maintenance::test

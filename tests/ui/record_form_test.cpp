@@ -170,5 +170,13 @@ TEST_F(RecordFormTest, ADeleteRequestAsksWithoutShowingTheForm) {
   EXPECT_EQ(Count(data::EmployeeFile()), 0);
 }
 
+TEST_F(RecordFormTest, ADeclinedDeleteKeepsTheRecordAndCompletesNothing) {
+  display_.Answer(platform::kButtonNo);
+  Start(kDelete);
+  EXPECT_EQ(Finish(), kCancelled);
+  EXPECT_EQ(display_.shown().size(), 1u) << "only the confirmation was asked";
+  EXPECT_EQ(Count(data::EmployeeFile()), 1);
+}
+
 }  // namespace
 }  // namespace vornel::ui

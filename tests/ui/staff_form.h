@@ -15,10 +15,10 @@ inline FormDeclaration StaffForm(data::EmployeeRecord& e) {
   form.window.procedure = "UpdateEmployee";
   form.window.title = "Update the Employee File";
   form.window.controls = {
-      platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", platform::Ref(e.LASTNAME)),
-      platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", platform::Ref(e.EMPCODE)),
-      platform::DropChoice("?EMP:STATUS", "Status:", platform::Ref(e.STATUS), {{"Active", "A"}, {"Inactive", "I"}}),
-      platform::DropChoice("?EMP:TYPE", "Type:", platform::Ref(e.TYPE),
+      platform::Entry("?EMP:LASTNAME", "Last Name:", "@s30", VORNEL_FIELD(e, LASTNAME)),
+      platform::Entry("?EMP:EMPCODE", "Staff Code:", "@s5", VORNEL_FIELD(e, EMPCODE)),
+      platform::DropChoice("?EMP:STATUS", "Status:", VORNEL_FIELD(e, STATUS), {{"Active", "A"}, {"Inactive", "I"}}),
+      platform::DropChoice("?EMP:TYPE", "Type:", VORNEL_FIELD(e, TYPE),
                            {{"Primary", "P"}, {"Intake", "I"}, {"Other", "O"}}),
       platform::Button("?OK", "OK"),
       platform::Button("?Cancel", "Cancel"),
