@@ -86,6 +86,8 @@ int ListProcedure::Init() {
   }
   spec.controls.push_back(platform::Button("?Close", declaration_.close_text));
   spec.controls.push_back(platform::Button("?Help", "Help"));
+  spec.default_button = declaration_.selection ? "?Select" : "?Change";
+  spec.cancel_button = "?Close";
   Open(spec);
   for (std::size_t i = 0; i < spec.controls.size(); ++i) {
     if (spec.controls[i].kind == ControlKind::kTab) tab_controls_.push_back(static_cast<int>(i) + 1);

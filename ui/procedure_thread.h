@@ -17,6 +17,10 @@
 #include "data/data_context.h"
 #include "data/file_registry.h"
 
+namespace vornel::platform {
+class Window;
+}
+
 namespace vornel::ui {
 
 enum Request : int { kInsert = 1, kChange = 2, kDelete = 3, kSelect = 4, kView = 6, kSave = 7 };
@@ -32,6 +36,10 @@ struct ThreadState {
   // The ditto values of each form procedure (by control), kept for the next
   // form of the same procedure on this thread.
   std::map<std::string, std::map<int, std::string>> ditto_values;
+  // The windows of the procedures this thread runs, the newest last: a
+  // procedure called from another opens its window as that one's called
+  // window, which takes no input until it closes.
+  std::vector<platform::Window*> open_windows;
 };
 
 // This thread's state; nullptr on a thread that no ProcedureThreads started

@@ -195,6 +195,8 @@ FormDeclaration StandardForm(std::string procedure, std::string title, const dat
   form.window.controls.push_back(platform::Button("?OK", "&OK"));
   form.window.controls.push_back(platform::Button("?Cancel", std::move(cancel_text)));
   form.window.controls.push_back(platform::Button("?Help", "Help"));
+  form.window.default_button = "?OK";
+  form.window.cancel_button = "?Cancel";
   return form;
 }
 

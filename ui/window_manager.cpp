@@ -46,6 +46,7 @@ int WindowManager::Shutdown() {
   if (window_) {
     if (WindowPositions* positions = WindowPositions::Global()) positions->SaveWindow(*window_);
     window_->Close();
+    if (ThreadState* thread = CurrentThread()) std::erase(thread->open_windows, window_.get());
   }
   killed_ = true;
   return 0;
@@ -58,7 +59,10 @@ void WindowManager::ReloadSavedRecord() {
 }
 
 void WindowManager::Open(const platform::WindowSpec& spec, platform::Window* owner) {
+  ThreadState* thread = CurrentThread();
+  if (owner == nullptr && thread != nullptr && !thread->open_windows.empty()) owner = thread->open_windows.back();
   window_ = windows_.Open(spec, owner);
+  if (thread != nullptr) thread->open_windows.push_back(window_.get());
   if (WindowPositions* positions = WindowPositions::Global()) positions->RestoreWindow(*window_);
 }
 
@@ -334,25 +338,19 @@ int WindowManager::DoChange() {
 }
 
 int WindowManager::DoDelete() {
-  for (;;) {
-    response_ = kCancelled;
-    int level = primary_ ? primary_->Delete(DELETEACTION == 2) : errors::kNotified;
-    if (level != errors::kGoOn && level != errors::kDeclined) {
-      const int answer = errors_.AskById(
-          msg::kDeleteRetry, platform::kButtonYes | platform::kButtonNo | platform::kButtonCancel,
-          platform::kButtonCancel);
-      if (answer == platform::kButtonYes) continue;
-      if (answer == platform::kButtonNo) {
-        window_->Post({EventKind::kCloseWindow, 0, 0, {}});
-      } else {
-        window_->Display();
-        SelectFirstField();
-      }
-      return kHandled;
-    }
+  // The relation manager confirms, tries again as the user asks and says why
+  // a delete failed; the form only shows what is left.
+  response_ = kCancelled;
+  const int level = primary_ ? primary_->Delete(DELETEACTION == 2) : errors::kNotified;
+  if (level == errors::kGoOn) {
     SetResponse(kCompleted);
-    return kHandled;
+  } else if (level == errors::kDeclined || !primary_ ||
+             primary_->me().LastError() == msg::kChangedOrDeleted) {
+    SetResponse(kCancelled);  // declined, or the record is gone: nothing left to delete
+  } else {
+    ShowStoredAfterRefusal();
   }
+  return kHandled;
 }
 
 int WindowManager::SaveInserted() {

@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +24,7 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -30,8 +34,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
+#include "platform/picture.h"
 #include "platform/qt/qt_gui_thread.h"
 #include "platform/qt/qt_list_view.h"
 #include "platform/text.h"
@@ -106,6 +112,21 @@ bool SameStates(const std::vector<ToolState>& a, const std::vector<ToolState>& b
 bool IsSeparator(const MenuItem& item) {
   return item.items.empty() && item.command == 0 && item.action == StandardAction::kNone &&
          (item.text.empty() || item.text == "-");
+}
+
+// Entries keep the width their picture asks for when the window grows;
+// lists grow with it.
+QFormLayout* NewForm() {
+  auto* form = new QFormLayout;
+  form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+  return form;
+}
+
+// An entry as wide as its picture shows text, at least a few characters.
+void SizeToPicture(QLineEdit* edit, const std::string& picture) {
+  const std::optional<Picture> parsed = Picture::Parse(picture);
+  const int characters = std::clamp(parsed ? parsed->width() : 20, 3, 60);
+  edit->setFixedWidth(QFontMetrics(edit->font()).averageCharWidth() * (characters + 1) + 16);
 }
 
 // Input widgets of a read-only control show their value but take no input.
@@ -337,8 +358,9 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   auto* content = new QWidget;
   content->setObjectName("content");
   auto* outer = new QVBoxLayout(content);
+  outer->setSizeConstraint(QLayout::SetMinimumSize);
   main_page_.box = outer;
-  main_page_.form = new QFormLayout;
+  main_page_.form = NewForm();
   outer->addLayout(main_page_.form);
   const bool tabbed = std::any_of(spec.controls.begin(), spec.controls.end(), [](const ControlSpec& c) {
     return c.kind == ControlKind::kTab || !c.tab.empty();
@@ -384,7 +406,7 @@ WindowController::Page& WindowController::PageNamed(const std::string& title) {
   page.widget = new QWidget;
   auto* layout = new QVBoxLayout(page.widget);
   page.box = layout;
-  page.form = new QFormLayout;
+  page.form = NewForm();
   layout->addLayout(page.form);
   layout->addStretch();
   page.buttons = new QHBoxLayout;
@@ -415,6 +437,7 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     case ControlKind::kEntry: {
       auto* edit = new QLineEdit;
       edit->setReadOnly(spec.read_only);
+      SizeToPicture(edit, spec.picture);
       widgets.prompt = new QLabel(text);
       widgets.prompt->setBuddy(edit);
       target.form->addRow(widgets.prompt, edit);
@@ -502,14 +525,12 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       break;
     }
     case ControlKind::kList: {
+      // A list takes the whole width; its text is the hint the status bar
+      // shows while the pointer is on it.
       auto* list = new ListView(link_, control, spec.columns);
-      if (spec.text.empty()) {
-        target.form->addRow(list);
-      } else {
-        widgets.prompt = new QLabel(text);
-        widgets.prompt->setBuddy(list->table());
-        target.form->addRow(widgets.prompt, list);
-      }
+      list->setStatusTip(text);
+      list->table()->setAccessibleName(text);
+      target.form->addRow(list);
       GrowWithList(target);
       field = list;
       break;
@@ -529,8 +550,50 @@ void WindowController::Show() {
     sub_window_->resize(std::max(sub_window_->width(), title_width), sub_window_->height());
     sub_window_->show();
     if (QMdiArea* area = sub_window_->mdiArea()) area->setActiveSubWindow(sub_window_);
+    FocusFirstList();
+    FitLater();
   } else {
     container_->show();
+  }
+  UpdatePosition();
+}
+
+void WindowController::FocusFirstList() {
+  QWidget* focus = content_->focusWidget();
+  if (focus != nullptr && focus != tabs_ && !qobject_cast<QTabBar*>(focus)) return;
+  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+    if (spec_.controls[i].kind == ControlKind::kList && controls_[i].field != nullptr) {
+      controls_[i].field->setFocus(Qt::OtherFocusReason);
+      return;
+    }
+  }
+}
+
+void WindowController::FitLater() {
+  if (sub_window_ == nullptr || fit_pending_) return;
+  fit_pending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    fit_pending_ = false;
+    FitContent();
+  });
+}
+
+void WindowController::FitContent() {
+  if (disposed_ || sub_window_ == nullptr || !sub_window_->isVisible() || sub_window_->isMaximized() ||
+      sub_window_->isMinimized())
+    return;
+  if (QLayout* layout = content_->layout()) layout->activate();
+  const QSize now = sub_window_->size();
+  const QSize wanted = now.expandedTo(sub_window_->sizeHint());
+  if (wanted == now) return;
+  sub_window_->resize(wanted);
+  // Moved back into the area as far as it fits, its title bar first.
+  if (QMdiArea* area = sub_window_->mdiArea()) {
+    const QSize room = area->viewport()->size();
+    QPoint at = sub_window_->pos();
+    at.setX(std::max(0, std::min(at.x(), room.width() - wanted.width())));
+    at.setY(std::max(0, std::min(at.y(), room.height() - wanted.height())));
+    sub_window_->move(at);
   }
   UpdatePosition();
 }
@@ -620,26 +683,44 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
     field->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
   }
+  FitLater();
 }
 
 void WindowController::Place(const WindowPosition& position) {
   if (disposed_ || container_ == nullptr) return;
   QWidget* window = container_;
   if (window->isMaximized() || window->isMinimized()) window->showNormal();
-  QPoint at = window->pos();
-  QSize size = window->size();
-  if (position.x) at.setX(static_cast<int>(*position.x));
-  if (position.y) at.setY(static_cast<int>(*position.y));
-  if (position.width) size.setWidth(static_cast<int>(*position.width));
-  if (position.height) size.setHeight(static_cast<int>(*position.height));
-  window->move(at);
-  window->resize(size);
-  if (position.minimized) {
-    window->showMinimized();
-  } else if (position.maximized) {
-    window->showMaximized();
-  }
+  // Saved and restored as the inside of the window (without the window
+  // manager's frame), so that the round trip does not move it.
+  QRect place = window->geometry();
+  if (position.x) place.moveLeft(static_cast<int>(*position.x));
+  if (position.y) place.moveTop(static_cast<int>(*position.y));
+  if (position.width) place.setWidth(static_cast<int>(*position.width));
+  if (position.height) place.setHeight(static_cast<int>(*position.height));
+  window->setGeometry(Reachable(place));
+  // A window never comes back minimised: the user would not find it.
+  if (position.maximized) window->showMaximized();
   UpdatePosition();
+}
+
+QRect WindowController::Reachable(QRect place) const {
+  QRect room;
+  if (sub_window_ != nullptr && sub_window_->mdiArea() != nullptr) {
+    room = QRect(QPoint(0, 0), sub_window_->mdiArea()->viewport()->size());
+  } else if (const QScreen* screen = QGuiApplication::screenAt(place.center())) {
+    room = screen->availableGeometry();
+  } else if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+    room = primary->availableGeometry();
+  }
+  if (room.isEmpty()) return place;
+  // No larger than the room, and the title bar inside it.
+  constexpr int kTitleBar = 32;
+  place.setWidth(std::min(place.width(), room.width()));
+  place.setHeight(std::min(place.height(), room.height() - (sub_window_ != nullptr ? 0 : kTitleBar)));
+  const int top = room.top() + (sub_window_ != nullptr ? 0 : kTitleBar);
+  place.moveLeft(std::clamp(place.left(), room.left(), room.right() + 1 - place.width()));
+  place.moveTop(std::clamp(place.top(), top, std::max(top, room.bottom() + 1 - place.height())));
+  return place;
 }
 
 void WindowController::Dispose() {
@@ -685,6 +766,16 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (watched == content_ && event->type() == QEvent::MouseButtonPress) Post(EventKind::kAccepted);
+  // Keys no control took: Enter presses the default button, Escape the
+  // cancel or close button.
+  if (watched == content_ && event->type() == QEvent::KeyPress) {
+    const auto& key = static_cast<const QKeyEvent&>(*event);
+    const bool plain = (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const std::string* button = nullptr;
+    if (plain && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) button = &spec_.default_button;
+    if (plain && key.key() == Qt::Key_Escape) button = &spec_.cancel_button;
+    if (button != nullptr && PressNamed(*button)) return true;
+  }
   if (auto entry = entry_controls_.find(watched); entry != entry_controls_.end()) {
     const int control = entry->second;
     if (event->type() == QEvent::FocusIn) {
@@ -699,6 +790,19 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QObject::eventFilter(watched, event);
+}
+
+bool WindowController::PressNamed(const std::string& name) {
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+    QWidget* field = controls_[i].field;
+    if (spec_.controls[i].name != name || field == nullptr) continue;
+    if (!field->isEnabled() || !field->isVisible()) return false;
+    const int control = static_cast<int>(i) + 1;
+    link_->WithWindow([control](QtWindow& window) { window.Press(control); });
+    return true;
+  }
+  return false;
 }
 
 void WindowController::ShowRefusal(int control, const std::string& why) {
@@ -724,10 +828,11 @@ void WindowController::UpdatePosition() {
   position.minimized = container_->isMinimized();
   // A maximized or minimized window keeps the place it comes back to.
   if (!position.maximized && !position.minimized) {
-    position.x = container_->x();
-    position.y = container_->y();
-    position.width = container_->width();
-    position.height = container_->height();
+    const QRect place = container_->geometry();
+    position.x = place.x();
+    position.y = place.y();
+    position.width = place.width();
+    position.height = place.height();
   }
   link_->position = position;
 }

@@ -4,6 +4,7 @@
 // on the procedure's window (through the shared link). Lives on the GUI
 // thread as a child of the window's outermost widget, so it goes with it.
 #include <QObject>
+#include <QRect>
 #include <QPointer>
 #include <deque>
 #include <map>
@@ -99,6 +100,18 @@ class WindowController : public QObject {
   Page& PageNamed(const std::string& title);
   // A list on the page takes the height the window gains.
   void GrowWithList(const Page& page);
+  // A sub-window never shows less than its content: once the changes of
+  // this turn of the event loop are laid out, it grows to its size hint
+  // (kept inside the frame's area where it fits).
+  void FitLater();
+  // A window whose focus nothing claimed yet starts in its first list.
+  void FocusFirstList();
+  // The place moved and shrunk until the window fits its room (the frame's
+  // area, or the screen for a window of its own) with its title bar inside.
+  QRect Reachable(QRect place) const;
+  // Presses the enabled, visible button of that name, as a click would.
+  bool PressNamed(const std::string& name);
+  void FitContent();
   void AddControl(int control, const ControlSpec& spec, Page& target);
   void Post(EventKind kind, int control = 0);
   void UpdatePosition();
@@ -113,6 +126,7 @@ class WindowController : public QObject {
   QPointer<WindowController> owner_;
   bool blocks_owner_ = false;
   bool disposed_ = false;
+  bool fit_pending_ = false;
 
   QPointer<QWidget> container_;  // the sub-window, the top-level widget or the frame
   QWidget* content_ = nullptr;    // the controls' widget (none for the frame)

@@ -147,6 +147,9 @@ struct WindowSpec {
   std::string title;
   std::vector<ControlSpec> controls;
   bool modal = false;  // a dialog of its procedure
+  // The buttons Enter and Escape press (control names, "" for none).
+  std::string default_button;
+  std::string cancel_button;
   // The program's frame: the window the others open inside, with a menu, a
   // toolbar and a status bar of that many parts (part 1 shows the hints).
   bool frame = false;

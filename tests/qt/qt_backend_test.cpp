@@ -130,6 +130,11 @@ void WhenShown(const QString& name, std::function<void(W*)> act) {
   });
 }
 
+void SendKeyTo(QWidget* widget, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+}
+
 void PressEscape(QWidget* widget) {
   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QApplication::sendEvent(widget, &escape);
@@ -367,6 +372,107 @@ TEST(QtSubWindow, TabsPlaceControlsOnTheirPages) {
       EXPECT_FALSE(tabs->isTabVisible(0));
       // The buttons stay below the pages.
       EXPECT_EQ(tabs->findChild<QPushButton*>("?OK"), nullptr);
+    });
+  });
+}
+
+// A record form as the framework declares one: its fields on a "General"
+// tab, the buttons below, OK the default and Cancel the cancel button.
+WindowSpec TabbedForm(std::string& name, std::string& code, std::string& status) {
+  WindowSpec spec;
+  spec.title = "Adding a Record";
+  ControlSpec general;
+  general.name = "?General";
+  general.kind = ControlKind::kTab;
+  general.text = "General";
+  spec.controls = {general,
+                   Entry("?NAME", "Last Name:", "@s30", Ref(name)),
+                   Entry("?CODE", "Staff Code:", "@s5", Ref(code)),
+                   Radio("?STATUS", "Status", Ref(status), {{"Active", "A"}, {"Inactive", "I"}}),
+                   Button("?OK", "&OK"),
+                   Button("?Cancel", "&Cancel")};
+  for (std::size_t i = 1; i < 4; ++i) spec.controls[i].tab = "General";
+  spec.default_button = "?OK";
+  spec.cancel_button = "?Cancel";
+  return spec;
+}
+
+TEST(QtSubWindow, AFormOpensShowingAllOfItsControlsAndTheKeysPressItsButtons) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string name, code, status = "A";
+    auto form = backend->windows().Open(TabbedForm(name, code, status), nullptr);
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kOpenWindow);
+    form->Select(2);
+    RunOnGui([] {});
+    RunOnGui([&] {
+      QMdiSubWindow* sub = SubWindow("Adding a Record");
+      ASSERT_NE(sub, nullptr);
+      const QRect window = sub->rect();
+      for (const char* control : {"?NAME", "?CODE", "?STATUS", "?OK", "?Cancel"}) {
+        QWidget* widget = sub->findChild<QWidget*>(control);
+        ASSERT_NE(widget, nullptr) << control;
+        const QRect at(widget->mapTo(sub, QPoint(0, 0)), widget->size());
+        EXPECT_GE(widget->height(), widget->minimumSizeHint().height()) << control;
+        EXPECT_GE(widget->width(), widget->minimumSizeHint().width()) << control;
+        EXPECT_TRUE(window.contains(at)) << control << " lies outside its window";
+      }
+      // A five-character code is narrower than a thirty-character name.
+      EXPECT_LT(sub->findChild<QWidget*>("?CODE")->width(), sub->findChild<QWidget*>("?NAME")->width());
+      QWidget* area = Frame()->findChild<QMdiArea*>()->viewport();
+      EXPECT_TRUE(QRect(QPoint(0, 0), area->size()).contains(sub->geometry()));
+    });
+    // Enter in an entry takes the text and presses OK; Escape presses Cancel.
+    RunOnGui([] {
+      auto* edit = SubWindow("Adding a Record")->findChild<QLineEdit*>("?NAME");
+      edit->setText("Jones");
+      SendKeyTo(edit, Qt::Key_Return);
+    });
+    Event typed = NextEvent(*form);
+    EXPECT_EQ(typed.kind, EventKind::kAccepted);
+    EXPECT_EQ(typed.control, 2);
+    Event ok = NextEvent(*form);
+    EXPECT_EQ(ok.kind, EventKind::kAccepted);
+    EXPECT_EQ(ok.control, 5) << "Enter presses the default button";
+    RunOnGui([] { PressEscape(SubWindow("Adding a Record")->findChild<QLineEdit*>("?CODE")); });
+    Event cancel = NextEvent(*form);
+    EXPECT_EQ(cancel.kind, EventKind::kAccepted);
+    EXPECT_EQ(cancel.control, 6) << "Escape presses the cancel button";
+  });
+}
+
+TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = backend->windows().Open(Plain("Placed"), nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    WindowPosition place;
+    place.x = 40;
+    place.y = 30;
+    place.width = 320;
+    place.height = 180;
+    window->Place(place);
+    for (int round = 0; round < 3; ++round) {  // saved, restored, saved again ...
+      RunOnGui([] {});
+      const std::optional<WindowPosition> at = window->Position();
+      ASSERT_TRUE(at.has_value());
+      EXPECT_EQ(at->x, 40);
+      EXPECT_EQ(at->y, 30);
+      EXPECT_EQ(at->width, 320);
+      EXPECT_EQ(at->height, 180);
+      window->Place(*at);
+    }
+    // Saved far off, or minimised, it comes back whole and in reach.
+    place.x = -500;
+    place.y = 5000;
+    place.minimized = true;
+    window->Place(place);
+    RunOnGui([] {});
+    RunOnGui([] {
+      QMdiSubWindow* sub = SubWindow("Placed");
+      EXPECT_FALSE(sub->isMinimized());
+      QWidget* area = Frame()->findChild<QMdiArea*>()->viewport();
+      EXPECT_TRUE(QRect(QPoint(0, 0), area->size()).contains(sub->geometry()));
     });
   });
 }
