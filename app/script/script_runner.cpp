@@ -333,7 +333,7 @@ std::string ScriptRunner::Expect(const Step& step) {
     // and after "default" the button Enter presses.
     if (a.size() < 2) return Wrong(step, "buttons, the button names and maybe default and a name");
     if (messages_seen_ == 0) return "no message box was expected yet";
-    const auto& request = display_.shown()[messages_seen_ - 1].request;
+    const platform::MessageBoxRequest request = display_.shown()[messages_seen_ - 1].request;  // shown() is a copy
     int buttons = 0;
     std::optional<int> default_button;
     for (std::size_t i = 1; i < a.size(); ++i) {

@@ -102,7 +102,7 @@ ListView::ListView(std::shared_ptr<WindowLink> link, int control, std::vector<st
   table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   table_->verticalHeader()->hide();
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  table_->horizontalHeader()->setStretchLastSection(false);  // the last column keeps its width
   table_->horizontalHeader()->setHighlightSections(false);
   table_->setContextMenuPolicy(Qt::PreventContextMenu);
   table_->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -182,23 +182,18 @@ void ListView::ShowRows(const std::vector<std::vector<std::string>>& rows) {
   if (!columns_sized_ && !rows.empty()) {
     table_->resizeColumnsToContents();
     columns_sized_ = true;
-    WidenToColumns();
+    updateGeometry();
   }
   table_->verticalScrollBar()->setValue(0);
 }
 
-// The window holding the list grows (within the frame) so that the first
-// page's columns show without scrolling sideways.
-void ListView::WidenToColumns() {
-  const int missing = table_->horizontalHeader()->length() + 2 * table_->frameWidth() - table_->viewport()->width();
-  if (missing <= 0) return;
-  for (QWidget* up = parentWidget(); up != nullptr; up = up->parentWidget()) {
-    auto* sub = qobject_cast<QMdiSubWindow*>(up);
-    if (sub == nullptr) continue;
-    const int room = sub->mdiArea() ? sub->mdiArea()->viewport()->width() - sub->x() : sub->width() + missing;
-    sub->resize(std::min(sub->width() + missing, std::max(sub->width(), room)), sub->height());
-    return;
-  }
+// Wide enough for the first page's columns, so that the window holding the
+// list opens without a sideways scroll bar.
+QSize ListView::sizeHint() const {
+  QSize hint = QWidget::sizeHint();
+  const int columns = table_->horizontalHeader()->length() + 2 * table_->frameWidth() + thumb_->sizeHint().width();
+  hint.setWidth(std::max(hint.width(), columns));
+  return hint;
 }
 
 void ListView::ShowCurrent(int row) {

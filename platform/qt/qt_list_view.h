@@ -32,12 +32,12 @@ class ListView : public QWidget {
 
   QTableWidget* table() const { return table_; }
   QScrollBar* thumb() const { return thumb_; }
+  QSize sizeHint() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void WidenToColumns();
   // Each answers true when it took the event.
   bool KeyPressed(const QKeyEvent& key);
   bool MouseEvent(QEvent::Type type, const QMouseEvent& mouse);

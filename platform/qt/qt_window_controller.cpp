@@ -584,11 +584,13 @@ void WindowController::FitContent() {
     return;
   if (QLayout* layout = content_->layout()) layout->activate();
   const QSize now = sub_window_->size();
-  const QSize wanted = now.expandedTo(sub_window_->sizeHint());
+  QSize wanted = now.expandedTo(sub_window_->sizeHint());
+  QMdiArea* area = sub_window_->mdiArea();
+  if (area != nullptr) wanted = wanted.boundedTo(area->viewport()->size()).expandedTo(now);
   if (wanted == now) return;
   sub_window_->resize(wanted);
   // Moved back into the area as far as it fits, its title bar first.
-  if (QMdiArea* area = sub_window_->mdiArea()) {
+  if (area != nullptr) {
     const QSize room = area->viewport()->size();
     QPoint at = sub_window_->pos();
     at.setX(std::max(0, std::min(at.x(), room.width() - wanted.width())));

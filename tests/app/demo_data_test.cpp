@@ -149,7 +149,7 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     std::map<std::int32_t, data::LogRecord> visits;
     std::set<std::string> outcomes, shares;
     for (const auto& v : reader.All<data::LogRecord>(data::LogFile(), department)) {
-      visits[v.LOG_NO] = v;
+      visits[+v.LOG_NO] = v;
       const std::string outcome(ReadField(v.TRANS_TYPE));
       outcomes.insert(outcome);
       const int weekday = platform::WeekdayOf(v.LOG_DATE);
@@ -168,12 +168,12 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
                 Cents(v.TOTAL_FEE))
           << "shares of visit " << v.LOG_NO;
       EXPECT_GE(+v.BALSCA, 0);
-      for (auto [name, amount] : {std::pair{"client", v.CLIFEEDUE},
-                                  {"MA", v.BILLTOMA},
-                                  {"insurance", v.BILLINS},
-                                  {"OSM", v.OSMFEE},
-                                  {"other", v.OTHERFEE},
-                                  {"SCA", v.BALSCA}})
+      for (auto [name, amount] : {std::pair{"client", +v.CLIFEEDUE},
+                                  {"MA", +v.BILLTOMA},
+                                  {"insurance", +v.BILLINS},
+                                  {"OSM", +v.OSMFEE},
+                                  {"other", +v.OTHERFEE},
+                                  {"SCA", +v.BALSCA}})
         if (amount > 0) shares.insert(name);
     }
     EXPECT_EQ(outcomes, (std::set<std::string>{"CANC", "NOSHW", "RESCH", "SCHED", "SHOW"}));
@@ -184,7 +184,7 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     std::map<std::int32_t, std::int64_t> line_sums;
     std::map<std::int32_t, std::set<std::string>> ma_lines;
     for (const auto& line : reader.All<data::LineitemRecord>(data::LineitemFile(), department)) {
-      auto visit = visits.find(line.LOG_NO);
+      auto visit = visits.find(+line.LOG_NO);
       ASSERT_NE(visit, visits.end()) << "line of visit " << line.LOG_NO;
       EXPECT_EQ(+line.CLCODE, +visit->second.CLCODE);
       EXPECT_EQ(+line.SERV_DATE, +visit->second.LOG_DATE);
@@ -194,9 +194,9 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
         EXPECT_GE(+line.DATE_PAID, +line.SERV_DATE);
         EXPECT_EQ(Cents(+line.AMOUNT), Cents(+line.AMOUNT_DUE));
       }
-      line_sums[line.LOG_NO] += Cents(line.AMOUNT_DUE);
+      line_sums[+line.LOG_NO] += Cents(line.AMOUNT_DUE);
       if (ReadField(line.VEN_CODE) == "MA1")
-        ma_lines[line.LOG_NO].insert(std::string(ReadField(line.LINE_SVC)));
+        ma_lines[+line.LOG_NO].insert(std::string(ReadField(line.LINE_SVC)));
     }
     for (const auto& [log_no, v] : visits) {
       if (ReadField(v.TRANS_TYPE) != "SHOW") continue;
@@ -212,27 +212,27 @@ TEST_F(DemoData, RecordsPassTheFieldRulesAndTheBooksBalance) {
     std::map<std::int16_t, std::int32_t> last_seen;
     for (const auto& [log_no, v] : visits) {
       if (ReadField(v.TRANS_TYPE) != "SHOW" || v.LOG_DATE > period.post_date) continue;
-      ++shown[v.CLCODE];
-      last_seen[v.CLCODE] = std::max(last_seen[v.CLCODE], v.LOG_DATE);
+      ++shown[+v.CLCODE];
+      last_seen[+v.CLCODE] = std::max(last_seen[+v.CLCODE], +v.LOG_DATE);
     }
     for (const auto& cpy : reader.All<data::ClipmtsRecord>(data::ClipmtsFile(), department)) {
       if (cpy.LOG_NO != 0) {
-        const auto& v = visits.at(cpy.LOG_NO);
+        const auto& v = visits.at(+cpy.LOG_NO);
         EXPECT_EQ(+v.CLCODE, +cpy.CLCODE);
         EXPECT_EQ(Cents(+cpy.CHARGES), Cents(+v.CLIFEEDUE));
         EXPECT_LE(+cpy.DATE, period.post_date) << "charges come from posting";
       }
       if (cpy.DATE <= period.post_date) {
         EXPECT_EQ(Cents(+cpy.PREVBAL) + Cents(+cpy.CHARGES) - Cents(+cpy.AMOUNT), Cents(+cpy.NEWBAL));
-        balance[cpy.CLCODE] += Cents(cpy.CHARGES) - Cents(cpy.AMOUNT);
+        balance[+cpy.CLCODE] += Cents(cpy.CHARGES) - Cents(cpy.AMOUNT);
       }
     }
     std::set<char> statuses;
     for (const auto& c : reader.All<data::ClientRecord>(data::ClientFile(), department)) {
       statuses.insert(c.CURRENT[0]);
-      EXPECT_EQ(Cents(+c.BAL_DUE), balance[c.CLCODE]) << "client " << c.CLCODE;
-      EXPECT_EQ(+c.NUM_VSTS, shown[c.CLCODE]) << "client " << c.CLCODE;
-      EXPECT_EQ(+c.LAST_SEEN, last_seen[c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(Cents(+c.BAL_DUE), balance[+c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(+c.NUM_VSTS, shown[+c.CLCODE]) << "client " << c.CLCODE;
+      EXPECT_EQ(+c.LAST_SEEN, last_seen[+c.CLCODE]) << "client " << c.CLCODE;
       EXPECT_EQ(c.PHONE[0], '(');
       EXPECT_EQ(ReadField(c.SOC_SEC_NO).size(), 11u);
     }
