@@ -91,7 +91,6 @@ ListView::ListView(std::shared_ptr<WindowLink> link, int control, std::vector<st
 
   table_ = new QTableWidget(this);
   table_->setObjectName("rows");
-  setFocusProxy(table_);  // the focus given to the list goes to its rows
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
