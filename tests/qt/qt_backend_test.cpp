@@ -347,16 +347,9 @@ TEST(QtSubWindow, TabsPlaceControlsOnTheirPages) {
     std::string phone;
     WindowSpec spec;
     spec.title = "Tabs";
-    ControlSpec general;
-    general.name = "?TAB1";
-    general.kind = ControlKind::kTab;
-    general.text = "General";
-    ControlSpec contact = general;
-    contact.name = "?TAB2";
-    contact.text = "Contact";
     ControlSpec entry = Entry("?PHONE", "Phone:", "@s12", Ref(phone));
     entry.tab = "Contact";
-    spec.controls = {general, contact, entry, Button("?OK", "OK")};
+    spec.controls = {Tab("?TAB1", "General"), Tab("?TAB2", "Contact"), entry, Button("?OK", "OK")};
     auto window = backend->windows().Open(spec, nullptr);
     window->Select(3);
     window->SetHidden(1, true);
@@ -381,11 +374,7 @@ TEST(QtSubWindow, TabsPlaceControlsOnTheirPages) {
 WindowSpec TabbedForm(std::string& name, std::string& code, std::string& status) {
   WindowSpec spec;
   spec.title = "Adding a Record";
-  ControlSpec general;
-  general.name = "?General";
-  general.kind = ControlKind::kTab;
-  general.text = "General";
-  spec.controls = {general,
+  spec.controls = {Tab("?General", "General"),
                    Entry("?NAME", "Last Name:", "@s30", Ref(name)),
                    Entry("?CODE", "Staff Code:", "@s5", Ref(code)),
                    Radio("?STATUS", "Status", Ref(status), {{"Active", "A"}, {"Inactive", "I"}}),
