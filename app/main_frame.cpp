@@ -73,7 +73,7 @@ class MainFrame : public ui::WindowManager {
         if (program_.on_frame_ready) program_.on_frame_ready();
         return ui::kHandled;
       case EventKind::kTimer: ShowClock(); return ui::kHandled;
-      case EventKind::kCloseWindow:
+      case EventKind::kCloseWindow: return Exit();
       case EventKind::kCloseDown: return ui::kEndLoop;
       case EventKind::kAccepted:
         if (splash_) {
@@ -90,7 +90,7 @@ class MainFrame : public ui::WindowManager {
  private:
   int OnMenuItem(const MainMenuItem& item) {
     switch (item.action) {
-      case ItemAction::kExit: return ui::kEndLoop;
+      case ItemAction::kExit: return Exit();
       case ItemAction::kExternal: {
         auto program = program_.paths.Resolve(item.procedure);
         if (!program || !StartExternal(*program))
@@ -108,13 +108,17 @@ class MainFrame : public ui::WindowManager {
     switch (tool.action) {
       case ItemAction::kExit:
         WriteHistoryPopup(program_.paths, program_.values.history_popup);
-        return ui::kEndLoop;
+        return Exit();
       case ItemAction::kCallHere:
         if (program_.Call(tool.procedure)) ResetFrame();
         return ui::kHandled;
       default: program_.Start(tool.procedure); return ui::kHandled;
     }
   }
+
+  // The program ends once every open window has closed as its own close
+  // would, each asking about its changes; one kept open keeps it running.
+  int Exit() { return program_.windows.AskAllToClose() ? ui::kEndLoop : ui::kHandled; }
 
   // Every reset sets the title anew (after start-up and a department switch).
   void ResetFrame() {

@@ -174,6 +174,16 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::Active() const {
   return FrontLocked();
 }
 
+bool HeadlessWindowSystem::WithNewestNonFrame(const std::function<void(QueuedWindow&)>& with) {
+  std::shared_ptr<HeadlessWindow> front;
+  {
+    std::lock_guard lock(mutex_);
+    front = FrontLocked();
+  }
+  if (front) with(*front);  // held by its own count, not the lock
+  return front != nullptr;
+}
+
 std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::FrontLocked() const {
   for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
     if (!(*it)->spec().frame && !(*it)->closed()) return *it;

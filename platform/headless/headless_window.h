@@ -80,6 +80,7 @@ class HeadlessWindowSystem : public WindowSystem {
  private:
   friend class HeadlessWindow;
   void Closed(HeadlessWindow* window);
+  bool WithNewestNonFrame(const std::function<void(QueuedWindow&)>& with) override;
   // Puts the window in front; answers the one that was (nullptr when it
   // was this one, the frame, or none).
   std::shared_ptr<HeadlessWindow> BringToFront(HeadlessWindow* window);

@@ -197,6 +197,28 @@ void QtWindowSystem::CloseDown() {
   for (QtWindow* window : open_) window->Post({EventKind::kCloseDown, 0, 0, {}});
 }
 
+bool QtWindowSystem::WithNewestNonFrame(const std::function<void(QueuedWindow&)>& with) {
+  // A window leaves open_ (under this lock) before it is destroyed.
+  std::lock_guard lock(mutex_);
+  for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
+    if ((*it)->spec().frame) continue;
+    with(**it);
+    return true;
+  }
+  return false;
+}
+
+void QtWindowSystem::TakeTypedText() {
+  RunOnGui([] {
+    for (QWidget* focus = QApplication::focusWidget(), *widget = focus; widget != nullptr; widget = widget->parentWidget()) {
+      if (WindowController* controller = WindowController::Of(widget)) {
+        controller->TakeTypedText(focus);
+        return;
+      }
+    }
+  });
+}
+
 void QtWindowSystem::Forget(QtWindow* window) {
   std::lock_guard lock(mutex_);
   open_.erase(std::remove(open_.begin(), open_.end(), window), open_.end());

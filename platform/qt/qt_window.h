@@ -107,6 +107,8 @@ class QtWindowSystem : public WindowSystem {
  private:
   friend class QtWindow;
   void Forget(QtWindow* window);
+  bool WithNewestNonFrame(const std::function<void(QueuedWindow&)>& with) override;
+  void TakeTypedText() override;
 
   std::mutex mutex_;
   std::vector<QtWindow*> open_;  // for CloseDown

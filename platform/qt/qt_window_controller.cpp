@@ -449,11 +449,7 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       entry_controls_[edit] = control;
       edit->installEventFilter(this);
       connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
-        const bool on_return = std::exchange(return_pressed_[control], false);
-        const std::string typed = FromQt(edit->text());
-        link_->WithWindow([&](QtWindow& window) {
-          if (on_return || window.State(control).text != typed) window.Type(control, typed);
-        });
+        AcceptEntry(control, *edit, std::exchange(return_pressed_[control], false));
       });
       field = edit;
       break;
@@ -747,8 +743,10 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
   if (watched == container_) {
     switch (event->type()) {
       case QEvent::Close:
-        // The procedure decides whether the window closes.
+        // The procedure decides whether the window closes, knowing what
+        // was typed last.
         event->ignore();
+        TakeTypedText(QApplication::focusWidget());
         link_->WithWindow([](QtWindow& window) { window.RequestClose(); });
         return true;
       case QEvent::Move:
@@ -792,6 +790,19 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QObject::eventFilter(watched, event);
+}
+
+void WindowController::AcceptEntry(int control, const QLineEdit& edit, bool even_unchanged) {
+  const std::string typed = FromQt(edit.text());
+  link_->WithWindow([&](QtWindow& window) {
+    if (even_unchanged || window.State(control).text != typed) window.Type(control, typed);
+  });
+}
+
+void WindowController::TakeTypedText(QWidget* focus) {
+  auto entry = entry_controls_.find(focus);
+  if (entry == entry_controls_.end()) return;
+  if (const auto* edit = qobject_cast<const QLineEdit*>(focus)) AcceptEntry(entry->second, *edit, false);
 }
 
 bool WindowController::PressNamed(const std::string& name) {

@@ -18,6 +18,7 @@ class QAction;
 class QFormLayout;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QMdiSubWindow;
 class QMenu;
 class QMenuBar;
@@ -49,6 +50,9 @@ class WindowController : public QObject {
   void Place(const WindowPosition& position);
   // The procedure closed the window: its widgets go.
   void Dispose();
+  // When `focus` is one of this window's entries, its text is accepted as
+  // leaving it would (before the window is asked to close).
+  void TakeTypedText(QWidget* focus);
 
   // The frame's standard tool buttons show the active window's tool states
   // (GUI thread; nothing for a window other than the frame).
@@ -65,6 +69,10 @@ class WindowController : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Gives the entry's text to the procedure's window: always after Return,
+  // otherwise only when it differs from what the window holds.
+  void AcceptEntry(int control, const QLineEdit& edit, bool even_unchanged);
+
   struct Page {
     QWidget* widget = nullptr;
     QVBoxLayout* box = nullptr;  // holds the form (the tabs), a stretch and the buttons

@@ -1,6 +1,7 @@
 #include "platform/window/queued_window.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/text.h"
 
@@ -25,10 +26,15 @@ std::string Shown(const ControlSpec& control) {
   return stored;
 }
 
+std::uint64_t NextSerial() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
+}
+
 }  // namespace
 
 QueuedWindow::QueuedWindow(const WindowSpec& spec)
-    : spec_(spec), controls_(spec.controls.size()), title_(spec.title) {
+    : spec_(spec), serial_(NextSerial()), controls_(spec.controls.size()), title_(spec.title) {
   for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
     const ControlSpec& control = spec_.controls[i];
     controls_[i].text = Shown(control);
@@ -345,9 +351,7 @@ void QueuedWindow::RequestClose() { Post({EventKind::kCloseWindow, 0, 0, {}}); }
 
 bool QueuedWindow::WaitIdle(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [this] {
-    return closed_ || (waiting_ && queue_.empty() && validate_all_.empty());
-  });
+  return changed_.wait_for(lock, timeout, [this] { return closed_ || WaitsForUserLocked(); });
 }
 
 QueuedWindow::ControlState QueuedWindow::State(int control) const {
@@ -381,5 +385,12 @@ bool QueuedWindow::closed() const {
   std::lock_guard lock(mutex_);
   return closed_;
 }
+
+bool QueuedWindow::WaitsForUser() const {
+  std::lock_guard lock(mutex_);
+  return WaitsForUserLocked();
+}
+
+bool QueuedWindow::WaitsForUserLocked() const { return waiting_ && queue_.empty() && validate_all_.empty(); }
 
 }  // namespace vornel::platform

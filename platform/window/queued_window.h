@@ -6,6 +6,7 @@
 // procedure makes, without the lock held, and input arrives from any thread.
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -90,6 +91,11 @@ class QueuedWindow : public Window {
   bool ToolEnabled(int command) const;
   int selected() const;
   bool closed() const;
+  // The procedure waits for an event and none is queued.
+  bool WaitsForUser() const;
+  // Tells this window from every other one opened in this run, even one at
+  // the same address later.
+  std::uint64_t serial() const { return serial_; }
 
  protected:
   // A control (0: the window's title, status or timer) changed.
@@ -100,9 +106,11 @@ class QueuedWindow : public Window {
  private:
   ControlState& StateOf(int control);  // with mutex_ held
   bool Usable(int control) const;      // with mutex_ held
+  bool WaitsForUserLocked() const;     // with mutex_ held
   void PostLocked(Event event);
 
   WindowSpec spec_;
+  const std::uint64_t serial_;
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Event> queue_;

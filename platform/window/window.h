@@ -2,6 +2,7 @@
 // An open window as its procedure sees it: events to wait for, and calls that
 // change what the window shows. Controls are numbered from 1 in the order of
 // the window's declaration; 0 means the window itself.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +12,8 @@
 #include "platform/window/window_spec.h"
 
 namespace vornel::platform {
+
+class QueuedWindow;
 
 enum class EventKind {
   kAccepted,      // a control's entry was accepted, or a button pressed
@@ -125,6 +128,19 @@ class WindowSystem {
   // now on, until a frame opens again: the frame has closed and the program
   // ends once every procedure has.
   virtual void CloseDown() = 0;
+  // Asks every open window but the frame, the newest first, to close as the
+  // frame's close does: the text still being typed in an entry is taken,
+  // then the window gets kCloseDown, and its procedure may ask about its
+  // changes. False as soon as one stays open and waits for the user again
+  // (the user answered Cancel); true when only the frame is left.
+  bool AskAllToClose();
+
+ protected:
+  // Runs `with` on the newest open window that is not a frame, under the
+  // lock that keeps it open; false when there is none.
+  virtual bool WithNewestNonFrame(const std::function<void(QueuedWindow&)>& with) = 0;
+  // The entry with the focus takes its typed text, as leaving it would.
+  virtual void TakeTypedText() {}
 };
 
 }  // namespace vornel::platform

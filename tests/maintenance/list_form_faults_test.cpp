@@ -127,5 +127,40 @@ post timer
             "test.script:16: the window \"Browse the Employee File\" runs no timer");
 }
 
+// Closing the frame asks each changed form what closing the form would ask:
+// Cancel keeps the program and the typed record; Yes saves it on the way out.
+TEST_F(ListAndForm, ClosingTheFrameAsksEachChangedFormAndCancelKeepsTheProgram) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+press ?Insert
+window "Adding a Employee Record"
+type ?EMP:LASTNAME "Ziegler"
+type ?EMP:EMPCODE "ZA1"
+answer cancel
+frame
+post closewindow
+expect message "Save Record" "Do you want to save the changes to this record?"
+expect buttons yes no cancel default cancel
+window "Adding a Employee Record"
+wait
+expect value ?EMP:LASTNAME "Ziegler"
+frame
+menu "&Help" "&About"
+window "VORNEL for Windows"
+close
+answer yes
+frame
+post closewindow
+expect message "Save Record" "Do you want to save the changes to this record?"
+expect closed "Adding a Employee Record"
+expect closed "Browse the Employee File"
+)"),
+            "");
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+scroll ?List bottom
+expect highlighted ?List "ZA1 | Ziegler |  |  |  | A | P"
+)"),
+            "");
+}
+
 }  // namespace
 }  // namespace vornel::maintenance::test

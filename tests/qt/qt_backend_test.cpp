@@ -430,6 +430,43 @@ TEST(QtSubWindow, AFormOpensShowingAllOfItsControlsAndTheKeysPressItsButtons) {
   });
 }
 
+// Closing the program first gives the text still being typed to its form,
+// then asks the form to close; a form that stays open keeps the program.
+TEST(QtSubWindow, ClosingAllTakesTheTypedTextAndAFormThatStaysKeepsTheProgram) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string name, code, status = "A";
+    auto form = backend->windows().Open(TabbedForm(name, code, status), nullptr);
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kOpenWindow);
+    RunOnGui([] {
+      Frame()->activateWindow();
+      auto* edit = SubWindow("Adding a Record")->findChild<QLineEdit*>("?NAME");
+      edit->setFocus();
+      edit->setText("Jones");  // typed, not yet left
+    });
+    std::atomic<int> answer{-1};
+    std::thread asker([&] { answer = backend->windows().AskAllToClose() ? 1 : 0; });
+    Event typed = NextEvent(*form);
+    EXPECT_EQ(typed.kind, EventKind::kAccepted);
+    EXPECT_EQ(typed.control, 2);
+    EXPECT_EQ(typed.text, "Jones");
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kCloseDown);
+    // The form waits for the user again: it stays, and so does the program.
+    std::thread notifier([&] {
+      asker.join();
+      form->Post({EventKind::kNotify, 0, 0, {}});
+    });
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kNotify);
+    notifier.join();
+    EXPECT_EQ(answer.load(), 0);
+    std::thread second([&] { answer = backend->windows().AskAllToClose() ? 1 : 0; });
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kCloseDown);
+    form->Close();
+    second.join();
+    EXPECT_EQ(answer.load(), 1);
+  });
+}
+
 TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
   RunProcedure([&] {
     auto frame = OpenFrame();
