@@ -23,6 +23,8 @@ class DisplayError : public ui::WindowManager {
     spec.title = "System Warning";
     spec.controls = {platform::Shown("?MESSAGE", "", "@s255", platform::Ref(values_.warning_text)),
                      platform::Button("?Close", "&Close")};
+    // Nothing to answer: Enter and Escape both close it.
+    spec.default_button = spec.cancel_button = "?Close";
     Open(spec);
     AddButton(window()->Control("?Close"), ui::kCompleted);
     return 0;

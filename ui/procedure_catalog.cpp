@@ -4,15 +4,21 @@
 
 namespace vornel::ui {
 
-void ProcedureCatalog::Register(std::string name, Procedure procedure) {
-  procedures_[std::move(name)] = std::move(procedure);
+void ProcedureCatalog::Register(std::string name, Procedure procedure, ProcedureKind kind) {
+  procedures_[std::move(name)] = {std::move(procedure), kind};
+}
+
+std::map<std::string, ProcedureKind, std::less<>> ProcedureCatalog::Kinds() const {
+  std::map<std::string, ProcedureKind, std::less<>> kinds;
+  for (const auto& [name, entry] : procedures_) kinds.emplace(name, entry.kind);
+  return kinds;
 }
 
 bool ProcedureCatalog::Known(std::string_view name) const { return procedures_.contains(name); }
 
 const ProcedureCatalog::Procedure* ProcedureCatalog::Find(std::string_view name) {
   auto it = procedures_.find(name);
-  if (it != procedures_.end()) return &it->second;
+  if (it != procedures_.end()) return &it->second.procedure;
   errors_.RaiseWithText(errors::msg::kProcedureNotDefined, name);
   return nullptr;
 }

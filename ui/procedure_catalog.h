@@ -30,6 +30,11 @@ struct Services {
   ProcedureCatalog& procedures;
 };
 
+// How a procedure opens on its own: a record form needs a request (insert,
+// change, ...) from its caller; any other procedure opens as a menu item
+// starts it.
+enum class ProcedureKind { kStarted, kRecordForm };
+
 class ProcedureCatalog {
  public:
   // Runs on the thread it is started or called on.
@@ -37,8 +42,10 @@ class ProcedureCatalog {
 
   ProcedureCatalog(ProcedureThreads& threads, errors::ErrorManager& errors) : threads_(threads), errors_(errors) {}
 
-  void Register(std::string name, Procedure procedure);
+  void Register(std::string name, Procedure procedure, ProcedureKind kind = ProcedureKind::kStarted);
   bool Known(std::string_view name) const;
+  // Every procedure built, by name.
+  std::map<std::string, ProcedureKind, std::less<>> Kinds() const;
   // Starts the procedure on a new thread and returns at once.
   bool Start(std::string_view name, std::size_t stack_bytes = 25000);
   // Runs the procedure on the calling thread.
@@ -52,7 +59,11 @@ class ProcedureCatalog {
 
   ProcedureThreads& threads_;
   errors::ErrorManager& errors_;
-  std::map<std::string, Procedure, std::less<>> procedures_;
+  struct Entry {
+    Procedure procedure;
+    ProcedureKind kind;
+  };
+  std::map<std::string, Entry, std::less<>> procedures_;
 };
 
 }  // namespace vornel::ui

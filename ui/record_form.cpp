@@ -209,7 +209,7 @@ void RegisterForm(const Services& services, std::string name,
       return services.procedures.CallWith(procedure, request);
     };
     form.RunForCaller();
-  });
+  }, ProcedureKind::kRecordForm);
 }
 
 }  // namespace vornel::ui

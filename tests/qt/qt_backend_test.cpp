@@ -43,102 +43,11 @@
 #include "app/program.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_gui_thread.h"
+#include "tests/qt/qt_test_support.h"
 #include "tests/support/temp_dir.h"
 
 namespace vornel::platform::qt {
 namespace {
-
-std::unique_ptr<QtBackend> backend;
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { backend = std::make_unique<QtBackend>(argc_, argv_); }
-  void TearDown() override { backend.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[9] = "qt_tests";
-  char* argv_[2] = {name_, nullptr};
-};
-
-[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Runs `procedure` on a thread of its own while the GUI loop runs here, until
-// it returns.
-void RunProcedure(const std::function<void()>& procedure) {
-  std::atomic<bool> done{false};
-  std::thread thread([&] {
-    procedure();
-    done = true;
-  });
-  backend->Run([&] { return done.load(); });
-  thread.join();
-}
-
-// The next event that is not about the focus moving between windows or a
-// window's size settling.
-Event NextEvent(Window& window) {
-  for (;;) {
-    Event event = window.WaitEvent();
-    if (event.kind != EventKind::kGainFocus && event.kind != EventKind::kLoseFocus &&
-        event.kind != EventKind::kResized)
-      return event;
-  }
-}
-
-// GUI thread helpers.
-QMainWindow* Frame() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (widget->objectName() == "frame" && widget->isVisible()) return qobject_cast<QMainWindow*>(widget);
-  }
-  return nullptr;
-}
-
-QMdiSubWindow* SubWindow(const QString& title) {
-  QMainWindow* frame = Frame();
-  if (frame == nullptr) return nullptr;
-  for (QMdiSubWindow* sub : frame->findChild<QMdiArea*>()->subWindowList()) {
-    if (sub->windowTitle() == title) return sub;
-  }
-  return nullptr;
-}
-
-QAction* ActionNamed(QWidget* root, const QString& text) {
-  for (QAction* action : root->findChildren<QAction*>()) {
-    if (action->text() == text) return action;
-  }
-  return nullptr;
-}
-
-// Acts on the dialog of type W with that object name once it shows (it is
-// looked for on every turn of the GUI loop, inside the dialog's own loop).
-template <typename W>
-void WhenShown(const QString& name, std::function<void(W*)> act) {
-  RunOnGui([&] {
-    auto* poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, name, act] {
-      for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<W*>(widget);
-        if (dialog == nullptr || !dialog->isVisible() || dialog->objectName() != name) continue;
-        poll->stop();
-        poll->deleteLater();
-        act(dialog);
-        return;
-      }
-    });
-    poll->start(1);
-  });
-}
-
-void SendKeyTo(QWidget* widget, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(widget, &press);
-}
-
-void PressEscape(QWidget* widget) {
-  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-  QApplication::sendEvent(widget, &escape);
-}
 
 WindowSpec FrameSpec() {
   WindowSpec spec;
@@ -159,7 +68,7 @@ WindowSpec FrameSpec() {
 }
 
 std::unique_ptr<Window> OpenFrame() {
-  auto frame = backend->windows().Open(FrameSpec(), nullptr);
+  auto frame = Backend().windows().Open(FrameSpec(), nullptr);
   EXPECT_EQ(frame->WaitEvent().kind, EventKind::kOpenWindow);
   return frame;
 }
@@ -226,7 +135,7 @@ TEST(QtFrame, MenuToolbarStatusTitleAndCloseBox) {
     EXPECT_FALSE(closed);
     EXPECT_EQ(NextEvent(*frame).kind, EventKind::kCloseWindow);
 
-    backend->windows().CloseDown();
+    Backend().windows().CloseDown();
     EXPECT_EQ(NextEvent(*frame).kind, EventKind::kCloseDown);
     frame.reset();
     RunOnGui([&] { EXPECT_EQ(Frame(), nullptr); });
@@ -251,7 +160,7 @@ TEST(QtSubWindow, EntriesChoicesAndButtonsReachTheProcedure) {
     spec.controls = {Entry("?NAME", "&Name:", "@s10", Ref(name)), Button("?OK", "&OK"), check,
                      DropChoice("?STATUS", "&Status:", Ref(status), {{"Active", "A"}, {"Inactive", "I"}}),
                      Button("?CANCEL", "Cancel")};
-    auto window = backend->windows().Open(spec, nullptr);
+    auto window = Backend().windows().Open(spec, nullptr);
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
 
     QMdiSubWindow* sub = nullptr;
@@ -350,7 +259,7 @@ TEST(QtSubWindow, TabsPlaceControlsOnTheirPages) {
     ControlSpec entry = Entry("?PHONE", "Phone:", "@s12", Ref(phone));
     entry.tab = "Contact";
     spec.controls = {Tab("?TAB1", "General"), Tab("?TAB2", "Contact"), entry, Button("?OK", "OK")};
-    auto window = backend->windows().Open(spec, nullptr);
+    auto window = Backend().windows().Open(spec, nullptr);
     window->Select(3);
     window->SetHidden(1, true);
     RunOnGui([&] {
@@ -390,7 +299,7 @@ TEST(QtSubWindow, AFormOpensShowingAllOfItsControlsAndTheKeysPressItsButtons) {
   RunProcedure([&] {
     auto frame = OpenFrame();
     std::string name, code, status = "A";
-    auto form = backend->windows().Open(TabbedForm(name, code, status), nullptr);
+    auto form = Backend().windows().Open(TabbedForm(name, code, status), nullptr);
     EXPECT_EQ(NextEvent(*form).kind, EventKind::kOpenWindow);
     form->Select(2);
     RunOnGui([] {});
@@ -436,7 +345,7 @@ TEST(QtSubWindow, ClosingAllTakesTheTypedTextAndAFormThatStaysKeepsTheProgram) {
   RunProcedure([&] {
     auto frame = OpenFrame();
     std::string name, code, status = "A";
-    auto form = backend->windows().Open(TabbedForm(name, code, status), nullptr);
+    auto form = Backend().windows().Open(TabbedForm(name, code, status), nullptr);
     EXPECT_EQ(NextEvent(*form).kind, EventKind::kOpenWindow);
     RunOnGui([] {
       Frame()->activateWindow();
@@ -445,7 +354,7 @@ TEST(QtSubWindow, ClosingAllTakesTheTypedTextAndAFormThatStaysKeepsTheProgram) {
       edit->setText("Jones");  // typed, not yet left
     });
     std::atomic<int> answer{-1};
-    std::thread asker([&] { answer = backend->windows().AskAllToClose() ? 1 : 0; });
+    std::thread asker([&] { answer = Backend().windows().AskAllToClose() ? 1 : 0; });
     Event typed = NextEvent(*form);
     EXPECT_EQ(typed.kind, EventKind::kAccepted);
     EXPECT_EQ(typed.control, 2);
@@ -459,7 +368,7 @@ TEST(QtSubWindow, ClosingAllTakesTheTypedTextAndAFormThatStaysKeepsTheProgram) {
     EXPECT_EQ(NextEvent(*form).kind, EventKind::kNotify);
     notifier.join();
     EXPECT_EQ(answer.load(), 0);
-    std::thread second([&] { answer = backend->windows().AskAllToClose() ? 1 : 0; });
+    std::thread second([&] { answer = Backend().windows().AskAllToClose() ? 1 : 0; });
     EXPECT_EQ(NextEvent(*form).kind, EventKind::kCloseDown);
     form->Close();
     second.join();
@@ -470,7 +379,7 @@ TEST(QtSubWindow, ClosingAllTakesTheTypedTextAndAFormThatStaysKeepsTheProgram) {
 TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto window = backend->windows().Open(Plain("Placed"), nullptr);
+    auto window = Backend().windows().Open(Plain("Placed"), nullptr);
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
     WindowPosition place;
     place.x = 40;
@@ -506,8 +415,8 @@ TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
 TEST(QtSubWindow, OwnersAreDisabledWhileTheirWindowIsOpen) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto list = backend->windows().Open(Plain("List"), nullptr);
-    auto form = backend->windows().Open(Plain("Form"), list.get());
+    auto list = Backend().windows().Open(Plain("List"), nullptr);
+    auto form = Backend().windows().Open(Plain("Form"), list.get());
     RunOnGui([&] {
       EXPECT_FALSE(SubWindow("List")->isEnabled());
       EXPECT_TRUE(SubWindow("Form")->isEnabled());
@@ -518,7 +427,7 @@ TEST(QtSubWindow, OwnersAreDisabledWhileTheirWindowIsOpen) {
     // A modal window of its own holds the frame's menus and tools.
     WindowSpec modal = Plain("Password");
     modal.modal = true;
-    auto password = backend->windows().Open(modal, nullptr);
+    auto password = Backend().windows().Open(modal, nullptr);
     RunOnGui([&] {
       EXPECT_FALSE(Frame()->menuBar()->isEnabled());
       EXPECT_FALSE(Frame()->findChild<QToolBar*>("toolbar")->isEnabled());
@@ -531,7 +440,7 @@ TEST(QtSubWindow, OwnersAreDisabledWhileTheirWindowIsOpen) {
 TEST(QtSubWindow, PlacePositionClickTimerAndFocus) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto about = backend->windows().Open(Plain("About"), nullptr);
+    auto about = Backend().windows().Open(Plain("About"), nullptr);
     EXPECT_EQ(NextEvent(*about).kind, EventKind::kOpenWindow);
     EXPECT_TRUE(about->Position().has_value());
 
@@ -572,7 +481,7 @@ TEST(QtSubWindow, PlacePositionClickTimerAndFocus) {
     EXPECT_EQ(event.control, 0);
 
     // Another window taking the focus and giving it back.
-    auto other = backend->windows().Open(Plain("Other"), nullptr);
+    auto other = Backend().windows().Open(Plain("Other"), nullptr);
     RunOnGui([] { Frame()->findChild<QMdiArea*>()->setActiveSubWindow(SubWindow("About")); });
     Event focus;
     do {
@@ -594,7 +503,7 @@ TEST(QtFrame, CopyAndPasteWorkOnTheFocusedEntry) {
     WindowSpec spec;
     spec.title = "Edit";
     spec.controls = {Entry("?FROM", "From:", "@s20", Ref(from)), Entry("?TO", "To:", "@s20", Ref(to))};
-    auto window = backend->windows().Open(spec, nullptr);
+    auto window = Backend().windows().Open(spec, nullptr);
     window->Select(1);
     RunOnGui([&] {
       QMdiSubWindow* sub = SubWindow("Edit");
@@ -627,21 +536,21 @@ TEST(QtMessages, MessageBoxesAnswerTheButtonPressed) {
       shows_ok = box->button(QMessageBox::Ok) != nullptr;
       box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(backend->display().ShowMessage(request), kButtonYes);
+    EXPECT_EQ(Backend().display().ShowMessage(request), kButtonYes);
     EXPECT_EQ(text, "Delete this visit?\nIt cannot be undone.");
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_FALSE(shows_ok);
 
     // Escape answers the default when there is no Cancel ...
     WhenShown<QMessageBox>("message", [](QMessageBox* box) { PressEscape(box); });
-    EXPECT_EQ(backend->display().ShowMessage(request), kButtonNo);
+    EXPECT_EQ(Backend().display().ShowMessage(request), kButtonNo);
 
     // ... and Cancel when there is one; asked on the GUI thread itself.
     request.buttons = kButtonOk | kButtonCancel;
     request.default_button = kButtonOk;
     WhenShown<QMessageBox>("message", [](QMessageBox* box) { PressEscape(box); });
     int answer = 0;
-    RunOnGui([&] { answer = backend->display().ShowMessage(request); });
+    RunOnGui([&] { answer = Backend().display().ShowMessage(request); });
     EXPECT_EQ(answer, kButtonCancel);
   });
 }
@@ -665,24 +574,14 @@ TEST(QtMessages, HistoryWindowListsTheRows) {
       caption = dialog->windowTitle();
       dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
-    EXPECT_EQ(backend->display().ShowHistory(request, rows), kButtonOk);
+    EXPECT_EQ(Backend().display().ShowHistory(request, rows), kButtonOk);
     EXPECT_EQ(shown_rows, 2);
     EXPECT_EQ(second, "File not found/Error");
     EXPECT_EQ(caption, "Message History");
 
     WhenShown<QDialog>("history", [](QDialog* dialog) { PressEscape(dialog); });
-    EXPECT_EQ(backend->display().ShowHistory(request, rows), kButtonCancel);
+    EXPECT_EQ(Backend().display().ShowHistory(request, rows), kButtonCancel);
   });
-}
-
-// A small generated root with the revision history kept from opening.
-void MakeDemoRoot(const test::TempDir& root) {
-  app::demo::DemoOptions options;
-  options.root = root.path();
-  options.clients = 3;
-  options.months = 1;
-  ASSERT_TRUE(app::demo::GenerateDemoData(options).ok);
-  test::WriteFile(root / "VORNEL" / "vornel.ini", "[Program Control]\nHistory Popup=0\n");
 }
 
 // The program itself on a small generated root: the frame opens with its
@@ -691,7 +590,7 @@ void MakeDemoRoot(const test::TempDir& root) {
 TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
   test::TempDir root;
   ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
-  app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
+  app::Program program(PathMap(root.path(), root / "config"), Backend().windows(), Backend().display());
   std::atomic<bool> ready{false};
   std::atomic<bool> checked{false};
   program.on_frame_ready = [&] { ready = true; };
@@ -738,7 +637,7 @@ TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
     RunOnGui([] { Frame()->close(); });
     checked = true;
   });
-  const int code = backend->Run([&] { return checked && program.threads.running() == 0; });
+  const int code = Backend().Run([&] { return checked && program.threads.running() == 0; });
   user.join();
   EXPECT_EQ(code, 0);
 }
@@ -822,7 +721,7 @@ void ExpectListEvents(Window& window, const std::vector<std::pair<EventKind, int
 TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto window = backend->windows().Open(ListWindow("Clients", {"Name", "Number"}), nullptr);
+    auto window = Backend().windows().Open(ListWindow("Clients", {"Name", "Number"}), nullptr);
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
     window->SetRows(1, kThreeClients);
     window->SetCurrentRow(1, 2);
@@ -865,7 +764,7 @@ TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
     ExpectListEvents(*window, {});
 
     // Without headers a list shows as many columns as its widest row.
-    auto plain = backend->windows().Open(ListWindow("Codes", {}), nullptr);
+    auto plain = Backend().windows().Open(ListWindow("Codes", {}), nullptr);
     plain->SetRows(1, {{"A"}, {"B", "Billing", "x"}});
     RunOnGui([&] {
       QTableWidget* table = ListTable("Codes");
@@ -881,7 +780,7 @@ TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
 TEST(QtList, UserInputBecomesListEvents) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto window = backend->windows().Open(ListWindow("Browse", {"Name", "Number"}), nullptr);
+    auto window = Backend().windows().Open(ListWindow("Browse", {"Name", "Number"}), nullptr);
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
     window->SetRows(1, kThreeClients);
     window->SetCurrentRow(1, 2);
@@ -1011,7 +910,7 @@ TEST(QtList, UserInputBecomesListEvents) {
 TEST(QtList, VisibleRowsFollowTheListsHeight) {
   RunProcedure([&] {
     auto frame = OpenFrame();
-    auto window = backend->windows().Open(ListWindow("Sized", {"Name", "Number"}), nullptr);
+    auto window = Backend().windows().Open(ListWindow("Sized", {"Name", "Number"}), nullptr);
     window->SetRows(1, kThreeClients);
     int fit = 0;
     int height = 0;
@@ -1099,7 +998,7 @@ void ActivateSubWindow(const QString& title) {
 
 TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
   RunProcedure([&] {
-    auto frame = backend->windows().Open(StandardToolFrameSpec(), nullptr);
+    auto frame = Backend().windows().Open(StandardToolFrameSpec(), nullptr);
     EXPECT_EQ(frame->WaitEvent().kind, EventKind::kOpenWindow);
     {
       SCOPED_TRACE("laid out after the frame's own buttons, with drawn icons");
@@ -1117,7 +1016,7 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
     }
     EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "no window open";
 
-    auto a = backend->windows().Open(Plain("A"), nullptr);
+    auto a = Backend().windows().Open(Plain("A"), nullptr);
     EXPECT_EQ(NextEvent(*a).kind, EventKind::kOpenWindow);
     EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "A gives no states yet";
     a->SetToolButtons({{kNextTool, true, "Go to the Next Record"}});
@@ -1131,7 +1030,7 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
       ExpectNothingQueued(*frame);
     }
 
-    auto b = backend->windows().Open(Plain("B"), nullptr);
+    auto b = Backend().windows().Open(Plain("B"), nullptr);
     EXPECT_EQ(NextEvent(*b).kind, EventKind::kOpenWindow);
     EXPECT_EQ(StandardToolsShown(), std::make_pair(kInsertOff, kNextOff)) << "B, opened, is active";
     {
@@ -1180,7 +1079,7 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
 TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
   test::TempDir root;
   ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
-  app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
+  app::Program program(PathMap(root.path(), root / "config"), Backend().windows(), Backend().display());
   std::atomic<bool> ready{false};
   std::atomic<bool> done{false};
   program.on_frame_ready = [&] { ready = true; };
@@ -1230,7 +1129,7 @@ TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
     RunOnGui([] { Frame()->close(); });
     done = true;
   });
-  const int code = backend->Run([&] { return done && program.threads.running() == 0; });
+  const int code = Backend().Run([&] { return done && program.threads.running() == 0; });
   user.join();
   EXPECT_EQ(code, 0);
 }
