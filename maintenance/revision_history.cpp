@@ -41,8 +41,8 @@ class RevisionHistoryList : public ui::ListProcedure {
 
  protected:
   void AddControls(platform::WindowSpec& spec) override {
-    spec.controls.push_back(
-        platform::Shown(std::string(kDescription), "Description of Changes", "@s255", VORNEL_FIELD(revision_, DESCRIPTION)));
+    spec.controls.push_back(platform::Wrapped(
+        platform::Shown(std::string(kDescription), "Description of Changes", "@s255", VORNEL_FIELD(revision_, DESCRIPTION)), 5));
     spec.controls.push_back(platform::Shown("?VersionLabel", "Current Version :", "@s15", Ref(values_.version_label)));
     spec.controls.push_back(platform::Check("?HistoryPopup", " Remove check to prevent opening this window on startup.",
                                             Ref(values_.history_popup), "1", "0"));
@@ -75,7 +75,7 @@ void RegisterRevisionHistory(const ui::Services& services) {
         "UpdateRevisioinHistory", "Update Revision History", data::AppRevsFile(),
         {platform::Entry("?APP:REVISION_NUMBER", "Revision_Number:", "@N10.2", VORNEL_FIELD(a, REVISION_NUMBER)),
          platform::Entry("?APP:TITLE", "Title:", "@s25", VORNEL_FIELD(a, TITLE)),
-         platform::Entry(std::string(kDescription), "", "@s255", VORNEL_FIELD(a, DESCRIPTION))},
+         platform::Wrapped(platform::Entry(std::string(kDescription), "", "@s255", VORNEL_FIELD(a, DESCRIPTION)), 5)},
         "Cancel");
     for (platform::ControlSpec& control : form.window.controls) {
       if (control.name == form.ok) control.text = "OK";

@@ -51,7 +51,7 @@ void RegisterSetups(const ui::Services& services) {
                       Entry("?SET:ADDRESS1", "ADDRESS1:", "@s30", VORNEL_FIELD(s, ADDRESS1)),
                       Entry("?SET:ADDRESS2", "ADDRESS2:", "@s30", VORNEL_FIELD(s, ADDRESS2)),
                       Entry("?SET:CITYETC", "CITY/STATE:", "@s24", VORNEL_FIELD(s, CITYETC)),
-                      Entry("?SET:ZIP", "", "@s5", VORNEL_FIELD(s, ZIP)),
+                      platform::Beside(Entry("?SET:ZIP", "", "@s5", VORNEL_FIELD(s, ZIP))),
                       Entry("?SET:PROJ_TITLE", "PROJ_TITLE:", "@s30", VORNEL_FIELD(s, PROJ_TITLE)),
                       Entry("?SET:WRTOFFLIM", "CLIENT DEBT WRITE-OFF LIMIT:", "@n10.2", VORNEL_FIELD(s, WRTOFFLIM)),
                       Entry("?SET:PW", "PW:", "@s5", VORNEL_FIELD(s, PW)),

@@ -25,7 +25,7 @@ void RegisterLineForm(const ui::Services& services) {
                          {{"Open", "O"}, {"Billed", "B"}, {"Paid", "P"}, {"Re-Billed", "R"}, {"Transfered", "T"}}),
          platform::Entry("?LIN:SERV_DATE", "Service Date:", "@d2", VORNEL_FIELD(l, SERV_DATE)),
          platform::Entry("?LIN:CLCODE", "Client Code:", "@n-7", VORNEL_FIELD(l, CLCODE)),
-         platform::Entry("?LIN:CLI_XXX", "", "@s3", VORNEL_FIELD(l, CLI_XXX))});
+         platform::Beside(platform::Entry("?LIN:CLI_XXX", "", "@s3", VORNEL_FIELD(l, CLI_XXX)))});
     // The file label is "Lineitem"; the captions speak of a payment.
     form.description = "Payment";
     // A line may be left without a payer (an insurer not yet known) or a

@@ -103,6 +103,9 @@ class QtWindowSystem : public WindowSystem {
   // a frame the active top-level window; none when it is the frame or closed.
   WindowController* active_controller() const;
   QPrinter& printer();  // kept for the whole run, so a page setup lasts
+  // While Tile or Cascade moves the windows: the places they get are not
+  // their own and are not saved.
+  bool arranging = false;
 
  private:
   friend class QtWindow;

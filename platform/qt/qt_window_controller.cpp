@@ -116,18 +116,15 @@ bool IsSeparator(const MenuItem& item) {
 
 // Entries keep the width their picture asks for when the window grows;
 // lists grow with it.
+// More rows than this on a page, and it is laid out in two columns.
+constexpr int kRowsPerColumn = 14;
+
 QFormLayout* NewForm() {
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
   return form;
 }
 
-// An entry as wide as its picture shows text, at least a few characters.
-void SizeToPicture(QLineEdit* edit, const std::string& picture) {
-  const std::optional<Picture> parsed = Picture::Parse(picture);
-  const int characters = std::clamp(parsed ? parsed->width() : 20, 3, 60);
-  edit->setFixedWidth(QFontMetrics(edit->font()).averageCharWidth() * (characters + 1) + 16);
-}
 
 // Input widgets of a read-only control show their value but take no input.
 void MakeReadOnly(QWidget* widget) {
@@ -195,6 +192,9 @@ void WindowController::BuildFrame(const WindowSpec& spec) {
   setParent(main_window_);
   area_ = new QMdiArea(main_window_);
   area_->setObjectName("area");
+  // Windows larger than the frame scroll inside it instead of growing it.
+  area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   main_window_->setCentralWidget(area_);
   menu_bar_ = main_window_->menuBar();
   for (const MenuItem& item : spec.menu) AddMenu(nullptr, menu_bar_, item);
@@ -211,8 +211,8 @@ void WindowController::BuildFrame(const WindowSpec& spec) {
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { ApplyStandardTools(); });
     ApplyStandardTools();
   }
-  // Part 1 gives way to hints and messages while they show; the other parts
-  // stay.
+  // The first status part gives way to hints and messages while they show;
+  // the other parts stay.
   QStatusBar* bar = main_window_->statusBar();
   for (int part = 1; part <= spec.status_parts; ++part) {
     auto* label = new QLabel;
@@ -327,10 +327,14 @@ void WindowController::RunStandardAction(StandardAction action) {
       if (plain != nullptr) plain->paste();
       break;
     case StandardAction::kTile:
-      if (area_ != nullptr) area_->tileSubWindows();
-      break;
     case StandardAction::kCascade:
-      if (area_ != nullptr) area_->cascadeSubWindows();
+      if (area_ == nullptr) break;
+      system_.arranging = true;
+      action == StandardAction::kTile ? area_->tileSubWindows() : area_->cascadeSubWindows();
+      system_.arranging = false;
+      for (QMdiSubWindow* sub : area_->subWindowList()) {
+        if (WindowController* controller = Of(sub)) controller->fit_to_hint_ = false;
+      }
       break;
     case StandardAction::kArrangeIcons: {
       // Minimized windows in a row along the bottom of the frame.
@@ -359,20 +363,26 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   content->setObjectName("content");
   auto* outer = new QVBoxLayout(content);
   outer->setSizeConstraint(QLayout::SetMinimumSize);
-  main_page_.box = outer;
-  main_page_.form = NewForm();
-  outer->addLayout(main_page_.form);
   const bool tabbed = std::any_of(spec.controls.begin(), spec.controls.end(), [](const ControlSpec& c) {
     return c.kind == ControlKind::kTab || !c.tab.empty();
   });
+  BuildPage(main_page_, outer);
   if (tabbed) {
     tabs_ = new QTabWidget(content);
-    outer->addWidget(tabs_);
+    outer->insertWidget(1, tabs_);
   }
-  outer->addStretch();
-  main_page_.buttons = new QHBoxLayout;
-  main_page_.buttons->addStretch();
-  outer->addLayout(main_page_.buttons);
+  // A page of many rows is laid out in two columns, so that large forms fit
+  // the screen.
+  std::map<std::string, int> rows;
+  for (const ControlSpec& control : spec.controls) {
+    if (control.kind != ControlKind::kTab && control.kind != ControlKind::kButton && !control.beside)
+      ++rows[control.tab];
+  }
+  for (const auto& [tab, count] : rows) {
+    if (count <= kRowsPerColumn) continue;
+    Page& page = tab.empty() ? main_page_ : PageNamed(tab);
+    page.rows_before_next_column = (count + 1) / 2;
+  }
 
   for (std::size_t i = 0; i < spec.controls.size(); ++i) {
     const ControlSpec& control = spec.controls[i];
@@ -395,6 +405,18 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   return content;
 }
 
+void WindowController::BuildPage(Page& page, QVBoxLayout* box) {
+  page.box = box;
+  page.columns = new QHBoxLayout;
+  page.form = NewForm();
+  page.columns->addLayout(page.form);
+  box->addLayout(page.columns);
+  box->addStretch();
+  page.buttons = new QHBoxLayout;
+  page.buttons->addStretch();
+  box->addLayout(page.buttons);
+}
+
 WindowController::Page& WindowController::PageNamed(const std::string& title) {
   for (auto& [name, page] : pages_) {
     if (name == title) return page;
@@ -404,70 +426,115 @@ WindowController::Page& WindowController::PageNamed(const std::string& title) {
   }
   Page page;
   page.widget = new QWidget;
-  auto* layout = new QVBoxLayout(page.widget);
-  page.box = layout;
-  page.form = NewForm();
-  layout->addLayout(page.form);
-  layout->addStretch();
-  page.buttons = new QHBoxLayout;
-  page.buttons->addStretch();
-  layout->addLayout(page.buttons);
+  BuildPage(page, new QVBoxLayout(page.widget));
   page.index = tabs_->addTab(page.widget, ToQt(title));
   pages_.emplace_back(title, page);
   return pages_.back().second;
 }
 
 void WindowController::GrowWithList(const Page& page) {
-  page.box->setStretchFactor(page.form, 1);
+  page.box->setStretchFactor(page.columns, 1);
   if (page.index >= 0 && tabs_ != nullptr) main_page_.box->setStretchFactor(tabs_, 1);
+}
+
+QFormLayout* WindowController::FormForNewRow(Page& page) {
+  if (page.rows_before_next_column == 0) {
+    page.columns->addSpacing(QFontMetrics(page.widget != nullptr ? page.widget->font() : QApplication::font())
+                                 .averageCharWidth() * 3);
+    page.form = NewForm();
+    page.columns->addLayout(page.form);
+  }
+  if (page.rows_before_next_column >= 0) --page.rows_before_next_column;
+  return page.form;
+}
+
+void WindowController::PlaceInRow(Page& page, QLabel* prompt, QWidget* field, bool beside) {
+  if (beside && page.row != nullptr) {
+    // Before the row's closing stretch.
+    if (prompt != nullptr) page.row->insertWidget(page.row->count() - 1, prompt);
+    page.row->insertWidget(page.row->count() - 1, field);
+    return;
+  }
+  QFormLayout* form = FormForNewRow(page);
+  page.row = new QHBoxLayout;
+  page.row->setContentsMargins(0, 0, 0, 0);
+  page.row->addWidget(field);
+  page.row->addStretch(1);
+  if (prompt != nullptr) {
+    form->addRow(prompt, page.row);
+  } else {
+    form->addRow(page.row);
+  }
+}
+
+void WindowController::PlaceWide(Page& page, QWidget* field) {
+  FormForNewRow(page)->addRow(field);
+  page.row = nullptr;
+}
+
+QWidget* WindowController::NewEntry(int control, const ControlSpec& spec) {
+  const std::optional<Picture> picture = Picture::Parse(spec.picture);
+  const int characters = std::clamp(picture ? picture->width() : 20, 3, 60);
+  QWidget* field = nullptr;
+  if (spec.lines > 1) {
+    // Text of several lines: the words wrap, Return takes the text and
+    // presses the default button, leaving the field takes it too.
+    auto* box = new QPlainTextEdit;
+    box->setTabChangesFocus(true);
+    box->setReadOnly(spec.read_only);
+    const QFontMetrics metrics(box->font());
+    box->setFixedSize(metrics.averageCharWidth() * (std::min(characters, 50) + 1) + 24,
+                      metrics.lineSpacing() * spec.lines + 12);
+    field = box;
+  } else {
+    auto* edit = new QLineEdit;
+    edit->setReadOnly(spec.read_only);
+    edit->setFixedWidth(QFontMetrics(edit->font()).averageCharWidth() * (characters + 1) + 16);
+    // Return accepts even unchanged text; leaving the field accepts only
+    // a change, so that Return followed by the focus moving on is one
+    // accept, not two.
+    connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
+    connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
+      AcceptEntry(control, edit->text(), std::exchange(return_pressed_[control], false));
+    });
+    field = edit;
+  }
+  // The focus and the ditto key of an entry go to the procedure's window.
+  entry_controls_[field] = control;
+  field->installEventFilter(this);
+  return field;
 }
 
 void WindowController::AddControl(int control, const ControlSpec& spec, Page& target) {
   ControlWidgets& widgets = controls_[static_cast<std::size_t>(control - 1)];
   widgets.tab_index = target.index;
-  widgets.form = target.form;
   const QString text = ToQt(spec.text);
   QWidget* field = nullptr;
   switch (spec.kind) {
-    case ControlKind::kPrompt: {
-      field = new QLabel(text);
-      target.form->addRow(field);
-      break;
-    }
-    case ControlKind::kEntry: {
-      auto* edit = new QLineEdit;
-      edit->setReadOnly(spec.read_only);
-      SizeToPicture(edit, spec.picture);
-      widgets.prompt = new QLabel(text);
-      widgets.prompt->setBuddy(edit);
-      target.form->addRow(widgets.prompt, edit);
-      // Return accepts even unchanged text; leaving the field accepts only
-      // a change, so that Return followed by the focus moving on is one
-      // accept, not two.
-      connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
-      // The focus and the ditto key of an entry go to the procedure's window.
-      entry_controls_[edit] = control;
-      edit->installEventFilter(this);
-      connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
-        AcceptEntry(control, *edit, std::exchange(return_pressed_[control], false));
-      });
-      field = edit;
-      break;
-    }
+    case ControlKind::kPrompt:
     case ControlKind::kString: {
-      field = new QLabel;
-      if (spec.value.bound()) {
-        widgets.prompt = new QLabel(text);
-        target.form->addRow(widgets.prompt, field);
-      } else {
-        target.form->addRow(field);
+      auto* label = new QLabel(spec.kind == ControlKind::kPrompt ? text : QString());
+      if (spec.lines > 1) {
+        // Long text over several lines, as wide as its picture allows.
+        const std::optional<Picture> picture = Picture::Parse(spec.picture);
+        const QFontMetrics metrics(label->font());
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setFixedSize(metrics.averageCharWidth() * std::clamp(picture ? picture->width() : 40, 10, 50),
+                            metrics.lineSpacing() * spec.lines);
       }
+      if (spec.kind == ControlKind::kString && spec.value.bound()) widgets.prompt = new QLabel(text);
+      field = label;
       break;
     }
+    case ControlKind::kEntry:
+      field = NewEntry(control, spec);
+      widgets.prompt = new QLabel(text);
+      widgets.prompt->setBuddy(field);
+      break;
     case ControlKind::kButton: {
       auto* button = new QPushButton(text);
       target.buttons->addWidget(button);
-      widgets.form = nullptr;
       connect(button, &QPushButton::clicked, this,
               [this, control] { link_->WithWindow([&](QtWindow& window) { window.Press(control); }); });
       field = button;
@@ -475,7 +542,6 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     }
     case ControlKind::kCheck: {
       auto* box = new QCheckBox(text);
-      target.form->addRow(box);
       const std::vector<Choice> choices = spec.choices;
       connect(box, &QCheckBox::clicked, this, [this, control, choices](bool checked) {
         const std::size_t index = checked ? 0 : 1;
@@ -499,7 +565,6 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
         });
         widgets.radios.emplace_back(radio);
       }
-      target.form->addRow(group);
       field = group;
       break;
     }
@@ -508,7 +573,6 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       for (const Choice& choice : spec.choices) combo->addItem(ToQt(choice.text));
       widgets.prompt = new QLabel(text);
       widgets.prompt->setBuddy(combo);
-      target.form->addRow(widgets.prompt, combo);
       const std::vector<Choice> choices = spec.choices;
       connect(combo, &QComboBox::activated, this, [this, control, choices](int index) {
         if (index < 0 || index >= static_cast<int>(choices.size())) return;
@@ -526,7 +590,7 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       auto* list = new ListView(link_, control, spec.columns);
       list->setStatusTip(text);
       list->table()->setAccessibleName(text);
-      target.form->addRow(list);
+      PlaceWide(target, list);
       GrowWithList(target);
       field = list;
       break;
@@ -534,18 +598,33 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     case ControlKind::kTab:
       break;
   }
-  if (field != nullptr) field->setObjectName(ToQt(spec.name));
+  if (field == nullptr) return;
+  if (spec.kind != ControlKind::kButton && spec.kind != ControlKind::kList)
+    PlaceInRow(target, widgets.prompt, field, spec.beside);
+  field->setObjectName(ToQt(spec.name));
   widgets.field = field;
 }
 
 void WindowController::Show() {
   if (sub_window_ != nullptr) {
-    // Large enough for its controls as they are filled now, and for its title.
+    // Large enough for its controls as they are filled now, and for its
+    // title; a title bar's height below and right of the window in front,
+    // so that both titles show.
+    own_geometry_change_ = true;
+    QMdiArea* area = sub_window_->mdiArea();
+    QMdiSubWindow* front = area != nullptr ? area->activeSubWindow() : nullptr;
     sub_window_->adjustSize();
     const int title_width = sub_window_->fontMetrics().horizontalAdvance(sub_window_->windowTitle()) + 120;
     sub_window_->resize(std::max(sub_window_->width(), title_width), sub_window_->height());
     sub_window_->show();
-    if (QMdiArea* area = sub_window_->mdiArea()) area->setActiveSubWindow(sub_window_);
+    if (area != nullptr) {
+      const int step = sub_window_->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub_window_) + 4;
+      const QPoint at = front != nullptr && front != sub_window_ && !front->isMaximized() ? front->pos() + QPoint(step, step)
+                                                                                         : QPoint(0, 0);
+      sub_window_->setGeometry(Reachable(QRect(at, sub_window_->size())));
+    }
+    own_geometry_change_ = false;
+    if (area != nullptr) area->setActiveSubWindow(sub_window_);
     FocusFirstList();
     FitLater();
   } else {
@@ -580,10 +659,11 @@ void WindowController::FitContent() {
     return;
   if (QLayout* layout = content_->layout()) layout->activate();
   const QSize now = sub_window_->size();
-  QSize wanted = now.expandedTo(sub_window_->sizeHint());
+  QSize wanted = now.expandedTo(fit_to_hint_ ? sub_window_->sizeHint() : sub_window_->minimumSizeHint());
   QMdiArea* area = sub_window_->mdiArea();
   if (area != nullptr) wanted = wanted.boundedTo(area->viewport()->size()).expandedTo(now);
   if (wanted == now) return;
+  own_geometry_change_ = true;
   sub_window_->resize(wanted);
   // Moved back into the area as far as it fits, its title bar first.
   if (area != nullptr) {
@@ -593,6 +673,7 @@ void WindowController::FitContent() {
     at.setY(std::max(0, std::min(at.y(), room.height() - wanted.height())));
     sub_window_->move(at);
   }
+  own_geometry_change_ = false;
   UpdatePosition();
 }
 
@@ -637,11 +718,11 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
     case ControlKind::kString:
       static_cast<QLabel*>(field)->setText(text);
       break;
-    case ControlKind::kEntry: {
-      auto* edit = static_cast<QLineEdit*>(field);
-      if (edit->text() != text) edit->setText(text);
+    case ControlKind::kEntry:
+      if (auto* edit = qobject_cast<QLineEdit*>(field); edit != nullptr && edit->text() != text) edit->setText(text);
+      if (auto* box = qobject_cast<QPlainTextEdit*>(field); box != nullptr && box->toPlainText() != text)
+        box->setPlainText(text);
       break;
-    }
     case ControlKind::kButton:
       static_cast<QPushButton*>(field)->setText(text);
       break;
@@ -668,12 +749,12 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
       break;
   }
   field->setEnabled(state.enabled);
-  if (widgets.prompt != nullptr) widgets.prompt->setEnabled(state.enabled);
-  if (widgets.form != nullptr) {
-    widgets.form->setRowVisible(field, !state.hidden);
-  } else {
-    field->setVisible(!state.hidden);
+  if (widgets.prompt != nullptr) {
+    widgets.prompt->setEnabled(state.enabled);
+    widgets.prompt->setVisible(!state.hidden);
   }
+  // A row whose controls are all hidden takes no room.
+  field->setVisible(!state.hidden);
   if (snapshot.focus) {
     if (tabs_ != nullptr && widgets.tab_index >= 0) tabs_->setCurrentIndex(widgets.tab_index);
     if (sub_window_ != nullptr && sub_window_->mdiArea() != nullptr)
@@ -695,9 +776,12 @@ void WindowController::Place(const WindowPosition& position) {
   if (position.y) place.moveTop(static_cast<int>(*position.y));
   if (position.width) place.setWidth(static_cast<int>(*position.width));
   if (position.height) place.setHeight(static_cast<int>(*position.height));
+  own_geometry_change_ = true;
   window->setGeometry(Reachable(place));
   // A window never comes back minimised: the user would not find it.
   if (position.maximized) window->showMaximized();
+  own_geometry_change_ = false;
+  if (position.width || position.height) fit_to_hint_ = false;
   UpdatePosition();
 }
 
@@ -749,8 +833,11 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
         TakeTypedText(QApplication::focusWidget());
         link_->WithWindow([](QtWindow& window) { window.RequestClose(); });
         return true;
-      case QEvent::Move:
       case QEvent::Resize:
+        if (!own_geometry_change_ && !system_.arranging) fit_to_hint_ = false;  // the user sized it
+        UpdatePosition();
+        break;
+      case QEvent::Move:
       case QEvent::Show:
       case QEvent::WindowStateChange:
         UpdatePosition();
@@ -768,20 +855,33 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
   if (watched == content_ && event->type() == QEvent::MouseButtonPress) Post(EventKind::kAccepted);
   // Keys no control took: Enter presses the default button, Escape the
   // cancel or close button.
-  if (watched == content_ && event->type() == QEvent::KeyPress) {
+  if ((watched == content_ || watched == container_) && event->type() == QEvent::KeyPress) {
     const auto& key = static_cast<const QKeyEvent&>(*event);
     const bool plain = (key.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const std::string* button = nullptr;
     if (plain && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) button = &spec_.default_button;
     if (plain && key.key() == Qt::Key_Escape) button = &spec_.cancel_button;
     if (button != nullptr && PressNamed(*button)) return true;
+    // A window without a cancel or close button closes as its close box does.
+    if (plain && key.key() == Qt::Key_Escape && spec_.cancel_button.empty() && sub_window_ != nullptr) {
+      sub_window_->close();
+      return true;
+    }
   }
   if (auto entry = entry_controls_.find(watched); entry != entry_controls_.end()) {
     const int control = entry->second;
+    auto* box = qobject_cast<QPlainTextEdit*>(watched);
     if (event->type() == QEvent::FocusIn) {
       link_->WithWindow([control](QtWindow& window) { window.Focus(control); });
+    } else if (event->type() == QEvent::FocusOut && box != nullptr) {
+      AcceptEntry(control, box->toPlainText(), false);
     } else if (event->type() == QEvent::KeyPress) {
       const auto& key = static_cast<const QKeyEvent&>(*event);
+      if (box != nullptr && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
+        AcceptEntry(control, box->toPlainText(), true);
+        PressNamed(spec_.default_button);
+        return true;
+      }
       // Ctrl+' is the history key; the messages also name Ctrl+H.
       if (key.modifiers() == Qt::ControlModifier && (key.key() == Qt::Key_Apostrophe || key.key() == Qt::Key_H)) {
         link_->WithWindow([control](QtWindow& window) { window.Key(control, kKeyDitto); });
@@ -792,8 +892,8 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void WindowController::AcceptEntry(int control, const QLineEdit& edit, bool even_unchanged) {
-  const std::string typed = FromQt(edit.text());
+void WindowController::AcceptEntry(int control, const QString& text, bool even_unchanged) {
+  const std::string typed = FromQt(text);
   link_->WithWindow([&](QtWindow& window) {
     if (even_unchanged || window.State(control).text != typed) window.Type(control, typed);
   });
@@ -802,7 +902,9 @@ void WindowController::AcceptEntry(int control, const QLineEdit& edit, bool even
 void WindowController::TakeTypedText(QWidget* focus) {
   auto entry = entry_controls_.find(focus);
   if (entry == entry_controls_.end()) return;
-  if (const auto* edit = qobject_cast<const QLineEdit*>(focus)) AcceptEntry(entry->second, *edit, false);
+  if (const auto* edit = qobject_cast<const QLineEdit*>(focus)) AcceptEntry(entry->second, edit->text(), false);
+  if (const auto* box = qobject_cast<const QPlainTextEdit*>(focus))
+    AcceptEntry(entry->second, box->toPlainText(), false);
 }
 
 bool WindowController::PressNamed(const std::string& name) {
@@ -834,7 +936,7 @@ void WindowController::Post(EventKind kind, int control) {
 }
 
 void WindowController::UpdatePosition() {
-  if (container_ == nullptr || !container_->isVisible()) return;
+  if (container_ == nullptr || !container_->isVisible() || system_.arranging) return;
   std::lock_guard lock(link_->mutex);
   WindowPosition position = link_->position.value_or(WindowPosition{});
   position.maximized = container_->isMaximized();

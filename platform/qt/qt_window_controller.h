@@ -71,19 +71,22 @@ class WindowController : public QObject {
  private:
   // Gives the entry's text to the procedure's window: always after Return,
   // otherwise only when it differs from what the window holds.
-  void AcceptEntry(int control, const QLineEdit& edit, bool even_unchanged);
+  void AcceptEntry(int control, const QString& text, bool even_unchanged);
+  QWidget* NewEntry(int control, const ControlSpec& spec);
 
   struct Page {
     QWidget* widget = nullptr;
-    QVBoxLayout* box = nullptr;  // holds the form (the tabs), a stretch and the buttons
-    QFormLayout* form = nullptr;
+    QVBoxLayout* box = nullptr;        // holds the columns (the tabs), a stretch and the buttons
+    QHBoxLayout* columns = nullptr;    // the page's forms side by side
+    QFormLayout* form = nullptr;       // the form new rows go into
+    QHBoxLayout* row = nullptr;        // the row last started: a control beside joins it
+    int rows_before_next_column = -1;  // -1: one column
     QHBoxLayout* buttons = nullptr;
     int index = -1;
   };
   struct ControlWidgets {
     QPointer<QWidget> field;
     QPointer<QLabel> prompt;
-    QPointer<QFormLayout> form;  // the form holding its row; none for a button
     std::vector<QPointer<QRadioButton>> radios;
     int tab_index = -1;  // a kTab's page, or the page the control lies on
   };
@@ -106,6 +109,14 @@ class WindowController : public QObject {
   void RunStandardAction(StandardAction action);
   QWidget* BuildContent(const WindowSpec& spec);
   Page& PageNamed(const std::string& title);
+  // The page's forms and buttons under its box.
+  void BuildPage(Page& page, QVBoxLayout* box);
+  // Puts the prompt (may be null) and field on a new row of the page, or on
+  // the row before when `beside`.
+  void PlaceInRow(Page& page, QLabel* prompt, QWidget* field, bool beside);
+  // A row that takes the page's whole width (a list).
+  void PlaceWide(Page& page, QWidget* field);
+  QFormLayout* FormForNewRow(Page& page);
   // A list on the page takes the height the window gains.
   void GrowWithList(const Page& page);
   // A sub-window never shows less than its content: once the changes of
@@ -135,6 +146,11 @@ class WindowController : public QObject {
   bool blocks_owner_ = false;
   bool disposed_ = false;
   bool fit_pending_ = false;
+  // The window grows to its full size hint until the user sizes it (or the
+  // frame arranges it, or it comes back at a saved size); after that only as
+  // far as its content needs.
+  bool fit_to_hint_ = true;
+  bool own_geometry_change_ = false;  // a move or resize the program makes itself
 
   QPointer<QWidget> container_;  // the sub-window, the top-level widget or the frame
   QWidget* content_ = nullptr;    // the controls' widget (none for the frame)

@@ -38,6 +38,8 @@ struct ControlSpec {
   bool disabled = false;
   bool hidden = false;
   bool read_only = false;
+  bool beside = false;  // on the same row as the control before it ("City / State:" and zip)
+  int lines = 1;        // an entry or shown text of several lines, its words wrapped
 };
 
 // Compact declarations of the usual controls.
@@ -88,6 +90,16 @@ inline ControlSpec Shown(std::string name, std::string prompt, std::string pictu
   c.text = std::move(prompt);
   c.picture = std::move(picture);
   c.value = value;
+  return c;
+}
+// The control on the row of the one declared before it.
+inline ControlSpec Beside(ControlSpec c) {
+  c.beside = true;
+  return c;
+}
+// The entry or shown text over that many lines, its words wrapped.
+inline ControlSpec Wrapped(ControlSpec c, int lines) {
+  c.lines = lines;
   return c;
 }
 // A page of the window's sheet; controls name it by its title.

@@ -30,9 +30,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Polls `ready` on the GUI thread until it answers true; false after 10 s.
-bool WaitOnGui(const std::function<bool()>& ready) {
-  const auto until = Clock::now() + std::chrono::seconds(10);
+// Polls `ready` on the GUI thread until it answers true; false after the
+// patience.
+bool WaitOnGui(const std::function<bool()>& ready, std::chrono::milliseconds patience = std::chrono::seconds(10)) {
+  const auto until = Clock::now() + patience;
   while (Clock::now() < until) {
     bool done = false;
     RunOnGui([&] { done = ready(); });
@@ -105,7 +106,6 @@ void ExpectWhole(QMdiSubWindow* sub) {
       EXPECT_GE(widget->width(), least.width()) << what << " is cut";
       EXPECT_GE(widget->height(), least.height()) << what << " is cut";
     }
-    fprintf(stderr, "DBG %s %dx%d least %dx%d\n", what.c_str(), widget->width(), widget->height(), least.width(), least.height());
     const QRect at(widget->mapTo(sub, QPoint(0, 0)), widget->size());
     EXPECT_TRUE(sub->rect().contains(at)) << what << " lies outside its window";
   }
@@ -117,8 +117,9 @@ void Escape(QMdiSubWindow* sub) {
   PressEscape(focus != nullptr && sub->isAncestorOf(focus) ? focus : sub->widget());
 }
 
+// Soon, not by a window's own timer.
 bool Closes(const QPointer<QMdiSubWindow>& sub) {
-  return WaitOnGui([&] { return sub.isNull() || !sub->isVisible(); });
+  return WaitOnGui([&] { return sub.isNull() || !sub->isVisible(); }, std::chrono::seconds(3));
 }
 
 void Click(QWidget* widget) {
@@ -152,7 +153,6 @@ class CatalogWindows {
 
   void Check(const std::string& name, ui::ProcedureKind kind) {
     SCOPED_TRACE(name);
-    fprintf(stderr, "DBG open %s %ld\n", name.c_str(), (long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
     std::vector<std::string> boxes;
     QPointer<QMdiSubWindow> sub = Open(name, kind, &boxes);
     // A form that takes no inserts is checked as its list opens it.

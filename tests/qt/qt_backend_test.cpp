@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -336,6 +337,46 @@ TEST(QtSubWindow, AFormOpensShowingAllOfItsControlsAndTheKeysPressItsButtons) {
     Event cancel = NextEvent(*form);
     EXPECT_EQ(cancel.kind, EventKind::kAccepted);
     EXPECT_EQ(cancel.control, 6) << "Escape presses the cancel button";
+  });
+}
+
+// Rows as declared: a control beside the one before shares its row, a long
+// page splits into two columns, and an entry of several lines wraps its
+// text and takes it on Return, which then presses the default button.
+TEST(QtSubWindow, RowsBesideColumnsAndWrappedEntriesAreLaidOutAsDeclared) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::vector<std::string> values(20);
+    WindowSpec spec;
+    spec.title = "A Long Form";
+    spec.controls = {Entry("?CITY", "City / State:", "@s24", Ref(values[0])),
+                     Beside(Entry("?ST", "", "@s2", Ref(values[1]))),
+                     Wrapped(Entry("?NOTE", "Note:", "@s255", Ref(values[2])), 4)};
+    for (std::size_t i = 3; i < values.size(); ++i)
+      spec.controls.push_back(Entry("?F" + std::to_string(i), "Field:", "@s10", Ref(values[i])));
+    spec.controls.push_back(Button("?OK", "&OK"));
+    spec.default_button = "?OK";
+    auto form = Backend().windows().Open(spec, nullptr);
+    EXPECT_EQ(NextEvent(*form).kind, EventKind::kOpenWindow);
+    RunOnGui([] {});
+    RunOnGui([] {
+      QMdiSubWindow* sub = SubWindow("A Long Form");
+      ASSERT_NE(sub, nullptr);
+      auto at = [sub](const char* name) { return sub->findChild<QWidget*>(name)->mapTo(sub, QPoint(0, 0)); };
+      EXPECT_EQ(at("?ST").y(), at("?CITY").y()) << "the state shares the city's row";
+      EXPECT_GT(at("?ST").x(), at("?CITY").x());
+      EXPECT_GT(sub->findChild<QWidget*>("?NOTE")->height(), 3 * sub->findChild<QWidget*>("?CITY")->height());
+      EXPECT_GT(at("?F19").x(), at("?F3").x()) << "the last rows stand in a second column";
+      EXPECT_LT(at("?F19").y(), at("?F10").y());
+      auto* note = sub->findChild<QPlainTextEdit*>("?NOTE");
+      note->setFocus();
+      note->setPlainText("Moved to the new office on Main Street");
+      SendKeyTo(note, Qt::Key_Return);
+    });
+    Event typed = NextEvent(*form);
+    EXPECT_EQ(typed.kind, EventKind::kAccepted);
+    EXPECT_EQ(typed.text, "Moved to the new office on Main Street");
+    EXPECT_EQ(NextEvent(*form).control, static_cast<int>(values.size()) + 1) << "Return pressed OK";
   });
 }
 
