@@ -33,7 +33,7 @@ enum StandardButton : int {
   kToolHistory,
   kToolHelp,
 };
-inline constexpr int kKeyHelp = 112;  // F1
+using platform::kKeyHelp;
 
 // Tips are kept as packed blocks: a one-byte count, then per entry the
 // button (2 bytes, little-endian), a one-byte length and the text.

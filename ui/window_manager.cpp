@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "errors/message_table.h"
+#include "platform/window/window_help.h"
 #include "ui/window_positions.h"
 
 namespace vornel::ui {
@@ -175,6 +176,7 @@ int WindowManager::OnEvent(const Event& event) {
     case EventKind::kAccepted: result = OnAccepted(event); break;
     case EventKind::kNewSelection: result = OnNewSelection(event); break;
     case EventKind::kAlertKey:
+      if (event.key == platform::kKeyHelp) return ShowHelp();
       if (HISTORYKEY != 0 && event.key == HISTORYKEY) RestoreFieldValue(event.control);
       break;
     case EventKind::kRejected: result = OnRejected(event); break;
@@ -235,7 +237,19 @@ int WindowManager::RequestAccepted() {
   return kContinue;
 }
 
+int WindowManager::ShowHelp() {
+  const std::string title = window_->Title();
+  errors_.ShowMessageBox(platform::HelpText(window_->spec(), title), "Help: " + title, platform::Icon::kInformation,
+                         platform::kButtonOk, platform::kButtonOk, 0);
+  return kHandled;
+}
+
 int WindowManager::OnAccepted(const Event& event) {
+  // Every window's Help button shows the window's help.
+  const auto& controls = window_->spec().controls;
+  if (event.control > 0 && event.control <= static_cast<int>(controls.size()) &&
+      controls[static_cast<std::size_t>(event.control - 1)].name == "?Help")
+    return ShowHelp();
   for (const Button& button : buttons_) {
     if (button.control == event.control) {
       SetResponse(button.response);

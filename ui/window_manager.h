@@ -44,6 +44,8 @@ class WindowManager {
   virtual int OnAccepted(const platform::Event& event);
   virtual int OnCompleted();
   virtual int OnCloseWindow();
+  // The window's help box (F1, the Help button, the toolbar's help).
+  int ShowHelp();
   virtual int OnFieldEvent(const platform::Event&) { return kContinue; }
   virtual int OnNewSelection(const platform::Event& event);
   virtual int OnRejected(const platform::Event& event);

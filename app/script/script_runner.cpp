@@ -53,8 +53,8 @@ constexpr std::array<Named<platform::ScrollKind>, 6> kScrolls = {{
     {"pagedown", platform::kPageDown}, {"top", platform::kTop},   {"bottom", platform::kBottom},
 }};
 
-constexpr std::array<Named<int>, 9> kKeys = {{
-    {"ditto", platform::kKeyDitto},
+constexpr std::array<Named<int>, 10> kKeys = {{
+    {"ditto", platform::kKeyDitto}, {"help", platform::kKeyHelp},
     {"insert", platform::kKeyInsert},          {"delete", platform::kKeyDelete},
     {"ctrl-enter", platform::kKeyCtrlEnter},   {"shift-enter", platform::kKeyShiftEnter},
     {"double-click", platform::kKeyDoubleClick}, {"backspace", platform::kKeyBackspace},

@@ -369,7 +369,17 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   BuildPage(main_page_, outer);
   if (tabbed) {
     tabs_ = new QTabWidget(content);
-    outer->insertWidget(1, tabs_);
+    // Tabs that hold no controls (a list's sort orders) are only their
+    // strip, above the list they order.
+    const bool pages_hold_controls = std::any_of(spec.controls.begin(), spec.controls.end(),
+                                                 [](const ControlSpec& c) { return !c.tab.empty(); });
+    if (pages_hold_controls) {
+      outer->insertWidget(1, tabs_);
+    } else {
+      tabs_->setDocumentMode(true);
+      tabs_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+      outer->insertWidget(0, tabs_);
+    }
   }
   // A page of many rows is laid out in two columns, so that large forms fit
   // the screen.
@@ -393,6 +403,7 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
     }
     AddControl(number, control, control.tab.empty() ? main_page_ : PageNamed(control.tab));
   }
+  if (tabs_ != nullptr && tabs_->documentMode()) tabs_->setMaximumHeight(tabs_->tabBar()->sizeHint().height());
   if (tabs_ != nullptr) {
     // The tab shown tells the procedure through its page's control.
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
@@ -529,8 +540,11 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     }
     case ControlKind::kEntry:
       field = NewEntry(control, spec);
-      widgets.prompt = new QLabel(text);
-      widgets.prompt->setBuddy(field);
+      // An entry beside another without a prompt of its own just follows it.
+      if (!spec.beside || !text.isEmpty()) {
+        widgets.prompt = new QLabel(text);
+        widgets.prompt->setBuddy(field);
+      }
       break;
     case ControlKind::kButton: {
       auto* button = new QPushButton(text);
@@ -862,6 +876,10 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     if (plain && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) button = &spec_.default_button;
     if (plain && key.key() == Qt::Key_Escape) button = &spec_.cancel_button;
     if (button != nullptr && PressNamed(*button)) return true;
+    if (plain && key.key() == Qt::Key_F1) {
+      link_->WithWindow([](QtWindow& window) { window.Post({EventKind::kAlertKey, 0, kKeyHelp, {}}); });
+      return true;
+    }
     // A window without a cancel or close button closes as its close box does.
     if (plain && key.key() == Qt::Key_Escape && spec_.cancel_button.empty() && sub_window_ != nullptr) {
       sub_window_->close();

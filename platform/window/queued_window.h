@@ -48,6 +48,7 @@ class QueuedWindow : public Window {
   void SetHidden(int control, bool hidden) override;
   void SetText(int control, std::string_view text) override;
   void SetTitle(std::string_view title) override;
+  std::string Title() const override { return title(); }
   void SetStatus(int part, std::string_view text) override;
   void SetTimer(int hundredths) override;
   std::optional<WindowPosition> Position() const override { return std::nullopt; }

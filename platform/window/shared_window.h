@@ -24,6 +24,7 @@ class SharedWindow final : public Window {
   void SetHidden(int control, bool hidden) override { window_->SetHidden(control, hidden); }
   void SetText(int control, std::string_view text) override { window_->SetText(control, text); }
   void SetTitle(std::string_view title) override { window_->SetTitle(title); }
+  std::string Title() const override { return window_->Title(); }
   void SetStatus(int part, std::string_view text) override { window_->SetStatus(part, text); }
   void SetTimer(int hundredths) override { window_->SetTimer(hundredths); }
   std::optional<WindowPosition> Position() const override { return window_->Position(); }

@@ -47,6 +47,7 @@ enum ListKey : int {
   kKeyCtrlEnter = 525,
   kKeyBackspace = 8,
   kKeyDitto = 734,  // Ctrl + the quote key, in a form's entry: the history key
+  kKeyHelp = 112,   // F1, in any window: its help
   // A printable character typed in a list arrives as kKeyCharacter + its code
   // (a locator takes it), so it never meets the codes above.
   kKeyCharacter = 0x10000,
@@ -91,6 +92,7 @@ class Window {
   virtual void SetHidden(int control, bool hidden) = 0;
   virtual void SetText(int control, std::string_view text) = 0;
   virtual void SetTitle(std::string_view title) = 0;
+  virtual std::string Title() const = 0;  // as shown now
   // A frame's status bar part (from 1).
   virtual void SetStatus(int part, std::string_view text) = 0;
   // kTimer every that many hundredths of a second; 0 stops the timer.

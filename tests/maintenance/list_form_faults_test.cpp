@@ -162,5 +162,20 @@ expect highlighted ?List "ZA1 | Ziegler |  |  |  | A | P"
             "");
 }
 
+// Every window's help (its Help button, F1) names the window as it is titled
+// now and tells its own keys and buttons.
+TEST_F(ListAndForm, HelpTellsTheWindowsOwnKeysAndButtons) {
+  EXPECT_EQ(Run(std::string(kOpenStaff) + R"(
+press ?Help
+expect message "Help: Browse the Employee File" "Browse the Employee File||Keys:|Enter: Change|Escape: Close|Up, Down, Page Up, Page Down, Home, End: move in the list|Letters and digits: find a row by the order shown|Insert, Delete: the list's Insert and Delete|Right button, menu key: the list's menu|Ctrl+Tab: the next page|F1: this help||Buttons: Insert, Change, Delete, Close, Help"
+press ?Insert
+window "Adding a Employee Record"
+key ?EMP:LASTNAME help
+expect message "Help: Adding a Employee Record" "Adding a Employee Record||Keys:|Enter: OK|Escape: Cancel|Tab, Shift+Tab: the next or the previous field|Ctrl+' (or Ctrl+H): the value this field had in the record saved last|Ctrl+Tab: the next page|F1: this help||Buttons: OK, Cancel, Help"
+expect focus ?EMP:LASTNAME
+)"),
+            "");
+}
+
 }  // namespace
 }  // namespace vornel::maintenance::test
