@@ -428,6 +428,11 @@ std::string ScriptRunner::Expect(const Step& step) {
     if (std::to_string(state.current_row) != a[2]) return a[1] + " highlights row " + std::to_string(state.current_row);
     return {};
   }
+  if (what == "thumb") {
+    const std::string shown = state.thumb_shown ? std::to_string(state.thumb) : "hidden";
+    if (shown != a[2]) return a[1] + "'s thumb is " + shown;
+    return {};
+  }
   std::optional<bool> wanted = YesNo(a[2]);
   if (!wanted) return "expected yes or no, not " + Quoted(a[2]);
   if (what == "enabled" && state.enabled != *wanted) return a[1] + (state.enabled ? " is enabled" : " is disabled");

@@ -177,5 +177,26 @@ expect focus ?EMP:LASTNAME
             "");
 }
 
+// The thumb tells where the highlight is: at the top on the first row, at
+// the bottom on the last, and not shown when every row fits.
+TEST_F(ListAndForm, TheThumbStandsAtTheEndsOnTheFirstAndLastRows) {
+  EXPECT_EQ(Run(R"(
+frame
+menu "&Setup" "&Diagnosis Listing"
+window "Diagnosis File Maintenance"
+expect thumb ?List 0
+scroll ?List bottom
+expect thumb ?List 100
+scroll ?List top
+expect thumb ?List 0
+press ?Close
+frame
+menu "&Setup" "&Vendor Listing"
+window "Browse the Vendor File"
+expect thumb ?List hidden
+)"),
+            "");
+}
+
 }  // namespace
 }  // namespace vornel::maintenance::test

@@ -453,6 +453,54 @@ TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
   });
 }
 
+// Tile and Cascade arrange the windows inside the frame, the frame keeps its
+// size, and the places the windows keep (and save) are still their own; a
+// new window opens below and right of the one in front.
+TEST(QtFrame, TileAndCascadeStayInsideTheFrameAndAreNotSaved) {
+  RunProcedure([&] {
+    WindowSpec frame_spec = FrameSpec();
+    MenuItem tile{"&Tile", "", 0, StandardAction::kTile, {}};
+    MenuItem cascade{"&Cascade", "", 0, StandardAction::kCascade, {}};
+    frame_spec.menu.push_back({"&Window", "", 0, StandardAction::kNone, {tile, cascade}});
+    auto frame = Backend().windows().Open(frame_spec, nullptr);
+    EXPECT_EQ(frame->WaitEvent().kind, EventKind::kOpenWindow);
+    auto one = Backend().windows().Open(Plain("One"), nullptr);
+    EXPECT_EQ(NextEvent(*one).kind, EventKind::kOpenWindow);
+    auto two = Backend().windows().Open(Plain("Two"), nullptr);
+    EXPECT_EQ(NextEvent(*two).kind, EventKind::kOpenWindow);
+    RunOnGui([] {});
+    RunOnGui([] {
+      EXPECT_GT(SubWindow("Two")->x(), SubWindow("One")->x());
+      EXPECT_GT(SubWindow("Two")->y(), SubWindow("One")->y());
+    });
+    WindowPosition place;
+    place.x = 200;
+    place.y = 100;
+    place.width = 300;
+    place.height = 150;
+    one->Place(place);
+    RunOnGui([] {});
+    const std::optional<WindowPosition> own = one->Position();
+    QSize frame_size;
+    RunOnGui([&] { frame_size = Frame()->size(); });
+    for (const char* arrange : {"&Tile", "&Cascade"}) {
+      RunOnGui([&] { ActionNamed(Frame(), arrange)->trigger(); });
+      RunOnGui([] {});
+      RunOnGui([&] {
+        EXPECT_EQ(Frame()->size(), frame_size) << arrange;
+        QWidget* area = Frame()->findChild<QMdiArea*>()->viewport();
+        for (const char* title : {"One", "Two"})
+          EXPECT_TRUE(QRect(QPoint(0, 0), area->size()).contains(SubWindow(title)->geometry())) << arrange << title;
+        EXPECT_NE(SubWindow("One")->geometry(), QRect(200, 100, 300, 150)) << arrange << " moved nothing";
+      });
+      const std::optional<WindowPosition> kept = one->Position();
+      ASSERT_TRUE(kept.has_value());
+      EXPECT_EQ(kept->x, own->x) << arrange;
+      EXPECT_EQ(kept->width, own->width) << arrange;
+    }
+  });
+}
+
 TEST(QtSubWindow, OwnersAreDisabledWhileTheirWindowIsOpen) {
   RunProcedure([&] {
     auto frame = OpenFrame();
