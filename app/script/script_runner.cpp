@@ -234,7 +234,7 @@ std::string ScriptRunner::Do(const Step& step) {
     return {};
   }
   constexpr std::array kWindowVerbs = {"type", "choose", "press", "menu", "tool", "close", "post",
-                                      "row", "scroll", "thumb", "key", "tab"};
+                                      "row", "scroll", "thumb", "key", "tab", "resize"};
   if (std::find(kWindowVerbs.begin(), kWindowVerbs.end(), verb) == kWindowVerbs.end())
     return "unknown step '" + verb + "'";
   if (std::string missing = NeedWindow(); !missing.empty()) return missing;
@@ -267,6 +267,15 @@ std::string ScriptRunner::Do(const Step& step) {
     const int number = std::atoi(a[1].c_str());
     done = verb == "row" ? current_->ChooseRow(current_->Control(a[0]), number)
                          : current_->DragThumb(current_->Control(a[0]), number);
+  } else if (verb == "resize") {
+    // The window changed height: the list shows that many rows now.
+    if (a.size() != 2) return Wrong(step, "a list and its rows");
+    const int list = current_->Control(a[0]);
+    const int rows = std::atoi(a[1].c_str());
+    if (list == 0 || rows < 1) return "no list " + a[0] + " or no rows";
+    current_->SetVisibleRows(list, rows);
+    current_->Post({EventKind::kResized, 0, 0, {}});
+    done = true;
   } else if (verb == "scroll") {
     if (a.size() != 2) return Wrong(step, "a list and up, down, pageup, pagedown, top or bottom");
     std::optional<platform::ScrollKind> scroll = Lookup(kScrolls, a[1]);

@@ -198,5 +198,36 @@ expect thumb ?List hidden
             "");
 }
 
+// The list keeps the highlighted record when its window changes height (a
+// resize, a restore from maximised), and Change acts on that record.
+TEST_F(ListAndForm, TheHighlightedRecordStaysThroughAResizeAndIsTheOneChanged) {
+  EXPECT_EQ(Run(R"(
+frame
+menu "&Setup" "&Diagnosis Listing"
+window "Diagnosis File Maintenance"
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+scroll ?List down
+expect highlighted ?List "V71.09 | V710 | Observation for other suspected mental condition"
+expect row ?List 10
+resize ?List 4
+expect highlighted ?List "V71.09 | V710 | Observation for other suspected mental condition"
+resize ?List 20
+expect highlighted ?List "V71.09 | V710 | Observation for other suspected mental condition"
+press ?Change
+window "Changing a Diaglist Record"
+expect value ?DIA:CODE "V71.09"
+)"),
+            "");
+}
+
 }  // namespace
 }  // namespace vornel::maintenance::test
