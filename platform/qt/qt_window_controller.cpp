@@ -568,7 +568,9 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     }
     case ControlKind::kRadioGroup: {
       auto* group = new QGroupBox(text);
-      auto* layout = new QVBoxLayout(group);
+      // A few choices stand in a line (Yes / No), more in a column.
+      QBoxLayout* layout = spec.choices.size() <= 3 ? static_cast<QBoxLayout*>(new QHBoxLayout(group))
+                                                     : static_cast<QBoxLayout*>(new QVBoxLayout(group));
       for (const Choice& choice : spec.choices) {
         auto* radio = new QRadioButton(ToQt(choice.text));
         layout->addWidget(radio);
@@ -876,6 +878,13 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     if (plain && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) button = &spec_.default_button;
     if (plain && key.key() == Qt::Key_Escape) button = &spec_.cancel_button;
     if (button != nullptr && PressNamed(*button)) return true;
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages, wherever the focus is.
+    if (tabs_ != nullptr && tabs_->count() > 1 && (key.modifiers() & Qt::ControlModifier) &&
+        (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)) {
+      const int step = key.key() == Qt::Key_Backtab ? tabs_->count() - 1 : 1;
+      tabs_->setCurrentIndex((tabs_->currentIndex() + step) % tabs_->count());
+      return true;
+    }
     if (plain && key.key() == Qt::Key_F1) {
       link_->WithWindow([](QtWindow& window) { window.Post({EventKind::kAlertKey, 0, kKeyHelp, {}}); });
       return true;
