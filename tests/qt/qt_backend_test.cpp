@@ -368,6 +368,19 @@ TEST(QtSubWindow, RowsBesideColumnsAndWrappedEntriesAreLaidOutAsDeclared) {
       EXPECT_GT(sub->findChild<QWidget*>("?NOTE")->height(), 3 * sub->findChild<QWidget*>("?CITY")->height());
       EXPECT_GT(at("?F19").x(), at("?F3").x()) << "the last rows stand in a second column";
       EXPECT_LT(at("?F19").y(), at("?F10").y());
+      // Tab goes through the fields as declared, beside and across columns.
+      std::vector<QString> order;
+      QWidget* field = sub->findChild<QWidget*>("?CITY");
+      for (int steps = 0; steps < 200 && order.size() < 20; ++steps, field = field->nextInFocusChain()) {
+        if ((field->focusPolicy() & Qt::TabFocus) && field->objectName().startsWith('?')) order.push_back(field->objectName());
+      }
+      ASSERT_GE(order.size(), 5u);
+      EXPECT_EQ(order[0], "?CITY");
+      EXPECT_EQ(order[1], "?ST");
+      EXPECT_EQ(order[2], "?NOTE");
+      EXPECT_EQ(order[3], "?F3");
+      EXPECT_NE(std::find(order.begin(), order.end(), "?F19"), order.end());
+      EXPECT_LT(std::find(order.begin(), order.end(), "?F10"), std::find(order.begin(), order.end(), "?F11"));
       auto* note = sub->findChild<QPlainTextEdit*>("?NOTE");
       note->setFocus();
       note->setPlainText("Moved to the new office on Main Street");
