@@ -119,6 +119,19 @@ bool IsSeparator(const MenuItem& item) {
 // More rows than this on a page, and it is laid out in two columns.
 constexpr int kRowsPerColumn = 14;
 
+// How many characters the picture shows, kept between the bounds.
+int PictureCharacters(const std::string& picture, int unknown, int least, int most) {
+  const std::optional<Picture> parsed = Picture::Parse(picture);
+  return std::clamp(parsed ? parsed->width() : unknown, least, most);
+}
+
+// The text an entry shows now, of one line or several.
+QString EntryText(const QObject* entry) {
+  if (const auto* edit = qobject_cast<const QLineEdit*>(entry)) return edit->text();
+  if (const auto* box = qobject_cast<const QPlainTextEdit*>(entry)) return box->toPlainText();
+  return {};
+}
+
 QFormLayout* NewForm() {
   auto* form = new QFormLayout;
   form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
@@ -484,8 +497,7 @@ void WindowController::PlaceWide(Page& page, QWidget* field) {
 }
 
 QWidget* WindowController::NewEntry(int control, const ControlSpec& spec) {
-  const std::optional<Picture> picture = Picture::Parse(spec.picture);
-  const int characters = std::clamp(picture ? picture->width() : 20, 3, 60);
+  const int characters = PictureCharacters(spec.picture, 20, 3, 60);
   QWidget* field = nullptr;
   if (spec.lines > 1) {
     // Text of several lines: the words wrap, Return takes the text and
@@ -527,11 +539,10 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       auto* label = new QLabel(spec.kind == ControlKind::kPrompt ? text : QString());
       if (spec.lines > 1) {
         // Long text over several lines, as wide as its picture allows.
-        const std::optional<Picture> picture = Picture::Parse(spec.picture);
         const QFontMetrics metrics(label->font());
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        label->setFixedSize(metrics.averageCharWidth() * std::clamp(picture ? picture->width() : 40, 10, 50),
+        label->setFixedSize(metrics.averageCharWidth() * PictureCharacters(spec.picture, 40, 10, 50),
                             metrics.lineSpacing() * spec.lines);
       }
       if (spec.kind == ControlKind::kString && spec.value.bound()) widgets.prompt = new QLabel(text);
@@ -901,11 +912,11 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
       link_->WithWindow([control](QtWindow& window) { window.Focus(control); });
     } else if (event->type() == QEvent::FocusOut && box != nullptr) {
-      AcceptEntry(control, box->toPlainText(), false);
+      AcceptEntry(control, EntryText(box), false);
     } else if (event->type() == QEvent::KeyPress) {
       const auto& key = static_cast<const QKeyEvent&>(*event);
       if (box != nullptr && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter)) {
-        AcceptEntry(control, box->toPlainText(), true);
+        AcceptEntry(control, EntryText(box), true);
         PressNamed(spec_.default_button);
         return true;
       }
@@ -929,9 +940,7 @@ void WindowController::AcceptEntry(int control, const QString& text, bool even_u
 void WindowController::TakeTypedText(QWidget* focus) {
   auto entry = entry_controls_.find(focus);
   if (entry == entry_controls_.end()) return;
-  if (const auto* edit = qobject_cast<const QLineEdit*>(focus)) AcceptEntry(entry->second, edit->text(), false);
-  if (const auto* box = qobject_cast<const QPlainTextEdit*>(focus))
-    AcceptEntry(entry->second, box->toPlainText(), false);
+  AcceptEntry(entry->second, EntryText(focus), false);
 }
 
 bool WindowController::PressNamed(const std::string& name) {
