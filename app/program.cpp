@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
+#include "visits/day_pickers.h"
 
 namespace vornel::app {
 namespace {
@@ -37,6 +38,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   procedures.Register("Main", [this] { RunMain(*this); });
   procedures.Register("ABOUTPROC", [this] { RunAboutBox(*this, nullptr); });
   maintenance::RegisterMasterFiles(services);
+  visits::RegisterDayPickers(services);
 }
 
 Program::~Program() {

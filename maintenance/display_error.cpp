@@ -1,46 +1,22 @@
 // DisplayError: the small "System Warning" window that shows the text a
 // caller put into the program's warning text, for a warning that needs no
-// answer. It ends only through its Close button, always completed.
-#include "errors/error_manager.h"
+// answer. It ends through its Close button (or Enter or Escape), always
+// completed.
 #include "maintenance/families.h"
-#include "ui/window_manager.h"
+#include "ui/dialog_procedure.h"
 
 namespace vornel::maintenance {
-namespace {
-
-constexpr const char* kProcedure = "DisplayError";
-
-class DisplayError : public ui::WindowManager {
- public:
-  explicit DisplayError(const ui::Services& services)
-      : WindowManager(services.windows, services.errors), values_(services.values) {}
-  ~DisplayError() override { DisplayError::Shutdown(); }
-
-  int Init() override {
-    WindowManager::Init();
-    platform::WindowSpec spec;
-    spec.procedure = kProcedure;
-    spec.title = "System Warning";
-    spec.controls = {platform::Shown("?MESSAGE", "", "@s255", platform::Ref(values_.warning_text)),
-                     platform::Button("?Close", "&Close")};
-    // Nothing to answer: Enter and Escape both close it.
-    spec.default_button = spec.cancel_button = "?Close";
-    Open(spec);
-    AddButton(window()->Control("?Close"), ui::kCompleted);
-    return 0;
-  }
-
- private:
-  ui::ProgramValues& values_;
-};
-
-}  // namespace
 
 void RegisterDisplayError(const ui::Services& services) {
-  services.procedures.Register(kProcedure, [&services] {
-    errors::ProcedureName name(services.errors, kProcedure);
-    const int response = DisplayError(services).Run();
-    if (ui::ThreadState* thread = ui::CurrentThread()) thread->global_response = response;
+  ui::RegisterDialog(services, [&values = services.values] {
+    ui::DialogDeclaration dialog;
+    dialog.window.procedure = "DisplayError";
+    dialog.window.title = "System Warning";
+    dialog.window.controls = {platform::Shown("?MESSAGE", "", "@s255", platform::Ref(values.warning_text)),
+                              platform::Button("?Close", "&Close")};
+    dialog.window.default_button = dialog.window.cancel_button = "?Close";
+    dialog.buttons = {{"?Close", ui::kCompleted, {}}};
+    return dialog;
   });
 }
 

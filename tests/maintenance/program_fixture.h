@@ -3,6 +3,7 @@
 // the master-file scenarios run on.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string_view>
 
 #include "app/demo_data/demo_generator.h"
@@ -26,13 +27,15 @@ class ProgramFixture : public ::testing::Test {
   }
 
   // Runs the script against the program; answers the runner's report ("" when it passed).
-  std::string Run(std::string_view script) {
+  // `after` looks at the program once it has ended.
+  std::string Run(std::string_view script, const std::function<void(app::Program&)>& after = {}) {
     platform::HeadlessWindowSystem windows;
     app::Program program(platform::PathMap(root_.path(), root_ / "config"), windows, display_);
     program.StartMain();
     app::script::ScriptRunner runner(program, windows, display_, std::chrono::seconds(5));
     app::script::ScriptResult result = runner.Run(script, "test.script");
     runner.CloseProgram();
+    if (after) after(program);
     return result.ok ? std::string() : result.report;
   }
 

@@ -1,0 +1,64 @@
+#include "ui/dialog_procedure.h"
+
+#include <algorithm>
+
+#include "errors/error_manager.h"
+#include "ui/window_manager.h"
+
+namespace vornel::ui {
+namespace {
+
+class DialogProcedure : public WindowManager {
+ public:
+  DialogProcedure(const Services& services, DialogDeclaration declaration)
+      : WindowManager(services.windows, services.errors), declaration_(std::move(declaration)) {}
+  ~DialogProcedure() override { DialogProcedure::Shutdown(); }
+
+  int Init() override {
+    WindowManager::Init();
+    if (declaration_.on_open) declaration_.on_open();
+    Open(declaration_.window);
+    for (const DialogButton& button : declaration_.buttons) AddButton(window()->Control(button.control), button.response);
+    return 0;
+  }
+
+  int OnAccepted(const platform::Event& event) override {
+    for (const DialogButton& button : declaration_.buttons) {
+      if (window()->Control(button.control) != event.control) continue;
+      answered_ = true;
+      if (button.on_press) button.on_press();
+    }
+    return WindowManager::OnAccepted(event);
+  }
+
+  // Closed otherwise than by one of its buttons: as its cancel button.
+  int OnCloseWindow() override {
+    if (!answered_) {
+      answered_ = true;
+      const auto cancel = std::find_if(declaration_.buttons.begin(), declaration_.buttons.end(),
+                                       [this](const DialogButton& b) { return b.control == declaration_.window.cancel_button; });
+      if (cancel != declaration_.buttons.end()) {
+        if (cancel->on_press) cancel->on_press();
+        SetResponse(cancel->response);
+      }
+    }
+    return WindowManager::OnCloseWindow();
+  }
+
+ private:
+  DialogDeclaration declaration_;
+  bool answered_ = false;
+};
+
+}  // namespace
+
+void RegisterDialog(const Services& services, std::function<DialogDeclaration()> declare) {
+  const std::string name = declare().window.procedure;
+  services.procedures.Register(name, [&services, declare = std::move(declare), name] {
+    errors::ProcedureName pushed(services.errors, name);
+    const int response = DialogProcedure(services, declare()).Run();
+    if (ThreadState* thread = CurrentThread()) thread->global_response = response;
+  });
+}
+
+}  // namespace vornel::ui

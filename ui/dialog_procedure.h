@@ -1,0 +1,31 @@
+#pragma once
+// A small window of fixed controls whose buttons end it (a date question, a
+// warning): the procedure declares its window, what it does when the window
+// opens, and the response and the work of each button. The close box and
+// Escape count as the window's cancel button when it has one.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/window/window_spec.h"
+#include "ui/procedure_catalog.h"
+
+namespace vornel::ui {
+
+struct DialogButton {
+  std::string control;            // "?Ok"
+  int response = kCompleted;      // what the caller is answered
+  std::function<void()> on_press; // may be empty
+};
+
+struct DialogDeclaration {
+  platform::WindowSpec window;  // procedure, title, controls, default and cancel buttons
+  std::vector<DialogButton> buttons;
+  std::function<void()> on_open;  // before the window opens; may be empty
+};
+
+// Registers the dialog under its window's procedure name; it runs on the
+// caller's thread and leaves its response in the thread's global response.
+void RegisterDialog(const Services& services, std::function<DialogDeclaration()> declare);
+
+}  // namespace vornel::ui
