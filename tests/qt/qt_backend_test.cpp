@@ -74,6 +74,16 @@ std::unique_ptr<Window> OpenFrame() {
   return frame;
 }
 
+// A place inside the frame's area.
+WindowPosition PlaceAt(int x, int y, int width, int height) {
+  WindowPosition place;
+  place.x = x;
+  place.y = y;
+  place.width = width;
+  place.height = height;
+  return place;
+}
+
 WindowSpec Plain(const std::string& title) {
   WindowSpec spec;
   spec.title = title;
@@ -435,11 +445,7 @@ TEST(QtSubWindow, APlaceIsRestoredExactlyAndKeptReachable) {
     auto frame = OpenFrame();
     auto window = Backend().windows().Open(Plain("Placed"), nullptr);
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
-    WindowPosition place;
-    place.x = 40;
-    place.y = 30;
-    place.width = 320;
-    place.height = 180;
+    WindowPosition place = PlaceAt(40, 30, 320, 180);
     window->Place(place);
     for (int round = 0; round < 3; ++round) {  // saved, restored, saved again ...
       RunOnGui([] {});
@@ -486,11 +492,7 @@ TEST(QtFrame, TileAndCascadeStayInsideTheFrameAndAreNotSaved) {
       EXPECT_GT(SubWindow("Two")->x(), SubWindow("One")->x());
       EXPECT_GT(SubWindow("Two")->y(), SubWindow("One")->y());
     });
-    WindowPosition place;
-    place.x = 200;
-    place.y = 100;
-    place.width = 300;
-    place.height = 150;
+    WindowPosition place = PlaceAt(200, 100, 300, 150);
     one->Place(place);
     RunOnGui([] {});
     const std::optional<WindowPosition> own = one->Position();
@@ -546,11 +548,7 @@ TEST(QtSubWindow, PlacePositionClickTimerAndFocus) {
     EXPECT_EQ(NextEvent(*about).kind, EventKind::kOpenWindow);
     EXPECT_TRUE(about->Position().has_value());
 
-    WindowPosition place;
-    place.x = 10;
-    place.y = 20;
-    place.width = 300;
-    place.height = 200;
+    WindowPosition place = PlaceAt(10, 20, 300, 200);
     about->Place(place);
     RunOnGui([] {});
     std::optional<WindowPosition> at = about->Position();
@@ -690,13 +688,6 @@ TEST(QtMessages, HistoryWindowListsTheRows) {
 // title, menus and status bar; "&About" opens the About box, which closes
 // with its close box; the frame's close box ends the program.
 TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
-  test::TempDir root;
-  ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
-  app::Program program(PathMap(root.path(), root / "config"), Backend().windows(), Backend().display());
-  std::atomic<bool> ready{false};
-  std::atomic<bool> checked{false};
-  program.on_frame_ready = [&] { ready = true; };
-  ASSERT_TRUE(program.StartMain());
   // The About boxes shown now.
   auto about_boxes = [] {
     std::vector<QMdiSubWindow*> boxes;
@@ -708,8 +699,7 @@ TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
     });
     return boxes;
   };
-  std::thread user([&] {
-    while (!ready) std::this_thread::yield();
+  RunProgramAsUser([&](app::Program&) {
     while (about_boxes().size() != 1) std::this_thread::yield();
     QPointer<QMdiSubWindow> splash;
     RunOnGui([&] { splash = about_boxes()[0]; });
@@ -737,11 +727,7 @@ TEST(QtProgram, FrameOpensOnADemoRootAndAWindowOpensAndCloses) {
     RunOnGui([&] { boxes[0]->close(); });
     while (!about_boxes().empty()) std::this_thread::yield();
     RunOnGui([] { Frame()->close(); });
-    checked = true;
   });
-  const int code = Backend().Run([&] { return checked && program.threads.running() == 0; });
-  user.join();
-  EXPECT_EQ(code, 0);
 }
 
 
@@ -1179,13 +1165,6 @@ TEST(QtStandardTools, FollowTheActiveWindowAndPostToIt) {
 // The staff list of the real program: a staff member added through its form
 // shows in the list.
 TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
-  test::TempDir root;
-  ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
-  app::Program program(PathMap(root.path(), root / "config"), Backend().windows(), Backend().display());
-  std::atomic<bool> ready{false};
-  std::atomic<bool> done{false};
-  program.on_frame_ready = [&] { ready = true; };
-  ASSERT_TRUE(program.StartMain());
   // Waits until the sub-window of that title shows, then acts on it.
   auto when_open = [](const QString& title, const std::function<void(QMdiSubWindow*)>& act) {
     for (bool acted = false; !acted; std::this_thread::yield()) {
@@ -1211,8 +1190,7 @@ TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
     });
     return found;
   };
-  std::thread user([&] {
-    while (!ready) std::this_thread::yield();
+  RunProgramAsUser([&](app::Program&) {
     RunOnGui([] { ActionNamed(Frame(), "&Employee Lisiting")->trigger(); });
     when_open("Browse the Employee File", [](QMdiSubWindow* sub) {
       for (QPushButton* button : sub->findChildren<QPushButton*>())
@@ -1229,11 +1207,7 @@ TEST(QtProgram, AStaffMemberAddedThroughTheFormShowsInTheList) {
     });
     while (!list_has("AARDVARK")) std::this_thread::yield();
     RunOnGui([] { Frame()->close(); });
-    done = true;
   });
-  const int code = Backend().Run([&] { return done && program.threads.running() == 0; });
-  user.join();
-  EXPECT_EQ(code, 0);
 }
 
 }  // namespace

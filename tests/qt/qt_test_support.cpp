@@ -83,6 +83,24 @@ void MakeDemoRoot(const test::TempDir& root) {
   test::WriteFile(root / "VORNEL" / "vornel.ini", "[Program Control]\nHistory Popup=0\n");
 }
 
+void RunProgramAsUser(const std::function<void(app::Program&)>& user) {
+  test::TempDir root;
+  ASSERT_NO_FATAL_FAILURE(MakeDemoRoot(root));
+  app::Program program(PathMap(root.path(), root / "config"), backend->windows(), backend->display());
+  std::atomic<bool> ready{false};
+  std::atomic<bool> done{false};
+  program.on_frame_ready = [&] { ready = true; };
+  ASSERT_TRUE(program.StartMain());
+  std::thread person([&] {
+    while (!ready) std::this_thread::yield();
+    user(program);
+    done = true;
+  });
+  const int code = backend->Run([&] { return done && program.threads.running() == 0; });
+  person.join();
+  EXPECT_EQ(code, 0);
+}
+
 QMainWindow* Frame() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     if (widget->objectName() == "frame" && widget->isVisible()) return qobject_cast<QMainWindow*>(widget);

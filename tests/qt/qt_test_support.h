@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <functional>
 
+#include "app/program.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_gui_thread.h"
 #include "tests/support/temp_dir.h"
@@ -29,6 +30,12 @@ Event NextEvent(Window& window);
 
 // A small generated root with the revision history kept from opening.
 void MakeDemoRoot(const test::TempDir& root);
+
+// The program on such a root: `user` runs on a thread of its own once the
+// frame is ready, as the person at the desk (and closes the frame at the
+// end); the GUI loop runs here until the user is done and every procedure
+// has ended, which must end the loop cleanly.
+void RunProgramAsUser(const std::function<void(app::Program&)>& user);
 
 // GUI thread helpers.
 QMainWindow* Frame();
