@@ -4,6 +4,8 @@
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
 #include "visits/day_pickers.h"
+#include "visits/visit_form.h"
+#include "visits/visit_log.h"
 
 namespace vornel::app {
 namespace {
@@ -39,6 +41,8 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   procedures.Register("ABOUTPROC", [this] { RunAboutBox(*this, nullptr); });
   maintenance::RegisterMasterFiles(services);
   visits::RegisterDayPickers(services);
+  visits::RegisterVisitForm(services);
+  visits::RegisterVisitLog(services);
 }
 
 Program::~Program() {

@@ -71,6 +71,13 @@ DayNumber LastDayOfMonth(DayNumber day) {
   return DateFromMdy(d.month, DaysInMonth(d.month, d.year), d.year);
 }
 
+int AgeInYears(DayNumber birth, DayNumber on) {
+  if (birth <= 0 || on < birth) return 0;
+  int years = YearOf(on) - YearOf(birth);
+  if (MonthOf(on) < MonthOf(birth) || (MonthOf(on) == MonthOf(birth) && DayOf(on) < DayOf(birth))) --years;
+  return years;
+}
+
 DayNumber Today() {
   std::time_t now = std::time(nullptr);
   std::tm local{};

@@ -47,6 +47,8 @@ DayNumber LastDayOfMonth(DayNumber day);
 
 // Today's date and the clock (local time).
 DayNumber Today();
+// Whole years from `birth` to `on` (0 when either is not a date or birth is later).
+int AgeInYears(DayNumber birth, DayNumber on);
 TimeOfDay Clock();
 
 // A time of day from its parts; parts out of range give 0 (no time).

@@ -2,6 +2,7 @@
 // Message boxes and the stop window, as the core asks the screen for them.
 // The Qt backend shows real dialogs; the headless backend answers from a
 // script and records what was shown.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class MessageDisplay {
   // The stop window: shows the request with OK, then ends the program.
   // Never returns (the headless backend unwinds the calling thread).
   [[noreturn]] virtual void StopProgram(const MessageBoxRequest& request) = 0;
+  // A short beep before a business message; a screenless run counts them.
+  virtual void Beep() { ++beeps; }
+  std::atomic<int> beeps = 0;
 };
 
 }  // namespace vornel::platform

@@ -85,6 +85,10 @@ void BrowseManager::AddField(const data::FieldDef& field, std::string picture) {
   }
 }
 
+void BrowseManager::AddComputed(std::function<std::string()> cell) {
+  columns_.push_back({nullptr, nullptr, {}, std::move(cell)});
+}
+
 BrowseManager::SortOrder* BrowseManager::current() {
   return orders_.empty() ? nullptr : &orders_[current_order_];
 }
@@ -98,6 +102,10 @@ std::span<char> BrowseManager::primary_buffer() { return primary_->me().buffer()
 BrowseManager::Row BrowseManager::MakeRow() {
   Row row;
   for (const Column& column : columns_) {
+    if (column.compute) {
+      row.cells.emplace_back(platform::Clip(column.compute()));
+      continue;
+    }
     std::span<char> buffer = thread_.files.Get(*column.file).buffer();
     std::string shown;
     if (IsText(*column.field)) {
@@ -431,7 +439,7 @@ int BrowseManager::RequestRecord(int request) {
     thread_.navigation_request = 0;
     if (request == kInsert) {
       if (PrepareNewRecord() != errors::kGoOn) return kCancelled;
-    } else if (!RefetchCurrentRow()) {
+    } else if (!RefetchCurrentRow() || (may_request && !may_request(request))) {
       return kCancelled;
     } else {
       primary_->SaveLinks();  // what a changed key must carry to the dependents

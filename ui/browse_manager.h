@@ -61,9 +61,14 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
                    std::unique_ptr<Locator> locator = nullptr);
   // A column showing `field` (of any file of the view) through `picture`.
   void AddField(const data::FieldDef& field, std::string picture);
+  // A column worked out from the records of the row (a name put together).
+  void AddComputed(std::function<std::string()> cell);
   // Opens the record form for a request on the caller's thread; answers
   // the response.
   std::function<int(int request)> update_form;
+  // Asked with the highlighted record in the buffer before its form opens
+  // for change or delete: false refuses the request (the rule has said why).
+  std::function<bool(int request)> may_request;
   // The sort order (from 1) a refresh makes current, when the list chooses
   // it (by the tab shown, say); unset, the current one stays.
   std::function<int()> sort_order_choice;
@@ -138,6 +143,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
     const data::FileDef* file;
     const data::FieldDef* field;
     std::string picture;
+    std::function<std::string()> compute;  // set for a computed column
   };
 
   SortOrder* current();

@@ -1,7 +1,7 @@
 #pragma once
 // A list on a tab of a form showing the records that belong to the form's
 // record (a payer's charge lines, a group's members), with its own Insert,
-// Change and Delete buttons calling its own form.
+// Change and Delete buttons calling its own form, or only shown.
 #include <string>
 #include <vector>
 
@@ -17,12 +17,19 @@ struct FormListDeclaration {
   data::ViewDef view;
   std::string key;  // the order; its leading components are held to the form's record
   std::vector<ListColumn> columns;
-  std::string update_procedure;
+  std::string update_procedure;  // "" = a list only shown, without buttons
+  // The record the list belongs to, when it is not the form's own (the
+  // comments of the visit's client); its buffer holds that record.
+  const data::FileDef* parent = nullptr;
+  // Shown at this many rows below the form's fields; 0: the list grows with
+  // the window.
+  int rows = 0;
 };
 
 // The list's controls, for the form's declaration.
 std::vector<platform::ControlSpec> FormListControls(const FormListDeclaration& list);
-// Sets the list up on the open form (from FormDeclaration::on_open).
-void OpenFormList(RecordForm& form, const FormListDeclaration& list);
+// Sets the list up on the open form (from FormDeclaration::on_open); the
+// form owns it.
+BrowseManager& OpenFormList(RecordForm& form, const FormListDeclaration& list);
 
 }  // namespace vornel::ui

@@ -72,10 +72,11 @@ int ListProcedure::Init() {
   const auto entry = std::find_if(declaration_.orders.begin(), declaration_.orders.end(),
                                   [](const ListOrder& o) { return o.locator == LocatorKind::kEntry; });
   if (entry != declaration_.orders.end())
-    spec.controls.push_back(platform::Entry("?Locator", "Find:", entry->locator_picture, platform::Ref(locator_text_)));
+    spec.controls.push_back(platform::Entry("?Locator", entry->locator_prompt, entry->locator_picture, LocatorValue(*entry)));
   ControlSpec list = Control("?List", ControlKind::kList, "Browsing Records");
   for (const ListColumn& column : declaration_.columns) list.columns.push_back(column.header);
   spec.controls.push_back(list);
+  for (const ControlSpec& control : declaration_.controls) spec.controls.push_back(control);
   AddControls(spec);
   if (declaration_.selection) {
     spec.controls.push_back(platform::Button("?Select", "&Select"));
@@ -101,12 +102,17 @@ int ListProcedure::Init() {
     std::unique_ptr<Locator> locator;
     if (order.locator == LocatorKind::kStep) locator = std::make_unique<StepLocator>();
     if (order.locator == LocatorKind::kEntry)
-      locator = std::make_unique<EntryLocator>(ControlNumber("?Locator"), platform::Ref(locator_text_));
+      locator = std::make_unique<EntryLocator>(ControlNumber("?Locator"), LocatorValue(order));
     browse_->AddSortOrder(key, StepFor(key), std::move(locator));
   }
   for (const ListColumn& column : declaration_.columns) {
-    if (const data::FieldDef* field = ViewField(declaration_.view, column.field)) browse_->AddField(*field, column.picture);
+    if (column.compute) {
+      browse_->AddComputed(column.compute);
+    } else if (const data::FieldDef* field = ViewField(declaration_.view, column.field)) {
+      browse_->AddField(*field, column.picture);
+    }
   }
+  browse_->may_request = declaration_.may_request;
   if (declaration_.selection) {
     browse_->SELECTCONTROL = ControlNumber("?Select");
   } else if (request_ != kView) {
@@ -124,6 +130,13 @@ int ListProcedure::Init() {
     browse_->update_form = [this, update](int request) { return services_.procedures.CallWith(update, request); };
   }
   return 0;
+}
+
+// A text locator keeps what is typed as text; a date or number locator as
+// the number its picture reads, which goes into the key as it is.
+platform::ValueRef ListProcedure::LocatorValue(const ListOrder& order) {
+  const bool text = order.locator_picture.size() < 2 || platform::UpperChar(order.locator_picture[1]) == 'S';
+  return text ? platform::Ref(locator_text_) : platform::Ref(locator_number_);
 }
 
 int ListProcedure::OnEvent(const platform::Event& event) {

@@ -22,13 +22,16 @@ struct ListOrder {
   std::string tab;  // the tab's title ("by Staff Code"); "" = no tab
   std::string key;  // "EMP:STAFF_KEY"; "" = record order
   LocatorKind locator = LocatorKind::kStep;
-  std::string locator_picture;  // an entry locator's picture ("@s5"); its prompt is "Find:"
+  std::string locator_picture;  // an entry locator's picture ("@s5", "@d2")
+  std::string locator_prompt = "Find:";
 };
 
 struct ListColumn {
   std::string header;
   std::string field;  // "EMP:EMPCODE", of any file of the view
   std::string picture;
+  // A column worked out from the row's records instead of one field.
+  std::function<std::string()> compute = {};
 };
 
 struct ListDeclaration {
@@ -43,6 +46,11 @@ struct ListDeclaration {
   // Chooses the sort order when the tab shown changes; by default the
   // order of the tab (tabs and orders in the same order).
   std::function<int(int tab)> order_for_tab;
+  // More to show beside the list, before the buttons.
+  std::vector<platform::ControlSpec> controls = {};
+  // Asked with the highlighted record in the buffer before it is changed or
+  // deleted: false refuses (the rule has said why).
+  std::function<bool(int request)> may_request = {};
 };
 
 class ListProcedure : public WindowManager {
@@ -69,6 +77,7 @@ class ListProcedure : public WindowManager {
  private:
   std::unique_ptr<StepPosition> StepFor(const data::KeyDef* key) const;
   int OrderForTab(int tab) const;  // tab from 0, order from 1
+  platform::ValueRef LocatorValue(const ListOrder& order);
 
   const Services& services_;
   ListDeclaration declaration_;
@@ -77,6 +86,7 @@ class ListProcedure : public WindowManager {
   std::vector<int> tab_controls_;
   int shown_tab_ = 0;  // the first tab's page is in front when the window opens
   std::string locator_text_;
+  double locator_number_ = 0;  // a date or number locator's value
   data::RelationManager* primary_relation_ = nullptr;
   bool name_pushed_ = false;
 };

@@ -41,7 +41,27 @@ int RecordForm::OnAccepted(const platform::Event& event) {
   // A plain OK moves no list, whatever an earlier refused tool button asked.
   if (OKCONTROL != 0 && event.control == OKCONTROL) thread_.navigation_request = 0;
   if (!LookUp(event.control)) return kHandled;  // the field keeps the focus, validate-all ends
+  if (event.control == ControlNumber(declaration_.cancel) && declaration_.before_cancel &&
+      !declaration_.before_cancel(*this))
+    return kHandled;
+  if (declaration_.on_accepted && event.control != OKCONTROL &&
+      declaration_.on_accepted(*this, event.control) != kContinue)
+    return kHandled;
   return WindowManager::OnAccepted(event);
+}
+
+int RecordForm::OnEvent(const platform::Event& event) {
+  const int result = WindowManager::OnEvent(event);
+  if (result != kEndLoop && declaration_.after_event && window_) declaration_.after_event(*this);
+  return result;
+}
+
+int RecordForm::OnCompleted() {
+  const bool saving = request_ == kInsert || request_ == kChange || request_ == kSave;
+  if (saving && declaration_.before_save && !declaration_.before_save(*this)) return kHandled;
+  const int result = WindowManager::OnCompleted();
+  if (saving && response_ == kCompleted && declaration_.after_save) declaration_.after_save(*this);
+  return result;
 }
 
 bool RecordForm::LookUp(int control) {
@@ -159,7 +179,11 @@ int RecordForm::Init() {
   }
   Open(declaration_.window);
   toolbar().AddTarget(*this, -1);
-  if (declaration_.on_open) declaration_.on_open(*this);
+  if (declaration_.on_open) {
+    declaration_.on_open(*this);
+    // What the form works out as it opens is not a change the user made.
+    if (request_ == kInsert || request_ == kChange) TakeSavedCopy();
+  }
   switch (request_) {
     case kView: window_->SetTitle("View Record"); break;
     case kInsert: window_->SetTitle("Adding a " + declaration_.description + " Record"); break;
@@ -180,16 +204,17 @@ int RecordForm::Shutdown() {
 }
 
 FormDeclaration StandardForm(std::string procedure, std::string title, const data::FileDef& file,
-                             std::vector<platform::ControlSpec> controls, std::string cancel_text) {
+                             std::vector<platform::ControlSpec> controls, std::string cancel_text,
+                             std::string first_tab) {
   FormDeclaration form;
   form.procedure = procedure;
   form.description = std::string(file.label);
   form.primary = &file;
   form.window.procedure = std::move(procedure);
   form.window.title = std::move(title);
-  form.window.controls.push_back(platform::Tab("?General", "General"));
+  form.window.controls.push_back(platform::Tab("?General", first_tab));
   for (platform::ControlSpec& control : controls) {
-    if (control.tab.empty() && control.kind != platform::ControlKind::kTab) control.tab = "General";
+    if (control.tab.empty() && control.kind != platform::ControlKind::kTab) control.tab = first_tab;
     form.window.controls.push_back(std::move(control));
   }
   form.window.controls.push_back(platform::Button("?OK", "&OK"));

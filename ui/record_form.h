@@ -44,6 +44,20 @@ struct FormDeclaration {
   // Runs the list of a tab of the form (charge lines of a payer, members of a
   // group): set up once the window is open.
   std::function<void(RecordForm&)> on_open;
+
+  // The form's own field rules; each may be empty.
+  // A control was accepted (after its lookup): kContinue, or kHandled when
+  // the rule refused the value (it selects the control itself).
+  std::function<int(RecordForm&, int control)> on_accepted;
+  // After every event the form took (values worked out from others).
+  std::function<void(RecordForm&)> after_event;
+  // The checks of OK before the standard save: false abandons the save and
+  // the form stays open.
+  std::function<bool(RecordForm&)> before_save;
+  // After the record was saved (what other files must follow of it).
+  std::function<void(RecordForm&)> after_save;
+  // The check of the Cancel button: false, and the form does not cancel.
+  std::function<bool(RecordForm&)> before_cancel;
 };
 
 class RecordForm : public WindowManager, public ToolbarTarget {
@@ -71,6 +85,8 @@ class RecordForm : public WindowManager, public ToolbarTarget {
   void PrimeNewRecord() override;
   void Reset(bool force = false) override;
   int OnAccepted(const platform::Event& event) override;
+  int OnEvent(const platform::Event& event) override;
+  int OnCompleted() override;
   ThreadState& thread() { return thread_; }
   int ControlNumberOf(std::string_view name) const { return ControlNumber(name); }
   // Looks the control's value up when it has a lookup; false when the user
@@ -95,9 +111,10 @@ class RecordForm : public WindowManager, public ToolbarTarget {
 };
 
 // The usual form of a file: `controls` (those without a tab of their own go
-// on the first tab, "General"), then "&OK", the Cancel button and "Help".
+// on the first tab), then "&OK", the Cancel button and "Help".
 FormDeclaration StandardForm(std::string procedure, std::string title, const data::FileDef& file,
-                             std::vector<platform::ControlSpec> controls, std::string cancel_text = "&Cancel");
+                             std::vector<platform::ControlSpec> controls, std::string cancel_text = "&Cancel",
+                             std::string first_tab = "General");
 
 // Registers a form procedure: `declare` builds its declaration on the thread
 // that runs it (the controls show that thread's record buffers).

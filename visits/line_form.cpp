@@ -1,13 +1,15 @@
 #include "visits/line_form.h"
 
+#include <cstring>
+
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
+#include "data/file_manager.h"
 #include "data/file_registry.h"
 #include "platform/text.h"
 #include "ui/record_form.h"
 
 namespace vornel::visits {
-
 
 void RegisterLineForm(const ui::Services& services) {
   ui::RegisterForm(services, "UpdateLineitem", [](ui::ThreadState& thread) {
@@ -32,10 +34,23 @@ void RegisterLineForm(const ui::Services& services) {
     // service; a code that is given must name one.
     form.lookups = {{"?LIN:VEN_CODE", "VEN:VEN_KEY", "LOV_Vendor"}, {"?LIN:LINE_SVC", "SER:SERV_CODE", "LOV_Services"}};
     // The list the line is added from has set the fields it is limited to
-    // (the payer, the visit or the client); every new line is open and one unit.
-    form.prime = [&l] {
+    // (the payer, the visit or the client); every new line is open and one
+    // unit, and a line added to the visit being recorded repeats the visit.
+    auto& visit = thread.files.Get(data::LogFile()).record<data::LogRecord>();
+    form.prime = [&l, &visit, &thread] {
       platform::AssignPadded(l.STATUS, "O");
       l.MA_UNITS = 1;
+      if (l.LOG_NO == 0 || l.LOG_NO != visit.LOG_NO) return;
+      l.CLCODE = visit.CLCODE;
+      l.SERV_DATE = visit.LOG_DATE;
+      std::memcpy(l.LINE_SVC, visit.SERV_CODE, sizeof l.LINE_SVC);
+      data::FileManager& clients = thread.files.Get(data::ClientFile());
+      clients.Open();
+      auto& client = clients.record<data::ClientRecord>();
+      client.CLCODE = visit.CLCODE;
+      if (clients.Fetch(*data::ClientFile().FindKey("CLI:CODE_KEY")) == errors::kGoOn)
+        platform::AssignCut(l.CLI_XXX, platform::ReadField(client.CLLNAME).substr(0, 3));
+      clients.Close();
     };
     return form;
   });

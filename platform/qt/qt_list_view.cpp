@@ -207,6 +207,13 @@ void ListView::ShowCurrent(int row) {
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void ListView::FixRows(int rows) {
+  const int header = table_->horizontalHeader()->isVisible() || !table_->horizontalHeader()->isHidden()
+                         ? table_->horizontalHeader()->sizeHint().height()
+                         : 0;
+  setFixedHeight(header + rows * RowHeight() + 2 * table_->frameWidth());
+}
+
 int ListView::RowHeight() const { return std::max(1, table_->verticalHeader()->defaultSectionSize()); }
 
 void ListView::UpdateVisibleRows() {

@@ -33,6 +33,8 @@ class ListView : public QWidget {
   QTableWidget* table() const { return table_; }
   QScrollBar* thumb() const { return thumb_; }
   QSize sizeHint() const override;
+  // Keeps the list at the height that shows `rows` rows.
+  void FixRows(int rows);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -147,6 +147,11 @@ int QtMessageDisplay::ShowHistory(const MessageBoxRequest& request, const std::v
   return answer;
 }
 
+void QtMessageDisplay::Beep() {
+  MessageDisplay::Beep();
+  RunOnGui([] { QApplication::beep(); });
+}
+
 void QtMessageDisplay::StopProgram(const MessageBoxRequest& request) {
   RunOnGui([&] {
     MessageBoxRequest stop = request;

@@ -17,6 +17,7 @@ class QtMessageDisplay : public MessageDisplay {
   // Shows the stop box and ends the process at once: every log line is
   // already on disk, and the record store survives a killed process.
   [[noreturn]] void StopProgram(const MessageBoxRequest& request) override;
+  void Beep() override;
 
  private:
   QtWindowSystem& windows_;

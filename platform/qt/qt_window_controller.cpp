@@ -45,6 +45,9 @@
 namespace vornel::platform::qt {
 namespace {
 
+// The most letters of all choices that still put a radio group in one line.
+constexpr std::size_t kLettersInALine = 28;
+
 constexpr const char* kBlockCount = "vornelBlockCount";
 
 struct KnownIcon {
@@ -398,7 +401,8 @@ QWidget* WindowController::BuildContent(const WindowSpec& spec) {
   // the screen.
   std::map<std::string, int> rows;
   for (const ControlSpec& control : spec.controls) {
-    if (control.kind != ControlKind::kTab && control.kind != ControlKind::kButton && !control.beside)
+    const bool below = control.kind == ControlKind::kList && control.lines > 1;
+    if (control.kind != ControlKind::kTab && control.kind != ControlKind::kButton && !control.beside && !below)
       ++rows[control.tab];
   }
   for (const auto& [tab, count] : rows) {
@@ -435,6 +439,8 @@ void WindowController::BuildPage(Page& page, QVBoxLayout* box) {
   page.form = NewForm();
   page.columns->addLayout(page.form);
   box->addLayout(page.columns);
+  page.below = new QVBoxLayout;
+  box->addLayout(page.below);
   box->addStretch();
   page.buttons = new QHBoxLayout;
   page.buttons->addStretch();
@@ -579,9 +585,13 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
     }
     case ControlKind::kRadioGroup: {
       auto* group = new QGroupBox(text);
-      // A few choices stand in a line (Yes / No), more in a column.
-      QBoxLayout* layout = spec.choices.size() <= 3 ? static_cast<QBoxLayout*>(new QHBoxLayout(group))
-                                                     : static_cast<QBoxLayout*>(new QVBoxLayout(group));
+      // A few choices, or short ones, stand in a line (Yes / No; the five
+      // outcomes of a visit), more in a column.
+      std::size_t letters = 0;
+      for (const Choice& choice : spec.choices) letters += choice.text.size();
+      const bool in_line = spec.choices.size() <= 3 || letters <= kLettersInALine;
+      QBoxLayout* layout = in_line ? static_cast<QBoxLayout*>(new QHBoxLayout(group))
+                                   : static_cast<QBoxLayout*>(new QVBoxLayout(group));
       for (const Choice& choice : spec.choices) {
         auto* radio = new QRadioButton(ToQt(choice.text));
         layout->addWidget(radio);
@@ -617,8 +627,14 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       auto* list = new ListView(link_, control, spec.columns);
       list->setStatusTip(text);
       list->table()->setAccessibleName(text);
-      PlaceWide(target, list);
-      GrowWithList(target);
+      if (spec.lines > 1) {
+        // A list of a few rows lies below the fields, across the page.
+        list->FixRows(spec.lines);
+        target.below->addWidget(list);
+      } else {
+        PlaceWide(target, list);
+        GrowWithList(target);
+      }
       field = list;
       break;
     }

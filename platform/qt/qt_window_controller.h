@@ -78,6 +78,7 @@ class WindowController : public QObject {
     QWidget* widget = nullptr;
     QVBoxLayout* box = nullptr;        // holds the columns (the tabs), a stretch and the buttons
     QHBoxLayout* columns = nullptr;    // the page's forms side by side
+    QVBoxLayout* below = nullptr;      // lists of a few rows, under the forms across the page
     QFormLayout* form = nullptr;       // the form new rows go into
     QHBoxLayout* row = nullptr;        // the row last started: a control beside joins it
     int rows_before_next_column = -1;  // -1: one column

@@ -39,7 +39,9 @@ struct ControlSpec {
   bool hidden = false;
   bool read_only = false;
   bool beside = false;  // on the same row as the control before it ("City / State:" and zip)
-  int lines = 1;        // an entry or shown text of several lines, its words wrapped
+  // An entry or shown text of several lines, its words wrapped; a list of
+  // that many rows, below the other controls of its page.
+  int lines = 1;
 };
 
 // Compact declarations of the usual controls.

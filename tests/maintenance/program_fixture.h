@@ -20,7 +20,7 @@ class ProgramFixture : public ::testing::Test {
     app::demo::DemoOptions options;
     options.root = root_.path();
     options.clients = 5;
-    options.months = 1;
+    options.months = months_;
     options.today = platform::DateFromMdy(12, 7, 2026);
     ASSERT_TRUE(app::demo::GenerateDemoData(options).ok);
     platform::SettingsFile(root_ / "VORNEL" / "vornel.ini").Set("Program Control", "History Popup", "0");
@@ -39,6 +39,7 @@ class ProgramFixture : public ::testing::Test {
     return result.ok ? std::string() : result.report;
   }
 
+  int months_ = 1;  // of visits, ending with the month of 7 December 2026
   vornel::test::TempDir root_;
   platform::HeadlessMessageDisplay display_;
 };

@@ -1,0 +1,452 @@
+#include "visits/visit_form.h"
+
+#include <cstring>
+#include <memory>
+
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/file_manager.h"
+#include "data/file_registry.h"
+#include "platform/text.h"
+#include "ui/form_list.h"
+#include "ui/pick_date.h"
+#include "ui/program_values.h"
+#include "ui/record_form.h"
+#include "ui/system_warning.h"
+#include "visits/visit_lines.h"
+
+namespace vornel::visits {
+namespace {
+
+using platform::Beside;
+using platform::Button;
+using platform::Entry;
+using platform::Ref;
+using platform::Shown;
+using ui::kContinue;
+using ui::kHandled;
+
+constexpr const char* kVisitTab = "&Visit";
+// The furthest ahead a visit may be booked: a later date is a typing slip.
+constexpr int kDaysAhead = 2 * 365;
+
+constexpr const char* kInsuranceTab = "I&nsur";
+
+// What the form keeps besides the record, for as long as it is open.
+struct VisitState {
+  data::LogRecord* log = nullptr;
+  // Copies of the visit's client, service and staff member as last read:
+  // the form shows them, and they stay where they are while files open and close.
+  data::ClientRecord client{};
+  data::ServicesRecord service{};
+  data::EmployeeRecord staff{};
+  char client_name[30] = {};
+  std::int16_t client_age = 0;
+  std::int32_t local_post_date = 0;  // the last posting date when the form opened
+  std::int32_t opening_date = 0;
+  std::int16_t opening_client = 0;
+  std::int16_t accepted_client = 0;  // the client the staff member was last taken from
+  bool insert_mode = false;          // a new visit whose lines were not auto-inserted yet
+  double total_line = 0;             // the charges of the visit's lines
+  double balance = 0;                // the fee less the lines and the client's share
+  std::string units_refusal;         // why the units cannot come from the times
+  ui::BrowseManager* lines = nullptr;
+};
+
+// Reads into `record` the record of `file` whose key `key` has the values
+// `record` holds; blank when there is none.
+template <typename Record>
+void FetchByKey(data::FileRegistry& files, const data::FileDef& file, std::string_view key, Record& record) {
+  data::FileManager& manager = files.Get(file);
+  manager.Open();
+  std::memcpy(manager.buffer().data(), &record, sizeof record);
+  manager.Fetch(*file.FindKey(key));
+  std::memcpy(&record, manager.buffer().data(), sizeof record);
+  manager.Close();
+}
+
+std::string Initials(const data::ClientRecord& client) {
+  return std::string(platform::ReadField(client.CLLNAME).substr(0, 3));
+}
+
+VisitShares SharesOf(const data::LogRecord& log) {
+  return {.rate = log.RATE, .units = log.UNITS, .total_fee = log.TOTAL_FEE, .cli_paid = log.CLI_PAID,
+          .clifeedue = log.CLIFEEDUE, .clifeenc = log.CLIFEENC, .billtoma = log.BILLTOMA, .billins = log.BILLINS,
+          .osmfee = log.OSMFEE, .otherfee = log.OTHERFEE, .balsca = log.BALSCA, .insfeenc = log.INSFEENC};
+}
+
+void StoreShares(data::LogRecord& log, const VisitShares& s) {
+  log.RATE = s.rate;
+  log.UNITS = s.units;
+  log.TOTAL_FEE = s.total_fee;
+  log.CLI_PAID = s.cli_paid;
+  log.CLIFEEDUE = s.clifeedue;
+  log.CLIFEENC = s.clifeenc;
+  log.BILLTOMA = s.billtoma;
+  log.BILLINS = s.billins;
+  log.OSMFEE = s.osmfee;
+  log.OTHERFEE = s.otherfee;
+  log.BALSCA = s.balsca;
+  log.INSFEENC = s.insfeenc;
+}
+
+LineStamp StampOf(const VisitState& state) {
+  return {state.log->CLCODE, state.log->LOG_DATE, Initials(state.client)};
+}
+
+class VisitForm : public std::enable_shared_from_this<VisitForm> {
+ public:
+  VisitForm(const ui::Services& services, ui::ThreadState& thread)
+      : services_(services), values_(services.values), thread_(thread) {
+    state_.log = &thread.files.Get(data::LogFile()).record<data::LogRecord>();
+  }
+
+  ui::FormDeclaration Declare();
+
+ private:
+  // The client, service and staff member of the visit, and what is shown of them.
+  void ReadRelated();
+  void ComputeFees();
+  void Refresh(ui::RecordForm& form);
+  void Open(ui::RecordForm& form);
+  int Accepted(ui::RecordForm& form, int control);
+  bool Refuse(ui::RecordForm& form, const std::string& message, std::string_view control);
+  std::string DateCheck(std::int32_t& date) const;
+  bool Balanced(ui::RecordForm& form);
+  bool SaveChecks(ui::RecordForm& form);
+  void AfterSave();
+  void AutoInsert(ui::RecordForm& form);
+  std::vector<platform::ControlSpec> Controls();
+
+  const ui::Services& services_;
+  ui::ProgramValues& values_;
+  ui::ThreadState& thread_;
+  VisitState state_;
+};
+
+ui::FormListDeclaration ChargeLines() {
+  return {.name = "?Lines",
+          .tab = kVisitTab,
+          .view = data::ViewDef(data::LineitemFile()).Join(data::VendorFile(), "VEN:VEN_KEY", {"LIN:VEN_CODE"}),
+          .key = "LIN:LOG_KEY",
+          .columns = {{"Ven", "LIN:VEN_CODE", "@s3"},
+                      {"Bill to  Name", "VEN:NAME", "@s25"},
+                      {"Svc", "LIN:LINE_SVC", "@s4"},
+                      {"Units", "LIN:MA_UNITS", "@n5.2"},
+                      {"Charges", "LIN:AMOUNT_DUE", "@n8.2"},
+                      {"Paid", "LIN:AMOUNT", "@n8.2"},
+                      {"Date", "LIN:DATE_PAID", "@d2"},
+                      {"St", "LIN:STATUS", "@s1"}},
+          .update_procedure = "UpdateLineitem",
+          .rows = 4};
+}
+
+ui::FormListDeclaration ClientComments() {
+  return {.name = "?Comments",
+          .tab = kVisitTab,
+          .view = data::ViewDef(data::Cli_cmmtFile()),
+          .key = "CMT:COM_KEY",
+          .columns = {{"Comment", "CMT:COMMENT", "@s60"}},
+          .parent = &data::ClientFile(),
+          .rows = 3};
+}
+
+ui::FormListDeclaration InsuranceCards() {
+  return {.name = "?Insurance",
+          .tab = kInsuranceTab,
+          .view = data::ViewDef(data::Ins_cardFile()).Join(data::VendorFile(), "VEN:VEN_KEY", {"INS:VEN_CODE"}),
+          .key = "INS:CARD_KEY",
+          .columns = {{"Vendor Code", "INS:VEN_CODE", "@s3"},
+                      {"Type", "INS:VEN_TYPE", "@s2"},
+                      {"Vendor Name", "VEN:NAME", "@s25"},
+                      {"Client No.", "INS:CLCODE", "@n_7"}},
+          .parent = &data::ClientFile()};
+}
+
+std::vector<platform::ControlSpec> VisitForm::Controls() {
+  data::LogRecord& log = *state_.log;
+  data::ClientRecord& client = state_.client;
+  data::ServicesRecord& service = state_.service;
+  data::EmployeeRecord& staff = state_.staff;
+  std::vector<platform::ControlSpec> controls = {
+      Entry("?LOG:LOG_DATE", "Date:", "@d2", VORNEL_FIELD(log, LOG_DATE)),
+      Beside(Button("?Calendar", "...")),
+      Entry("?LOG:CLCODE", "Client #:", "@n_7", VORNEL_FIELD(log, CLCODE)),
+      Beside(Shown("?CLIENTNAME", "", "@s30", Ref(state_.client_name))),
+      Entry("?LOG:SERV_CODE", "Service:", "@s4", VORNEL_FIELD(log, SERV_CODE)),
+      Beside(Shown("?SER:DESC", "", "@s25", VORNEL_FIELD(service, DESC))),
+      Entry("?LOG:EMPL_CODE", "Staff ID:", "@s5", VORNEL_FIELD(log, EMPL_CODE)),
+      Beside(Shown("?EMP:LASTNAME", "", "@s20", VORNEL_FIELD(staff, LASTNAME))),
+      platform::Radio("?LOG:TRANS_TYPE", "Transaction Outcome", VORNEL_FIELD(log, TRANS_TYPE),
+                      {{"SCHED", "SCHED"}, {"SHOW", "SHOW"}, {"NOSHOW", "NOSHW"}, {"CANC", "CANC"}, {"RESCH", "RESCH"}}),
+      Shown("?LOG:LOG_NO", "Visit No.:", "@n_10", VORNEL_FIELD(log, LOG_NO)),
+      Beside(Entry("?LOG:TIME_IN", "Time In/Out:", "@t3", VORNEL_FIELD(log, TIME_IN))),
+      Beside(Entry("?LOG:TIME_OUT", "", "@t3", VORNEL_FIELD(log, TIME_OUT))),
+      Shown("?LOG:RATE", "at", "@n9.2", VORNEL_FIELD(log, RATE)),
+      Beside(Entry("?REALTEMP", "per Unit x", "@n10.4", Ref(values_.realtemp))),
+      Beside(Shown("?UnitsEquals", "Units  =")),
+      Beside(Shown("?LOG:TOTAL_FEE", "Total Fee:", "@n10.2", VORNEL_FIELD(log, TOTAL_FEE))),
+      Entry("?LOG:COMMENT", "Visit Comment:", "@s12", VORNEL_FIELD(log, COMMENT)),
+      Beside(Entry("?LOG:CLI_PAID", "Client Paid:", "@n10.2", VORNEL_FIELD(log, CLI_PAID))),
+      Entry("?LOG:CLIFEEDUE", "CLT Fee Due:", "@n10.2", VORNEL_FIELD(log, CLIFEEDUE)),
+      Beside(Entry("?LOG:CLIFEENC", "CLT Fee NC:", "@n-10.2", VORNEL_FIELD(log, CLIFEENC))),
+      Entry("?LOG:BILLTOMA", "MA Amount:", "@n10.2", VORNEL_FIELD(log, BILLTOMA)),
+      Beside(Entry("?LOG:BILLINS", "INS Amount:", "@n10.2", VORNEL_FIELD(log, BILLINS))),
+      Entry("?LOG:OSMFEE", "OSM Fee:", "@n10.2", VORNEL_FIELD(log, OSMFEE)),
+      Beside(Entry("?LOG:OTHERFEE", "Other Fees:", "@n10.2", VORNEL_FIELD(log, OTHERFEE))),
+      Entry("?LOG:BALSCA", "Balance SCA:", "@n-10.2", VORNEL_FIELD(log, BALSCA)),
+      Beside(Shown("?SER:SCA_MAX", "SCA  Pay Max:", "@n10.2", VORNEL_FIELD(service, SCA_MAX))),
+      Shown("?CLI:SOC_SEC_NO", "SS # :", "@p###-##-####p", VORNEL_FIELD(client, SOC_SEC_NO)),
+      Beside(Shown("?CLI:MED_ASSIST", "MA :", "@s1", VORNEL_FIELD(client, MED_ASSIST))),
+      Beside(Shown("?CLI:PRIINS", "INS:", "@s1", VORNEL_FIELD(client, PRIINS))),
+      Beside(Shown("?CLI:BIRTHDATE", "DOB:", "@d2", VORNEL_FIELD(client, BIRTHDATE))),
+      Beside(Shown("?CLIENT_AGE", "AGE:", "@n_2", Ref(state_.client_age))),
+      Shown("?LOCALPOSTDATE", "Last Post Date:", "@d2", Ref(state_.local_post_date)),
+      Shown("?TOTAL_LINE", "Charge Lines:", "@n-10.2", Ref(state_.total_line)),
+      Beside(Shown("?BALANCEVALUE", "Bal:", "@n-8.2", Ref(state_.balance)))};
+  for (platform::ControlSpec& c : ui::FormListControls(ClientComments())) controls.push_back(std::move(c));
+  for (platform::ControlSpec& c : ui::FormListControls(ChargeLines())) controls.push_back(std::move(c));
+  controls.push_back(platform::OnTab(kVisitTab, {Button("?AutoInsert", "&Auto Insert")}).front());
+  controls.push_back(platform::Tab("?InsurTab", kInsuranceTab));
+  controls.push_back(
+      platform::OnTab(kInsuranceTab, {Shown("?InsurHeading", "Client Insurance Information")}).front());
+  for (platform::ControlSpec& c : ui::FormListControls(InsuranceCards())) controls.push_back(std::move(c));
+  return controls;
+}
+
+ui::FormDeclaration VisitForm::Declare() {
+  // A new visit is never dated on or before the last posting date.
+  if (values_.botdate == 0) values_.botdate = values_.last_post_date + 1;
+  state_.local_post_date = values_.last_post_date;
+
+  // Every rule holds the form's state alive as long as the declaration.
+  const std::shared_ptr<VisitForm> self = shared_from_this();
+  ui::FormDeclaration form = ui::StandardForm("UpdateLog", "Client Visit Recording Form", data::LogFile(),
+                                              Controls(), "C&ancel", kVisitTab);
+  form.description = "Log";
+  form.lookups = {{"?LOG:CLCODE", "CLI:CODE_KEY", "LOV_Client", true},
+                  {"?LOG:SERV_CODE", "SER:SERV_CODE", "LOV_Services"},
+                  {"?LOG:EMPL_CODE", "EMP:STAFF_KEY", "LOV_STAFF"}};
+  form.prime = [self] {
+    self->state_.log->LOG_DATE = self->values_.botdate;
+    platform::AssignPadded(self->state_.log->TRANS_TYPE, "SCHED");
+    self->state_.opening_date = self->values_.botdate;
+    self->state_.opening_client = 0;
+  };
+  form.on_open = [self](ui::RecordForm& open) { self->Open(open); };
+  form.on_accepted = [self](ui::RecordForm& open, int control) { return self->Accepted(open, control); };
+  form.after_event = [self](ui::RecordForm& open) { self->Refresh(open); };
+  form.before_save = [self](ui::RecordForm& open) { return self->SaveChecks(open); };
+  form.after_save = [self](ui::RecordForm&) { self->AfterSave(); };
+  // A changed visit whose lines do not carry its fee is put right before it
+  // is left; a new visit that is cancelled takes its lines with it.
+  form.before_cancel = [self](ui::RecordForm& open) { return open.request() != ui::kChange || self->Balanced(open); };
+  return form;
+}
+
+void VisitForm::Open(ui::RecordForm& form) {
+  data::LogRecord& log = *state_.log;
+  state_.insert_mode = form.request() == ui::kInsert;
+  if (!state_.insert_mode) {
+    state_.opening_client = log.CLCODE;
+    state_.opening_date = log.LOG_DATE;
+    values_.realtemp = log.UNITS;
+  }
+  state_.accepted_client = log.CLCODE;
+  ui::OpenFormList(form, ClientComments());
+  state_.lines = &ui::OpenFormList(form, ChargeLines());
+  ui::OpenFormList(form, InsuranceCards());
+  // A posted visit is shown, never saved.
+  if (Posted(state_.opening_date, state_.local_post_date)) form.window()->SetEnabled(form.OKCONTROL, false);
+  Refresh(form);
+}
+
+void VisitForm::ReadRelated() {
+  data::LogRecord& log = *state_.log;
+  state_.client.CLCODE = log.CLCODE;
+  FetchByKey(thread_.files, data::ClientFile(), "CLI:CODE_KEY", state_.client);
+  std::memcpy(state_.service.SERVICE, log.SERV_CODE, sizeof log.SERV_CODE);
+  FetchByKey(thread_.files, data::ServicesFile(), "SER:SERV_CODE", state_.service);
+  std::memcpy(state_.staff.EMPCODE, log.EMPL_CODE, sizeof log.EMPL_CODE);
+  FetchByKey(thread_.files, data::EmployeeFile(), "EMP:STAFF_KEY", state_.staff);
+  std::string name(platform::ReadField(state_.client.CLFNAME));
+  if (!name.empty()) name += ' ';
+  name += platform::ReadField(state_.client.CLLNAME);
+  platform::AssignCut(state_.client_name, name);
+  state_.client_age = static_cast<std::int16_t>(platform::AgeInYears(state_.client.BIRTHDATE, platform::Today()));
+  double total = 0;
+  for (const ChargeLine& line : VisitLines(thread_.files, log.LOG_NO).Read()) total += line.amount_due;
+  state_.total_line = Cents(total);
+}
+
+void VisitForm::ComputeFees() {
+  data::LogRecord& log = *state_.log;
+  const FeeInputs inputs{.time_in = log.TIME_IN,
+                         .time_out = log.TIME_OUT,
+                         .service = std::string(platform::ReadField(log.SERV_CODE)),
+                         .service_rate = state_.service.RATE,
+                         .unit_minutes = state_.service.UNITMINS,
+                         .typed_units = values_.realtemp,
+                         .visit_date = log.LOG_DATE,
+                         .last_post_date = state_.local_post_date,
+                         .insert_mode = state_.insert_mode,
+                         .outcome = std::string(platform::ReadField(log.TRANS_TYPE))};
+  const FeeResult result = visits::ComputeFees(inputs, SharesOf(log));
+  StoreShares(log, result.shares);
+  values_.realtemp = result.shown_units;
+  state_.units_refusal = result.refusal;
+  state_.balance = Cents(log.TOTAL_FEE - state_.total_line - log.CLIFEEDUE);
+}
+
+// After every event: the related records, the fee and what is shown of them.
+void VisitForm::Refresh(ui::RecordForm& form) {
+  ReadRelated();
+  ComputeFees();
+  for (const char* shown : {"?CLIENTNAME", "?SER:DESC", "?EMP:LASTNAME", "?LOG:LOG_NO", "?LOG:RATE", "?REALTEMP",
+                            "?LOG:TOTAL_FEE", "?LOG:CLIFEEDUE", "?LOG:CLIFEENC", "?LOG:BILLTOMA", "?LOG:BILLINS",
+                            "?LOG:OSMFEE", "?LOG:OTHERFEE", "?LOG:BALSCA", "?CLI:SOC_SEC_NO", "?CLI:MED_ASSIST",
+                            "?CLI:PRIINS", "?CLI:BIRTHDATE", "?CLIENT_AGE", "?SER:SCA_MAX", "?TOTAL_LINE",
+                            "?BALANCEVALUE", "?LOG:EMPL_CODE", "?LOG:LOG_DATE"})
+    form.window()->Display(form.ControlNumberOf(shown));
+}
+
+// Shows the message (when there is one) and puts the cursor on the control;
+// true when it refused.
+bool VisitForm::Refuse(ui::RecordForm& form, const std::string& message, std::string_view control) {
+  if (message.empty()) return false;
+  ui::Warn(services_, message);
+  form.window()->Select(form.ControlNumberOf(control));
+  return true;
+}
+
+int VisitForm::Accepted(ui::RecordForm& form, int control) {
+  data::LogRecord& log = *state_.log;
+  const auto is = [&](std::string_view name) { return control == form.ControlNumberOf(name); };
+  if (is("?Calendar")) {
+    // A picked date is only shown; OK tests it.
+    log.LOG_DATE = ui::PickDate(services_.windows, services_.errors, log.LOG_DATE, "Select a Date", form.window());
+    form.window()->Display(form.ControlNumberOf("?LOG:LOG_DATE"));
+    return kHandled;
+  }
+  if (is("?LOG:LOG_DATE")) {
+    values_.topdate = log.LOG_DATE;
+    std::int32_t date = log.LOG_DATE;
+    const std::string refused = DateCheck(date);
+    log.LOG_DATE = date;
+    values_.botdate = log.LOG_DATE;  // the next new visit starts on this date
+    form.window()->Display(control);
+    return Refuse(form, refused, "?LOG:LOG_DATE") ? kHandled : kContinue;
+  }
+  if (is("?LOG:CLCODE")) {
+    ReadRelated();
+    // A client newly chosen brings his staff member and, on a new visit, his fee.
+    if (log.CLCODE != state_.accepted_client && !platform::ReadField(state_.client.STAFF_ID).empty())
+      std::memcpy(log.EMPL_CODE, state_.client.STAFF_ID, sizeof log.EMPL_CODE);
+    state_.accepted_client = log.CLCODE;
+    if (state_.insert_mode && log.CLIFEEDUE == 0) log.CLIFEEDUE = state_.client.FEE_DUE;
+    return kContinue;
+  }
+  if (is("?LOG:SERV_CODE")) {
+    ReadRelated();
+    std::memcpy(log.GROUPFLAG, state_.service.GROUPFLAG, sizeof log.GROUPFLAG);
+    return kContinue;
+  }
+  if (is("?LOG:TIME_OUT") || is("?LOG:TIME_IN")) {
+    if (is("?LOG:TIME_OUT")) log.TOTAL_FEE = 0;
+    ReadRelated();
+    ComputeFees();
+    return Refuse(form, state_.units_refusal, "?LOG:TIME_OUT") ? kHandled : kContinue;
+  }
+  if (is("?LOG:BALSCA")) {
+    VisitShares shares = SharesOf(log);
+    const std::string refused = ScaCheck(shares, state_.service.SCA_MAX);
+    log.BALSCA = shares.balsca;
+    values_.selection = ' ';
+    return Refuse(form, refused, "?LOG:BALSCA") ? kHandled : kContinue;
+  }
+  if (is("?AutoInsert")) {
+    AutoInsert(form);
+    return kHandled;
+  }
+  return kContinue;
+}
+
+void VisitForm::AutoInsert(ui::RecordForm& form) {
+  ReadRelated();
+  ComputeFees();
+  data::LogRecord& log = *state_.log;
+  VisitLines lines(thread_.files, log.LOG_NO);
+  const std::vector<ChargeLine> missing =
+      AutoInsertLines(SharesOf(log), platform::ReadField(log.SERV_CODE), platform::ReadField(state_.service.GROUPFLAG),
+                      lines.Read());
+  if (!lines.Add(missing, StampOf(state_))) {
+    Refuse(form, "The charge lines could not be written; none was added. Try Auto Insert again.", "?AutoInsert");
+    return;
+  }
+  state_.insert_mode = false;  // the client's share is no longer primed here
+  state_.lines->RefillList(ui::BrowseManager::kKeepPosition);
+  state_.lines->RefreshWindow();
+}
+
+// The posting-date check, and no date beyond the booking horizon.
+std::string VisitForm::DateCheck(std::int32_t& date) const {
+  std::string refused = PostingDateCheck(date, state_.opening_date, state_.local_post_date);
+  if (refused.empty() && date > platform::Today() + kDaysAhead)
+    refused = "A visit may not be dated more than two years ahead.";
+  return refused;
+}
+
+// The charge lines carry the fee less the client's share (says why not).
+bool VisitForm::Balanced(ui::RecordForm& form) {
+  const data::LogRecord& log = *state_.log;
+  const std::string unbalanced =
+      BalanceCheck(SharesOf(log), state_.total_line, platform::ReadField(log.SERV_CODE),
+                   platform::ReadField(log.TRANS_TYPE), Posted(log.LOG_DATE, state_.local_post_date));
+  values_.selection = ' ';
+  return !Refuse(form, unbalanced, "?Lines");
+}
+
+// The checks of OK, in order; the first that fails keeps the form open.
+bool VisitForm::SaveChecks(ui::RecordForm& form) {
+  data::LogRecord& log = *state_.log;
+  ReadRelated();
+  ComputeFees();
+  values_.selection = ' ';
+  std::int32_t date = log.LOG_DATE;
+  const std::string too_early = DateCheck(date);
+  log.LOG_DATE = date;
+  if (Refuse(form, too_early, "?LOG:LOG_DATE")) return false;
+  if (Refuse(form, state_.units_refusal, "?LOG:TIME_OUT")) return false;
+  VisitShares shares = SharesOf(log);
+  const std::string over_max = ScaCheck(shares, state_.service.SCA_MAX);
+  log.BALSCA = shares.balsca;
+  if (Refuse(form, over_max, "?LOG:BALSCA")) return false;
+  if (!Balanced(form)) return false;
+  return !Refuse(form, BlankPayerCheck(VisitLines(thread_.files, log.LOG_NO).Read()), "?Lines");
+}
+
+// Once the visit is saved its lines follow it: a visit that did not take
+// place loses its open lines, and every line carries the visit's client and
+// date. Done after the save, so a refused save leaves the lines as they were.
+void VisitForm::AfterSave() {
+  data::LogRecord& log = *state_.log;
+  VisitLines lines(thread_.files, log.LOG_NO);
+  if (NoVisitTookPlace(platform::ReadField(log.TRANS_TYPE)) && !Posted(log.LOG_DATE, state_.local_post_date)) {
+    const int kept = lines.DeleteOpen();
+    if (kept > 0)
+      ui::Warn(services_, std::to_string(kept) +
+                              " charge line(s) of this visit were billed or paid and are kept; only the open "
+                              "lines were deleted.");
+  }
+  if (log.CLCODE != state_.opening_client || log.LOG_DATE != state_.opening_date) lines.Restamp(StampOf(state_));
+}
+
+}  // namespace
+
+void RegisterVisitForm(const ui::Services& services) {
+  ui::RegisterForm(services, "UpdateLog", [&services](ui::ThreadState& thread) {
+    return std::make_shared<VisitForm>(services, thread)->Declare();
+  });
+}
+
+}  // namespace vornel::visits

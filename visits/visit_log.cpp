@@ -1,0 +1,58 @@
+#include "visits/visit_log.h"
+
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/file_registry.h"
+#include "platform/picture.h"
+#include "platform/text.h"
+#include "ui/list_procedure.h"
+#include "ui/system_warning.h"
+#include "visits/visit_fees.h"
+
+namespace vornel::visits {
+namespace {
+
+// "Last, First M" of the row's client, as the list shows it.
+std::string ClientName() {
+  const auto& client = ui::CurrentThread()->files.Get(data::ClientFile()).record<data::ClientRecord>();
+  std::string name(platform::ReadField(client.CLLNAME));
+  name += ", ";
+  name += platform::ReadField(client.CLFNAME);
+  name += ' ';
+  name += platform::ReadField(client.CLMID);
+  return name.substr(0, 25);
+}
+
+}  // namespace
+
+void RegisterVisitLog(const ui::Services& services) {
+  ui::ProgramValues& values = services.values;
+  ui::RegisterList(
+      services,
+      {.procedure = "BrowseLog",
+       .title = "Daily Log File",
+       .view = data::ViewDef(data::LogFile())
+                   .Join(data::EmployeeFile(), "EMP:STAFF_KEY", {"LOG:EMPL_CODE"})
+                   .Join(data::ClientFile(), "CLI:CODE_KEY", {"LOG:CLCODE"}),
+       .orders = {{"Log Entries by Date", "LOG:LOG_DAY", ui::LocatorKind::kEntry, "@d2", "Find Date:"}},
+       .columns = {{"Date", "LOG:LOG_DATE", "@d2"},
+                   {"Staff Name", "EMP:LASTNAME", "@s20"},
+                   {"Time In", "LOG:TIME_IN", "@t3"},
+                   {"Time Out", "LOG:TIME_OUT", "@t3"},
+                   {"Client Name", "", "", ClientName},
+                   {"Svc Code", "LOG:SERV_CODE", "@s4"},
+                   {"Status", "LOG:TRANS_TYPE", "@s5"}},
+       .update_procedure = "UpdateLog",
+       .controls = {platform::Shown("?LOCALPOSTDATE", "Last Posting Date:", "@d2", platform::Ref(values.last_post_date))},
+       // A posted visit is part of a closed period: it stays.
+       .may_request = [&services, &values](int request) {
+         if (request != ui::kDelete) return true;
+         const auto& visit = ui::CurrentThread()->files.Get(data::LogFile()).record<data::LogRecord>();
+         if (!Posted(visit.LOG_DATE, values.last_post_date)) return true;
+         ui::Warn(services, "Visits may not be deleted if prior to the last posting date of " +
+                                platform::FormatWith("d2", values.last_post_date));
+         return false;
+       }});
+}
+
+}  // namespace vornel::visits
