@@ -148,7 +148,7 @@ ui::FormListDeclaration ClientComments() {
           .key = "CMT:COM_KEY",
           .columns = {{"Comment", "CMT:COMMENT", "@s60"}},
           .parent = &data::ClientFile(),
-          .rows = 3};
+          .rows = 2};
 }
 
 ui::FormListDeclaration InsuranceCards() {
@@ -294,7 +294,8 @@ void VisitForm::ComputeFees() {
   const FeeResult result = visits::ComputeFees(inputs, SharesOf(log));
   StoreShares(log, result.shares);
   values_.realtemp = result.shown_units;
-  state_.units_refusal = result.refusal;
+  // Without a service there is nothing to count units in yet.
+  state_.units_refusal = platform::ReadField(log.SERV_CODE).empty() ? std::string() : result.refusal;
   state_.balance = Cents(log.TOTAL_FEE - state_.total_line - log.CLIFEEDUE);
 }
 

@@ -44,11 +44,13 @@ void RegisterVisitLog(const ui::Services& services) {
                    {"Status", "LOG:TRANS_TYPE", "@s5"}},
        .update_procedure = "UpdateLog",
        .controls = {platform::Shown("?LOCALPOSTDATE", "Last Posting Date:", "@d2", platform::Ref(values.last_post_date))},
-       // A posted visit is part of a closed period: it stays.
+       // A posted visit is part of a closed period: it stays. A visit without
+       // a date never was one (a new visit's number kept by a station that
+       // stopped before it was saved) and may go.
        .may_request = [&services, &values](int request) {
          if (request != ui::kDelete) return true;
          const auto& visit = ui::CurrentThread()->files.Get(data::LogFile()).record<data::LogRecord>();
-         if (!Posted(visit.LOG_DATE, values.last_post_date)) return true;
+         if (visit.LOG_DATE == 0 || !Posted(visit.LOG_DATE, values.last_post_date)) return true;
          ui::Warn(services, "Visits may not be deleted if prior to the last posting date of " +
                                 platform::FormatWith("d2", values.last_post_date));
          return false;

@@ -211,7 +211,15 @@ void ListView::FixRows(int rows) {
   const int header = table_->horizontalHeader()->isVisible() || !table_->horizontalHeader()->isHidden()
                          ? table_->horizontalHeader()->sizeHint().height()
                          : 0;
-  setFixedHeight(header + rows * RowHeight() + 2 * table_->frameWidth());
+  fixed_height_ = header + rows * RowHeight() + 2 * table_->frameWidth();
+  setFixedHeight(fixed_height_);
+}
+
+// A list kept at a few rows needs no more height than those rows.
+QSize ListView::minimumSizeHint() const {
+  QSize least = QWidget::minimumSizeHint();
+  if (fixed_height_ > 0) least.setHeight(std::min(least.height(), fixed_height_));
+  return least;
 }
 
 int ListView::RowHeight() const { return std::max(1, table_->verticalHeader()->defaultSectionSize()); }

@@ -35,6 +35,7 @@ class ListView : public QWidget {
   QSize sizeHint() const override;
   // Keeps the list at the height that shows `rows` rows.
   void FixRows(int rows);
+  QSize minimumSizeHint() const override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +65,7 @@ class ListView : public QWidget {
 
   std::shared_ptr<WindowLink> link_;
   int control_;
+  int fixed_height_ = 0;  // set by FixRows
   std::vector<std::string> columns_;
   QTableWidget* table_ = nullptr;
   QScrollBar* thumb_ = nullptr;

@@ -565,7 +565,13 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       break;
     case ControlKind::kButton: {
       auto* button = new QPushButton(text);
-      target.buttons->addWidget(button);
+      // A button beside a field (a calendar's "...") stays in its row and is
+      // a mouse's help: Tab goes on from field to field.
+      if (spec.beside) {
+        button->setFocusPolicy(Qt::ClickFocus);
+      } else {
+        target.buttons->addWidget(button);
+      }
       connect(button, &QPushButton::clicked, this,
               [this, control] { link_->WithWindow([&](QtWindow& window) { window.Press(control); }); });
       field = button;
@@ -642,7 +648,7 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       break;
   }
   if (field == nullptr) return;
-  if (spec.kind != ControlKind::kButton && spec.kind != ControlKind::kList)
+  if ((spec.kind != ControlKind::kButton || spec.beside) && spec.kind != ControlKind::kList)
     PlaceInRow(target, widgets.prompt, field, spec.beside);
   field->setObjectName(ToQt(spec.name));
   widgets.field = field;

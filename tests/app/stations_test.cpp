@@ -138,5 +138,21 @@ signal $DIR/b-done
   EXPECT_EQ(Wait(a), 0) << "station A's script failed";
 }
 
+// The same visit changed at two stations: the later save is refused and the
+// form shows the other station's version; the user's text is kept for ditto.
+TEST_F(Stations, TheSecondStationChangingTheSameVisitGetsTheChangedRecordMessage) {
+  const std::string open_visit =
+      "frame\nmenu \"Browse Lists\" \"Browse the Daily Log File\"\nwindow \"Daily Log File\"\nrow ?List 1\n"
+      "press ?Change\nwindow \"Changing a Log Record\"\n";
+  const pid_t a = Start("a", open_visit + "type ?LOG:COMMENT \"Station A\"\nsignal $DIR/a-ready\nawait $DIR/b-done\n"
+                                          "press ?OK\n" + kShownAgain +
+                                          "expect value ?LOG:COMMENT \"Station B\"\n"
+                                          "key ?LOG:COMMENT ditto\nexpect value ?LOG:COMMENT \"Station A\"\n");
+  const pid_t b = Start("b", "await $DIR/a-ready\n" + open_visit +
+                                 "type ?LOG:COMMENT \"Station B\"\npress ?OK\nexpect closed\nsignal $DIR/b-done\n");
+  EXPECT_EQ(Wait(b), 0) << "station B's script failed";
+  EXPECT_EQ(Wait(a), 0) << "station A's script failed";
+}
+
 }  // namespace
 }  // namespace vornel::app

@@ -10,13 +10,14 @@ namespace {
 using VisitForm = maintenance::test::ProgramFixture;
 
 // Opens a new visit from the log and records client 1 for INDV (18.50 per
-// 15 minutes) with the outcome SHOW.
+// 15 minutes) on 1 December with the outcome SHOW.
 constexpr const char* kNewShowVisit = R"(
 frame
 menu "Browse Lists" "Browse the Daily Log File"
 window "Daily Log File"
 press ?Insert
 window "Adding a Log Record"
+type ?LOG:LOG_DATE "12/01/2026"
 type ?LOG:CLCODE "1"
 type ?LOG:SERV_CODE "INDV"
 choose ?LOG:TRANS_TYPE "SHOW"
@@ -27,7 +28,6 @@ choose ?LOG:TRANS_TYPE "SHOW"
 // then filled in, the save, and the visit found again by its date.
 TEST_F(VisitForm, AVisitIsRecordedSplitAutoInsertedAndFoundByItsDate) {
   EXPECT_EQ(Run(std::string(kNewShowVisit) + R"(
-expect value ?LOG:LOG_DATE "12/01/2026"
 expect value ?CLIENTNAME "Robert Bennett"
 expect value ?EMP:LASTNAME "Ellison"
 type ?LOG:TIME_IN "9:00"
@@ -150,6 +150,68 @@ expect closed
 )"),
             "");
   EXPECT_GE(display_.beeps, 5);
+}
+
+// A visit that did not take place loses its open lines only: a line a payer
+// was billed for or has paid stays, and the user is told so.
+TEST_F(VisitForm, ACancelledVisitKeepsItsPaidLines) {
+  EXPECT_EQ(Run(std::string(kNewShowVisit) + R"(
+type ?LOG:TIME_IN "9:00"
+type ?LOG:TIME_OUT "10:00"
+type ?LOG:BILLINS "30"
+press ?AutoInsert
+row ?Lines 2
+press ?LinesChange
+window "Changing a Payment Record"
+type ?LIN:VEN_CODE "AET"
+type ?LIN:AMOUNT "30"
+choose ?LIN:STATUS "Paid"
+press ?OK
+window "Adding a Log Record"
+press ?OK
+expect closed
+window "Daily Log File"
+type ?Locator "12/01/2026"
+press ?Change
+window "Changing a Log Record"
+choose ?LOG:TRANS_TYPE "CANC"
+expect value ?LOG:TOTAL_FEE "      0.00"
+expect value ?LOG:BALSCA "      0.00"
+press ?OK
+window "System Warning"
+expect value ?MESSAGE "1 charge line(s) of this visit were billed or paid and are kept; only the open lines were deleted."
+press ?Close
+window "Daily Log File"
+press ?Change
+window "Changing a Log Record"
+expect rows ?Lines "AET | Aetos Health Insurance | INDV |  1.00 |    30.00 |    30.00 |  | P"
+)"),
+            "");
+}
+
+class PostedVisits : public VisitForm {
+ protected:
+  PostedVisits() { months_ = 2; }  // November is posted
+};
+
+// A visit of the posted period is shown but not saved, and not deleted.
+TEST_F(PostedVisits, AreShownWithoutOkAndRefuseTheDelete) {
+  EXPECT_EQ(Run(R"(
+frame
+menu "Browse Lists" "Browse the Daily Log File"
+window "Daily Log File"
+type ?Locator "11/30/2026"
+scroll ?List up
+press ?Delete
+window "System Warning"
+expect value ?MESSAGE "Visits may not be deleted if prior to the last posting date of 11/30/2026"
+press ?Close
+window "Daily Log File"
+press ?Change
+window "Changing a Log Record"
+expect enabled ?OK no
+)"),
+            "");
 }
 
 }  // namespace
