@@ -10,6 +10,7 @@
 #include "errors/message_table.h"
 #include "platform/text.h"
 #include "platform/window/value_ref.h"
+#include "ui/field_text.h"
 
 namespace vornel::ui {
 namespace {
@@ -106,19 +107,7 @@ BrowseManager::Row BrowseManager::MakeRow() {
       row.cells.emplace_back(platform::Clip(column.compute()));
       continue;
     }
-    std::span<char> buffer = thread_.files.Get(*column.file).buffer();
-    std::string shown;
-    if (IsText(*column.field)) {
-      shown = data::ReadText(*column.file, *column.field, buffer);
-      if (!column.picture.empty()) {
-        std::string copy = shown;
-        shown = platform::FormatValue(platform::Ref(copy), column.picture);
-      }
-    } else {
-      double value = data::ReadNumber(*column.file, *column.field, buffer);
-      shown = platform::FormatValue(platform::Ref(value), column.picture);
-    }
-    row.cells.emplace_back(platform::Clip(shown));
+    row.cells.push_back(FieldText(*column.file, *column.field, thread_.files.Get(*column.file).buffer(), column.picture));
   }
   row.position = primary_->me().file().PositionString();
   row.record.assign(primary_buffer().begin(), primary_buffer().end());

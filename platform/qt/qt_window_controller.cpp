@@ -38,6 +38,7 @@
 #include <utility>
 
 #include "platform/picture.h"
+#include "platform/qt/qt_drop_combo.h"
 #include "platform/qt/qt_gui_thread.h"
 #include "platform/qt/qt_list_view.h"
 #include "platform/text.h"
@@ -519,19 +520,27 @@ QWidget* WindowController::NewEntry(int control, const ControlSpec& spec) {
     auto* edit = new QLineEdit;
     edit->setReadOnly(spec.read_only);
     edit->setFixedWidth(QFontMetrics(edit->font()).averageCharWidth() * (characters + 1) + 16);
-    // Return accepts even unchanged text; leaving the field accepts only
-    // a change, so that Return followed by the focus moving on is one
-    // accept, not two.
-    connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
-    connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
-      AcceptEntry(control, edit->text(), std::exchange(return_pressed_[control], false));
-    });
+    ConnectLineEdit(control, edit);
     field = edit;
   }
-  // The focus and the ditto key of an entry go to the procedure's window.
+  WatchEntry(control, field);
+  return field;
+}
+
+// Return accepts even unchanged text; leaving the field accepts only a
+// change, so that Return followed by the focus moving on is one accept, not
+// two.
+void WindowController::ConnectLineEdit(int control, QLineEdit* edit) {
+  connect(edit, &QLineEdit::returnPressed, this, [this, control] { return_pressed_[control] = true; });
+  connect(edit, &QLineEdit::editingFinished, this, [this, control, edit] {
+    AcceptEntry(control, edit->text(), std::exchange(return_pressed_[control], false));
+  });
+}
+
+// The focus and the ditto key of an entry go to the procedure's window.
+void WindowController::WatchEntry(int control, QWidget* field) {
   entry_controls_[field] = control;
   field->installEventFilter(this);
-  return field;
 }
 
 void WindowController::AddControl(int control, const ControlSpec& spec, Page& target) {
@@ -553,6 +562,17 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       }
       if (spec.kind == ControlKind::kString && spec.value.bound()) widgets.prompt = new QLabel(text);
       field = label;
+      break;
+    }
+    case ControlKind::kDropCombo: {
+      auto* combo = new DropCombo(link_, control, PictureCharacters(spec.picture, 20, 3, 60), spec.read_only);
+      if (QLineEdit* edit = combo->lineEdit()) {
+        ConnectLineEdit(control, edit);
+        WatchEntry(control, edit);
+      }
+      widgets.prompt = new QLabel(text);
+      widgets.prompt->setBuddy(combo);
+      field = combo;
       break;
     }
     case ControlKind::kEntry:
@@ -793,6 +813,9 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
       break;
     case ControlKind::kList:
       static_cast<ListView*>(field)->Apply(state);
+      break;
+    case ControlKind::kDropCombo:
+      static_cast<DropCombo*>(field)->Apply(state);
       break;
     case ControlKind::kTab:
       break;

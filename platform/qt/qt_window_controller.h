@@ -72,6 +72,8 @@ class WindowController : public QObject {
   // Gives the entry's text to the procedure's window: always after Return,
   // otherwise only when it differs from what the window holds.
   void AcceptEntry(int control, const QString& text, bool even_unchanged);
+  void ConnectLineEdit(int control, QLineEdit* edit);
+  void WatchEntry(int control, QWidget* field);
   QWidget* NewEntry(int control, const ControlSpec& spec);
 
   struct Page {

@@ -9,16 +9,18 @@ namespace vornel::platform {
 namespace {
 
 bool TakesValue(ControlKind kind) {
-  return kind == ControlKind::kEntry || kind == ControlKind::kCheck ||
-         kind == ControlKind::kRadioGroup || kind == ControlKind::kDropChoice;
+  return kind == ControlKind::kEntry || kind == ControlKind::kCheck || kind == ControlKind::kRadioGroup ||
+         kind == ControlKind::kDropChoice || kind == ControlKind::kDropCombo;
 }
+
+// Typed into: the text goes through the control's picture.
+bool IsTyped(ControlKind kind) { return kind == ControlKind::kEntry || kind == ControlKind::kDropCombo; }
 
 // What a control shows of its value: a choice shows the text of the choice
 // whose value is stored.
 std::string Shown(const ControlSpec& control) {
   if (!control.value.bound()) return control.text;
-  if (control.kind == ControlKind::kEntry || control.kind == ControlKind::kString)
-    return FormatValue(control.value, control.picture);
+  if (IsTyped(control.kind) || control.kind == ControlKind::kString) return FormatValue(control.value, control.picture);
   const std::string stored = control.value.Text();
   for (const Choice& choice : control.choices) {
     if (EqualClipped(choice.value, stored)) return choice.text;
@@ -77,7 +79,7 @@ Event QueuedWindow::WaitEvent() {
   if (!TakesValue(control.kind)) return event;
   // The accepted text goes into the control's variable here, on the
   // procedure's own thread, before the procedure sees the event.
-  const std::string picture = control.kind == ControlKind::kEntry ? control.picture : "";
+  const std::string picture = IsTyped(control.kind) ? control.picture : "";
   std::string why;
   if (!StoreTyped(control.value, picture, event.text, &why)) {
     validate_all_.clear();
@@ -292,7 +294,7 @@ void QueuedWindow::AcceptAll() {
   validate_all_.clear();
   for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
     const ControlSpec& control = spec_.controls[i];
-    if (control.kind != ControlKind::kEntry || !controls_[i].enabled || controls_[i].hidden) continue;
+    if (!IsTyped(control.kind) || !controls_[i].enabled || controls_[i].hidden) continue;
     validate_all_.push_back({EventKind::kAccepted, static_cast<int>(i) + 1, 0, controls_[i].text});
   }
   validate_all_.push_back({EventKind::kCompleted, 0, 0, {}});
@@ -317,7 +319,7 @@ bool QueuedWindow::Type(int control, std::string_view text) {
   std::lock_guard lock(mutex_);
   if (!Usable(control)) return false;
   const ControlSpec& spec = spec_.controls[static_cast<std::size_t>(control - 1)];
-  if (spec.kind != ControlKind::kEntry || spec.read_only) return false;
+  if (!IsTyped(spec.kind) || spec.read_only) return false;
   StateOf(control).text = text;
   selected_ = control;
   PostLocked({EventKind::kAccepted, control, 0, std::string(text)});

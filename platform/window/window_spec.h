@@ -16,6 +16,7 @@ enum class ControlKind {
   kCheck,       // choices[0] = the value when checked, choices[1] = unchecked
   kRadioGroup,  // one choice per radio button
   kDropChoice,  // one choice per entry of the drop list
+  kDropCombo,   // typed text through a picture, with a drop list of rows to choose from (SetRows)
   kList,
   kTab,         // a page of a sheet; controls name their tab
   kString,      // a text shown, bound or fixed
@@ -69,6 +70,14 @@ inline ControlSpec DropChoice(std::string name, std::string prompt, ValueRef val
   c.text = std::move(prompt);
   c.value = value;
   c.choices = std::move(choices);
+  return c;
+}
+
+// An entry with a drop list of rows the procedure sets; choosing row N posts
+// kNewSelection with key N. Read-only, it only chooses.
+inline ControlSpec DropCombo(std::string name, std::string prompt, std::string picture, ValueRef value) {
+  ControlSpec c = Entry(std::move(name), std::move(prompt), std::move(picture), value);
+  c.kind = ControlKind::kDropCombo;
   return c;
 }
 

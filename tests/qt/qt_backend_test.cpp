@@ -44,6 +44,7 @@
 #include "app/program.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_gui_thread.h"
+#include "platform/text.h"
 #include "tests/qt/qt_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -258,6 +259,52 @@ TEST(QtSubWindow, EntriesChoicesAndButtonsReachTheProcedure) {
     EXPECT_EQ(NextEvent(*window).kind, EventKind::kCloseWindow);
     window.reset();
     RunOnGui([&] { EXPECT_EQ(SubWindow("Client: Jones"), nullptr); });
+  });
+}
+
+// A drop combo shows every column of its rows, completes what is typed from
+// the first column inline with the completed part selected, and tells the
+// procedure which row was chosen.
+TEST(QtSubWindow, ADropComboCompletesWhatIsTypedAndChoosesARow) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    std::string code;
+    WindowSpec spec;
+    spec.procedure = "PickStaff";
+    spec.title = "Pick Staff";
+    spec.controls = {DropCombo("?STAFF", "Staff:", "@s5", Ref(code)), Button("?OK", "&OK")};
+    auto window = Backend().windows().Open(spec, nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    window->SetRows(1, {{"AMO01", "Amos"}, {"JON12", "Jones"}, {"JOR10", "Jordan"}});
+    RunOnGui([&] {
+      auto* combo = SubWindow("Pick Staff")->findChild<QComboBox*>("?STAFF");
+      ASSERT_NE(combo, nullptr);
+      EXPECT_EQ(combo->count(), 3);
+      EXPECT_EQ(combo->model()->columnCount(), 2);
+      QLineEdit* edit = combo->lineEdit();
+      ASSERT_NE(edit, nullptr);
+      edit->setFocus();
+      for (const auto& [key, letter] : {std::pair{Qt::Key_J, "j"}, std::pair{Qt::Key_O, "o"}}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, letter);
+        QApplication::sendEvent(edit, &press);
+      }
+      EXPECT_EQ(edit->text().toUpper(), "JON12");
+      EXPECT_EQ(edit->selectedText().toUpper(), "N12");
+      emit edit->returnPressed();
+      emit edit->editingFinished();
+    });
+    // Return chooses the row of the completed value, then takes the text.
+    Event event = NextEvent(*window);
+    EXPECT_EQ(event.kind, EventKind::kNewSelection);
+    EXPECT_EQ(event.key, 2);
+    event = NextEvent(*window);
+    EXPECT_EQ(event.kind, EventKind::kAccepted);
+    EXPECT_EQ(event.control, 1);
+    EXPECT_EQ(platform::Upper(code), "JON12");
+    RunOnGui([&] { emit SubWindow("Pick Staff")->findChild<QComboBox*>("?STAFF")->activated(2); });
+    event = NextEvent(*window);
+    EXPECT_EQ(event.kind, EventKind::kNewSelection);
+    EXPECT_EQ(event.key, 3);
   });
 }
 
