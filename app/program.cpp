@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
+#include "visits/appointment_form.h"
 #include "visits/day_pickers.h"
 #include "visits/visit_form.h"
 #include "visits/visit_log.h"
@@ -43,6 +44,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   visits::RegisterDayPickers(services);
   visits::RegisterVisitForm(services);
   visits::RegisterVisitLog(services);
+  visits::RegisterAppointmentForms(services);
 }
 
 Program::~Program() {

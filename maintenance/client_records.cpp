@@ -1,5 +1,5 @@
 // The client's own small files and the client selection list: the comment
-// form, the insurance card form and LOV_Client.
+// form, the insurance card form and the client selection lists.
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
@@ -9,23 +9,35 @@
 #include "ui/record_form.h"
 
 namespace vornel::maintenance {
+namespace {
 
+// A selection list of clients by last name.
+ui::ListDeclaration ClientSelection(std::string procedure, std::string title, std::string filter) {
+  return {.procedure = std::move(procedure),
+          .title = std::move(title),
+          .view = data::ViewDef(data::ClientFile()),
+          .orders = {{"Clients by LastName", "CLI:LNAMEONLY"}},
+          .columns = {{"Last Name", "CLI:CLLNAME", "@s30"},
+                      {"First Name", "CLI:CLFNAME", "@s15"},
+                      {"Init", "CLI:CLMID", "@s1"},
+                      {"Client Code", "CLI:CLCODE", "@n_7"},
+                      {"SS No.", "CLI:SOC_SEC_NO", "@p###-##-####p"},
+                      {"Visit Total", "CLI:NUM_VSTS", "@n_5"},
+                      {"Status", "CLI:CURRENT", "@s1"},
+                      {"Current Balance", "CLI:BAL_DUE", "@n10.2"}},
+          .filter = std::move(filter),
+          .selection = true,
+          .close_text = "&Close"};
+}
+
+}  // namespace
 
 void RegisterClientRecords(const ui::Services& services) {
-  ui::RegisterList(services, {.procedure = "LOV_Client",
-                              .title = "Client Selection List",
-                              .view = data::ViewDef(data::ClientFile()),
-                              .orders = {{"Clients by LastName", "CLI:LNAMEONLY"}},
-                              .columns = {{"Last Name", "CLI:CLLNAME", "@s30"},
-                                          {"First Name", "CLI:CLFNAME", "@s15"},
-                                          {"Init", "CLI:CLMID", "@s1"},
-                                          {"Client Code", "CLI:CLCODE", "@n_7"},
-                                          {"SS No.", "CLI:SOC_SEC_NO", "@p###-##-####p"},
-                                          {"Visit Total", "CLI:NUM_VSTS", "@n_5"},
-                                          {"Status", "CLI:CURRENT", "@s1"},
-                                          {"Current Balance", "CLI:BAL_DUE", "@n10.2"}},
-                              .selection = true,
-                              .close_text = "&Close"});
+  ui::RegisterList(services, ClientSelection("LOV_Client", "Client Selection List", ""));
+  // The appointment book books only clients who may still be seen: neither
+  // discharged nor inactive.
+  ui::RegisterList(services, ClientSelection("LOV_Client_app", "Client Selection List - Active and Pending Status Only",
+                                             "(Cli:CURRENT<>'D' and Cli:CURRENT<> 'I')"));
 
   ui::RegisterForm(services, "UpdateCli_cmmt", [](ui::ThreadState& thread) {
     auto& c = thread.files.Get(data::Cli_cmmtFile()).record<data::Cli_cmmtRecord>();

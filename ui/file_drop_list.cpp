@@ -176,8 +176,15 @@ int FileDropList::AddRecord(std::string_view value) {
 // The typed value: its row, or one added for it; otherwise no row and an
 // empty entry with the cursor in it.
 int FileDropList::Accept(std::string_view text) {
+  if (platform::Clip(text).empty()) {
+    // Nothing given is no choice: the form's own checks say what is missing.
+    ClearUpdateFields();
+    chosen_ = 0;
+    window_.window()->SetCurrentRow(control_, 0);
+    return kContinue;
+  }
   int row = RowBeginningWith(text);
-  if (row == 0 && !platform::Clip(text).empty() && AddRecord(text) == 0) {
+  if (row == 0 && AddRecord(text) == 0) {
     RefillList(true);
     row = RowBeginningWith(text);
   }

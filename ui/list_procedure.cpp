@@ -104,6 +104,7 @@ int ListProcedure::Init() {
     if (order.locator == LocatorKind::kEntry)
       locator = std::make_unique<EntryLocator>(ControlNumber("?Locator"), LocatorValue(order));
     browse_->AddSortOrder(key, StepFor(key), std::move(locator));
+    if (!declaration_.filter.empty()) browse_->SetFilter(declaration_.filter);
   }
   for (const ListColumn& column : declaration_.columns) {
     if (column.compute) {

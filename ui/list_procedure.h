@@ -40,6 +40,7 @@ struct ListDeclaration {
   data::ViewDef view;
   std::vector<ListOrder> orders;
   std::vector<ListColumn> columns;
+  std::string filter = {};       // a filter expression every order keeps; "" = every record
   bool selection = false;        // a selection list (LOV_...)
   std::string update_procedure;  // the form the buttons call
   std::string close_text = "Cl&ose";

@@ -33,6 +33,7 @@ ProgramValues::ProgramValues() {
   Blank(filter2);
   Blank(var3);
   Blank(warning_text);
+  Blank(carry_over_code);
 }
 
 ProgramValues& ProgramValues::Global() {

@@ -74,6 +74,12 @@ struct ProgramValues {
   std::uint8_t cancelled = 0;      // 1 when the last small dialog was cancelled
   char warning_text[255];          // the text the "System Warning" window shows
   double realtemp = 0;             // REALTEMP: units on the visit form, kept between forms
+
+  // The appointment book's carry-over: an outcome form that asked for the
+  // next visit hands its client and service to the next new appointment.
+  std::uint8_t carry_over = 0;       // 1: the list opens a new appointment
+  std::int16_t carry_over_client = 0;
+  char carry_over_code[20];          // the service code (or a report's staff code)
 };
 
 // Makes the values that filter expressions name known under those names:

@@ -136,7 +136,7 @@ void RecordForm::OnButton(int button) {
 int RecordForm::Init() {
   errors_.PushProcedureName(declaration_.procedure);
   name_pushed_ = true;
-  request_ = thread_.global_request;
+  request_ = thread_.global_request != 0 ? thread_.global_request : declaration_.request;
   WindowManager::Init();
   for (const platform::ControlSpec& control : declaration_.window.controls) {
     if (control.kind == platform::ControlKind::kEntry) {
@@ -186,7 +186,10 @@ int RecordForm::Init() {
   }
   switch (request_) {
     case kView: window_->SetTitle("View Record"); break;
-    case kInsert: window_->SetTitle("Adding a " + declaration_.description + " Record"); break;
+    case kInsert:
+      window_->SetTitle(declaration_.insert_title.empty() ? "Adding a " + declaration_.description + " Record"
+                                                          : declaration_.insert_title);
+      break;
     case kChange: window_->SetTitle("Changing a " + declaration_.description + " Record"); break;
     default: break;
   }

@@ -30,6 +30,7 @@ struct FormLookup {
 struct FormDeclaration {
   std::string procedure;    // "UpdateEmployee"
   std::string description;  // "Employee": "Adding a Employee Record"
+  std::string insert_title;  // the title of an insert when it is not made from the description
   platform::WindowSpec window;
   const data::FileDef* primary = nullptr;
   std::string ok = "?OK";
@@ -38,6 +39,7 @@ struct FormDeclaration {
   std::vector<std::string> ditto_fields;
   std::vector<FormLookup> lookups;
   std::function<void()> prime;  // the initial values of a new record
+  int request = 0;        // the request when the caller gives none (a form started from a menu)
   int refuse_insert = 0;  // a message that answers an insert request instead of the form
   int refuse_delete = 0;  // a message that answers a delete request
   std::function<void(RecordForm&)> on_reset;  // the form's own work on every reset

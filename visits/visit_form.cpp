@@ -13,6 +13,7 @@
 #include "ui/program_values.h"
 #include "ui/record_form.h"
 #include "ui/system_warning.h"
+#include "visits/related_record.h"
 #include "visits/visit_lines.h"
 
 namespace vornel::visits {
@@ -35,13 +36,7 @@ constexpr const char* kInsuranceTab = "I&nsur";
 // What the form keeps besides the record, for as long as it is open.
 struct VisitState {
   data::LogRecord* log = nullptr;
-  // Copies of the visit's client, service and staff member as last read:
-  // the form shows them, and they stay where they are while files open and close.
-  data::ClientRecord client{};
-  data::ServicesRecord service{};
-  data::EmployeeRecord staff{};
-  char client_name[30] = {};
-  std::int16_t client_age = 0;
+  VisitPeople people;  // the visit's client, staff member and service
   std::int32_t local_post_date = 0;  // the last posting date when the form opened
   std::int32_t opening_date = 0;
   std::int16_t opening_client = 0;
@@ -52,18 +47,6 @@ struct VisitState {
   std::string units_refusal;         // why the units cannot come from the times
   ui::BrowseManager* lines = nullptr;
 };
-
-// Reads into `record` the record of `file` whose key `key` has the values
-// `record` holds; blank when there is none.
-template <typename Record>
-void FetchByKey(data::FileRegistry& files, const data::FileDef& file, std::string_view key, Record& record) {
-  data::FileManager& manager = files.Get(file);
-  manager.Open();
-  std::memcpy(manager.buffer().data(), &record, sizeof record);
-  manager.Fetch(*file.FindKey(key));
-  std::memcpy(&record, manager.buffer().data(), sizeof record);
-  manager.Close();
-}
 
 std::string Initials(const data::ClientRecord& client) {
   return std::string(platform::ReadField(client.CLLNAME).substr(0, 3));
@@ -91,7 +74,7 @@ void StoreShares(data::LogRecord& log, const VisitShares& s) {
 }
 
 LineStamp StampOf(const VisitState& state) {
-  return {state.log->CLCODE, state.log->LOG_DATE, Initials(state.client)};
+  return {state.log->CLCODE, state.log->LOG_DATE, Initials(state.people.client)};
 }
 
 class VisitForm : public std::enable_shared_from_this<VisitForm> {
@@ -165,14 +148,14 @@ ui::FormListDeclaration InsuranceCards() {
 
 std::vector<platform::ControlSpec> VisitForm::Controls() {
   data::LogRecord& log = *state_.log;
-  data::ClientRecord& client = state_.client;
-  data::ServicesRecord& service = state_.service;
-  data::EmployeeRecord& staff = state_.staff;
+  data::ClientRecord& client = state_.people.client;
+  data::ServicesRecord& service = state_.people.service;
+  data::EmployeeRecord& staff = state_.people.staff;
   std::vector<platform::ControlSpec> controls = {
       Entry("?LOG:LOG_DATE", "Date:", "@d2", VORNEL_FIELD(log, LOG_DATE)),
       Beside(Button("?Calendar", "...")),
       Entry("?LOG:CLCODE", "Client #:", "@n_7", VORNEL_FIELD(log, CLCODE)),
-      Beside(Shown("?CLIENTNAME", "", "@s30", Ref(state_.client_name))),
+      Beside(Shown("?CLIENTNAME", "", "@s30", Ref(state_.people.client_name))),
       Entry("?LOG:SERV_CODE", "Service:", "@s4", VORNEL_FIELD(log, SERV_CODE)),
       Beside(Shown("?SER:DESC", "", "@s25", VORNEL_FIELD(service, DESC))),
       Entry("?LOG:EMPL_CODE", "Staff ID:", "@s5", VORNEL_FIELD(log, EMPL_CODE)),
@@ -200,7 +183,7 @@ std::vector<platform::ControlSpec> VisitForm::Controls() {
       Beside(Shown("?CLI:MED_ASSIST", "MA :", "@s1", VORNEL_FIELD(client, MED_ASSIST))),
       Beside(Shown("?CLI:PRIINS", "INS:", "@s1", VORNEL_FIELD(client, PRIINS))),
       Beside(Shown("?CLI:BIRTHDATE", "DOB:", "@d2", VORNEL_FIELD(client, BIRTHDATE))),
-      Beside(Shown("?CLIENT_AGE", "AGE:", "@n_2", Ref(state_.client_age))),
+      Beside(Shown("?CLIENT_AGE", "AGE:", "@n_2", Ref(state_.people.client_age))),
       Shown("?LOCALPOSTDATE", "Last Post Date:", "@d2", Ref(state_.local_post_date)),
       Shown("?TOTAL_LINE", "Charge Lines:", "@n-10.2", Ref(state_.total_line)),
       Beside(Shown("?BALANCEVALUE", "Bal:", "@n-8.2", Ref(state_.balance)))};
@@ -263,17 +246,7 @@ void VisitForm::Open(ui::RecordForm& form) {
 
 void VisitForm::ReadRelated() {
   data::LogRecord& log = *state_.log;
-  state_.client.CLCODE = log.CLCODE;
-  FetchByKey(thread_.files, data::ClientFile(), "CLI:CODE_KEY", state_.client);
-  std::memcpy(state_.service.SERVICE, log.SERV_CODE, sizeof log.SERV_CODE);
-  FetchByKey(thread_.files, data::ServicesFile(), "SER:SERV_CODE", state_.service);
-  std::memcpy(state_.staff.EMPCODE, log.EMPL_CODE, sizeof log.EMPL_CODE);
-  FetchByKey(thread_.files, data::EmployeeFile(), "EMP:STAFF_KEY", state_.staff);
-  std::string name(platform::ReadField(state_.client.CLFNAME));
-  if (!name.empty()) name += ' ';
-  name += platform::ReadField(state_.client.CLLNAME);
-  platform::AssignCut(state_.client_name, name);
-  state_.client_age = static_cast<std::int16_t>(platform::AgeInYears(state_.client.BIRTHDATE, platform::Today()));
+  state_.people.Read(thread_.files, log);
   double total = 0;
   for (const ChargeLine& line : VisitLines(thread_.files, log.LOG_NO).Read()) total += line.amount_due;
   state_.total_line = Cents(total);
@@ -284,8 +257,8 @@ void VisitForm::ComputeFees() {
   const FeeInputs inputs{.time_in = log.TIME_IN,
                          .time_out = log.TIME_OUT,
                          .service = std::string(platform::ReadField(log.SERV_CODE)),
-                         .service_rate = state_.service.RATE,
-                         .unit_minutes = state_.service.UNITMINS,
+                         .service_rate = state_.people.service.RATE,
+                         .unit_minutes = state_.people.service.UNITMINS,
                          .typed_units = values_.realtemp,
                          .visit_date = log.LOG_DATE,
                          .last_post_date = state_.local_post_date,
@@ -341,15 +314,15 @@ int VisitForm::Accepted(ui::RecordForm& form, int control) {
   if (is("?LOG:CLCODE")) {
     ReadRelated();
     // A client newly chosen brings his staff member and, on a new visit, his fee.
-    if (log.CLCODE != state_.accepted_client && !platform::ReadField(state_.client.STAFF_ID).empty())
-      std::memcpy(log.EMPL_CODE, state_.client.STAFF_ID, sizeof log.EMPL_CODE);
+    if (log.CLCODE != state_.accepted_client && !platform::ReadField(state_.people.client.STAFF_ID).empty())
+      std::memcpy(log.EMPL_CODE, state_.people.client.STAFF_ID, sizeof log.EMPL_CODE);
     state_.accepted_client = log.CLCODE;
-    if (state_.insert_mode && log.CLIFEEDUE == 0) log.CLIFEEDUE = state_.client.FEE_DUE;
+    if (state_.insert_mode && log.CLIFEEDUE == 0) log.CLIFEEDUE = state_.people.client.FEE_DUE;
     return kContinue;
   }
   if (is("?LOG:SERV_CODE")) {
     ReadRelated();
-    std::memcpy(log.GROUPFLAG, state_.service.GROUPFLAG, sizeof log.GROUPFLAG);
+    std::memcpy(log.GROUPFLAG, state_.people.service.GROUPFLAG, sizeof log.GROUPFLAG);
     return kContinue;
   }
   if (is("?LOG:TIME_OUT") || is("?LOG:TIME_IN")) {
@@ -360,7 +333,7 @@ int VisitForm::Accepted(ui::RecordForm& form, int control) {
   }
   if (is("?LOG:BALSCA")) {
     VisitShares shares = SharesOf(log);
-    const std::string refused = ScaCheck(shares, state_.service.SCA_MAX);
+    const std::string refused = ScaCheck(shares, state_.people.service.SCA_MAX);
     log.BALSCA = shares.balsca;
     values_.selection = ' ';
     return Refuse(form, refused, "?LOG:BALSCA") ? kHandled : kContinue;
@@ -378,7 +351,7 @@ void VisitForm::AutoInsert(ui::RecordForm& form) {
   data::LogRecord& log = *state_.log;
   VisitLines lines(thread_.files, log.LOG_NO);
   const std::vector<ChargeLine> missing =
-      AutoInsertLines(SharesOf(log), platform::ReadField(log.SERV_CODE), platform::ReadField(state_.service.GROUPFLAG),
+      AutoInsertLines(SharesOf(log), platform::ReadField(log.SERV_CODE), platform::ReadField(state_.people.service.GROUPFLAG),
                       lines.Read());
   if (!lines.Add(missing, StampOf(state_))) {
     Refuse(form, "The charge lines could not be written; none was added. Try Auto Insert again.", "?AutoInsert");
@@ -419,7 +392,7 @@ bool VisitForm::SaveChecks(ui::RecordForm& form) {
   if (Refuse(form, too_early, "?LOG:LOG_DATE")) return false;
   if (Refuse(form, state_.units_refusal, "?LOG:TIME_OUT")) return false;
   VisitShares shares = SharesOf(log);
-  const std::string over_max = ScaCheck(shares, state_.service.SCA_MAX);
+  const std::string over_max = ScaCheck(shares, state_.people.service.SCA_MAX);
   log.BALSCA = shares.balsca;
   if (Refuse(form, over_max, "?LOG:BALSCA")) return false;
   if (!Balanced(form)) return false;
