@@ -182,7 +182,7 @@ std::vector<platform::ControlSpec> VisitForm::Controls() {
       Shown("?CLI:SOC_SEC_NO", "SS # :", "@p###-##-####p", VORNEL_FIELD(client, SOC_SEC_NO)),
       Beside(Shown("?CLI:MED_ASSIST", "MA :", "@s1", VORNEL_FIELD(client, MED_ASSIST))),
       Beside(Shown("?CLI:PRIINS", "INS:", "@s1", VORNEL_FIELD(client, PRIINS))),
-      Beside(Shown("?CLI:BIRTHDATE", "DOB:", "@d2", VORNEL_FIELD(client, BIRTHDATE))),
+      Shown("?CLI:BIRTHDATE", "DOB:", "@d2", VORNEL_FIELD(client, BIRTHDATE)),
       Beside(Shown("?CLIENT_AGE", "AGE:", "@n_2", Ref(state_.people.client_age))),
       Shown("?LOCALPOSTDATE", "Last Post Date:", "@d2", Ref(state_.local_post_date)),
       Shown("?TOTAL_LINE", "Charge Lines:", "@n-10.2", Ref(state_.total_line)),
