@@ -1,6 +1,7 @@
 #include "ui/file_drop_list.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "data/dictionary/field_access.h"
 #include "data/file_manager.h"
@@ -70,6 +71,7 @@ int FileDropList::RefillList(bool force) {
   // The whole view at once: the store reads ahead while the rows load.
   primary.SetUseReadAhead(true, 20);
   std::vector<std::pair<Row, std::vector<std::string>>> read;
+  std::unordered_set<std::string> values;  // for leaving out duplicates in a view of thousands
   if (inited_ && data::ViewManager::Reset() == 0) {
     while (Next() == 0) {
       std::vector<std::string> cells;
@@ -79,9 +81,7 @@ int FileDropList::RefillList(bool force) {
         cells.push_back(field ? FieldText(*file, *field, thread_.files.Get(*file).buffer(), column.picture) : "");
       }
       Row row{Compared(cells.empty() ? "" : cells[0]), primary.file().PositionString()};
-      if (declaration_.remove_duplicates &&
-          std::any_of(read.begin(), read.end(), [&](const auto& r) { return r.first.value == row.value; }))
-        continue;
+      if (declaration_.remove_duplicates && !values.insert(row.value).second) continue;
       read.emplace_back(std::move(row), std::move(cells));
     }
   }
