@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
+#include "visits/appointment_book.h"
 #include "visits/appointment_form.h"
 #include "visits/day_pickers.h"
 #include "visits/visit_form.h"
@@ -45,6 +46,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   visits::RegisterVisitForm(services);
   visits::RegisterVisitLog(services);
   visits::RegisterAppointmentForms(services);
+  visits::RegisterAppointmentBook(services);
 }
 
 Program::~Program() {

@@ -50,8 +50,8 @@ BrowseManager::BrowseManager(WindowManager& window, ThreadState& thread)
 BrowseManager::~BrowseManager() = default;
 
 data::ViewResult BrowseManager::Init(int list_control, const data::ViewDef& view,
-                                     data::RelationManager& primary) {
-  data::ViewResult result = data::ViewManager::Init(view, primary);
+                                     data::RelationManager& primary, const platform::NameScope* variables) {
+  data::ViewResult result = data::ViewManager::Init(view, primary, variables);
   primary_ = &primary;
   list_ = list_control;
   SELECTING = window_.request() == kSelect;
@@ -109,6 +109,7 @@ BrowseManager::Row BrowseManager::MakeRow() {
     }
     row.cells.push_back(FieldText(*column.file, *column.field, thread_.files.Get(*column.file).buffer(), column.picture));
   }
+  if (row_colour) row.colour = row_colour();
   row.position = primary_->me().file().PositionString();
   row.record.assign(primary_buffer().begin(), primary_buffer().end());
   return row;
@@ -488,10 +489,15 @@ bool BrowseManager::Press(int control) {
 
 void BrowseManager::ShowRows() {
   std::vector<std::vector<std::string>> shown;
+  std::vector<std::int32_t> colours;
   shown.reserve(rows_.size());
-  for (const Row& row : rows_) shown.push_back(row.cells);
+  for (const Row& row : rows_) {
+    shown.push_back(row.cells);
+    colours.push_back(row.colour);
+  }
   platform::Window& window = *window_.window();
   window.SetRows(list_, std::move(shown));
+  if (row_colour) window.SetRowColours(list_, std::move(colours));
   window.SetCurrentRow(list_, CURRENTCHOICE);
   window.SetThumb(list_, thumb_, ALLOWUNFILLED || static_cast<int>(rows_.size()) == LASTITEMS);
 }

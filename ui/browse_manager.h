@@ -46,6 +46,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
     std::vector<std::string> cells;
     std::string position;      // the record's position in the primary file
     std::vector<char> record;  // the primary record as read
+    std::int32_t colour = platform::Window::kDefaultColour;  // its background
   };
   enum Direction { kBackwards = 1, kForwards = 2 };
   enum RefillMode { kKeepPosition = 1, kFromBuffer = 2 };
@@ -54,7 +55,9 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   ~BrowseManager() override;
 
   // Set-up, by the list procedure's Init (after its window is open).
-  data::ViewResult Init(int list_control, const data::ViewDef& view, data::RelationManager& primary);
+  // `variables`: names the filters may use besides the view's fields.
+  data::ViewResult Init(int list_control, const data::ViewDef& view, data::RelationManager& primary,
+                        const platform::NameScope* variables = nullptr);
   // A sort order read by `key`, with its step for the thumb (may be null)
   // and its locator (may be null); answers its number.
   int AddSortOrder(const data::KeyDef* key, std::unique_ptr<StepPosition> step = nullptr,
@@ -63,6 +66,9 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   void AddField(const data::FieldDef& field, std::string picture);
   // A column worked out from the records of the row (a name put together).
   void AddComputed(std::function<std::string()> cell);
+  // The background of a row, from the records of the row (BGR; unset or
+  // Window::kDefaultColour: the list's own).
+  std::function<std::int32_t()> row_colour;
   // Opens the record form for a request on the caller's thread; answers
   // the response.
   std::function<int(int request)> update_form;

@@ -13,7 +13,7 @@ std::vector<platform::ControlSpec> FormListControls(const FormListDeclaration& l
   if (list.rows > 1) control.lines = list.rows;
   if (list.update_procedure.empty()) return platform::OnTab(list.tab, {control});
   return platform::OnTab(list.tab, {control, platform::Button(list.name + "Insert", "&Insert"),
-                                    platform::Button(list.name + "Change", "&Change"),
+                                    platform::Button(list.name + "Change", list.change_text),
                                     platform::Button(list.name + "Delete", "&Delete")});
 }
 

@@ -24,6 +24,7 @@ struct FormListDeclaration {
   // Shown at this many rows below the form's fields; 0: the list grows with
   // the window.
   int rows = 0;
+  std::string change_text = "&Change";  // the change button's text
 };
 
 // The list's controls, for the form's declaration.

@@ -73,6 +73,7 @@ int ListProcedure::Init() {
                                   [](const ListOrder& o) { return o.locator == LocatorKind::kEntry; });
   if (entry != declaration_.orders.end())
     spec.controls.push_back(platform::Entry("?Locator", entry->locator_prompt, entry->locator_picture, LocatorValue(*entry)));
+  for (const ControlSpec& control : declaration_.above) spec.controls.push_back(control);
   ControlSpec list = Control("?List", ControlKind::kList, "Browsing Records");
   for (const ListColumn& column : declaration_.columns) list.columns.push_back(column.header);
   spec.controls.push_back(list);
@@ -81,9 +82,9 @@ int ListProcedure::Init() {
   if (declaration_.selection) {
     spec.controls.push_back(platform::Button("?Select", "&Select"));
   } else {
-    spec.controls.push_back(platform::Button("?Insert", "&Insert"));
-    spec.controls.push_back(platform::Button("?Change", "&Change"));
-    spec.controls.push_back(platform::Button("?Delete", "&Delete"));
+    spec.controls.push_back(platform::Button("?Insert", declaration_.insert_text));
+    spec.controls.push_back(platform::Button("?Change", declaration_.change_text));
+    spec.controls.push_back(platform::Button("?Delete", declaration_.delete_text));
   }
   spec.controls.push_back(platform::Button("?Close", declaration_.close_text));
   spec.controls.push_back(platform::Button("?Help", "Help"));
@@ -96,7 +97,7 @@ int ListProcedure::Init() {
 
   browse_ = std::make_unique<BrowseManager>(*this, thread_);
   primary_relation_ = &thread_.files.Relations(declaration_.view.primary());
-  browse_->Init(ControlNumber("?List"), declaration_.view, *primary_relation_);
+  browse_->Init(ControlNumber("?List"), declaration_.view, *primary_relation_, declaration_.variables);
   for (const ListOrder& order : declaration_.orders) {
     const data::KeyDef* key = order.key.empty() ? nullptr : declaration_.view.primary().FindKey(order.key);
     std::unique_ptr<Locator> locator;
@@ -105,6 +106,7 @@ int ListProcedure::Init() {
       locator = std::make_unique<EntryLocator>(ControlNumber("?Locator"), LocatorValue(order));
     browse_->AddSortOrder(key, StepFor(key), std::move(locator));
     if (!declaration_.filter.empty()) browse_->SetFilter(declaration_.filter);
+    if (!order.filter.empty()) browse_->SetFilter(order.filter, "Order");
   }
   for (const ListColumn& column : declaration_.columns) {
     if (column.compute) {
@@ -114,6 +116,7 @@ int ListProcedure::Init() {
     }
   }
   browse_->may_request = declaration_.may_request;
+  browse_->row_colour = declaration_.row_colour;
   if (declaration_.selection) {
     browse_->SELECTCONTROL = ControlNumber("?Select");
   } else if (request_ != kView) {
@@ -124,12 +127,17 @@ int ListProcedure::Init() {
     for (const char* button : {"?Insert", "?Change", "?Delete"}) window_->SetEnabled(ControlNumber(button), false);
   }
   // The order is always the one of the tab shown, from the first fill on.
-  if (!tab_controls_.empty()) browse_->sort_order_choice = [this] { return OrderForTab(shown_tab_); };
+  if (declaration_.choose_order) {
+    browse_->sort_order_choice = declaration_.choose_order;
+  } else if (!tab_controls_.empty()) {
+    browse_->sort_order_choice = [this] { return OrderForTab(shown_tab_); };
+  }
   AddButton(ControlNumber("?Close"), kCancelled);
   const std::string update = declaration_.update_procedure;
   if (!update.empty()) {
     browse_->update_form = [this, update](int request) { return services_.procedures.CallWith(update, request); };
   }
+  if (declaration_.on_open) declaration_.on_open(*this);
   return 0;
 }
 
@@ -150,7 +158,23 @@ int ListProcedure::OnEvent(const platform::Event& event) {
       return kHandled;
     }
   }
-  return WindowManager::OnEvent(event);
+  const int result = WindowManager::OnEvent(event);
+  if (result != kEndLoop && declaration_.after_event && window_) declaration_.after_event(*this);
+  return result;
+}
+
+int ListProcedure::OnAccepted(const platform::Event& event) {
+  if (declaration_.on_accepted && declaration_.on_accepted(*this, event.control) != kContinue) return kHandled;
+  return WindowManager::OnAccepted(event);
+}
+
+void ListProcedure::Locate(double value) {
+  const int locator = ControlNumber("?Locator");
+  if (locator == 0) return;
+  locator_number_ = value;
+  window_->Display(locator);
+  browse_->OnEvent(platform::Event{.kind = platform::EventKind::kAccepted, .control = locator});
+  browse_->RefreshWindow();
 }
 
 int ListProcedure::OrderForTab(int tab) const {
@@ -168,6 +192,13 @@ void RegisterList(const Services& services, ListDeclaration declaration) {
   const std::string name = declaration.procedure;
   services.procedures.Register(name, [&services, declaration = std::move(declaration)] {
     ListProcedure(services, declaration).RunForCaller();
+  });
+}
+
+void RegisterList(const Services& services, std::string name,
+                  std::function<ListDeclaration(ThreadState& thread)> declare) {
+  services.procedures.Register(std::move(name), [&services, declare = std::move(declare)] {
+    ListProcedure(services, declare(*CurrentThread())).RunForCaller();
   });
 }
 

@@ -24,6 +24,7 @@ struct ListOrder {
   LocatorKind locator = LocatorKind::kStep;
   std::string locator_picture;  // an entry locator's picture ("@s5", "@d2")
   std::string locator_prompt = "Find:";
+  std::string filter = {};  // a filter expression of this order alone; "" = none
 };
 
 struct ListColumn {
@@ -33,6 +34,8 @@ struct ListColumn {
   // A column worked out from the row's records instead of one field.
   std::function<std::string()> compute = {};
 };
+
+class ListProcedure;
 
 struct ListDeclaration {
   std::string procedure;  // "BrowseEmployee"
@@ -44,14 +47,35 @@ struct ListDeclaration {
   bool selection = false;        // a selection list (LOV_...)
   std::string update_procedure;  // the form the buttons call
   std::string close_text = "Cl&ose";
+  std::string insert_text = "&Insert";
+  std::string change_text = "&Change";
+  std::string delete_text = "&Delete";
   // Chooses the sort order when the tab shown changes; by default the
   // order of the tab (tabs and orders in the same order).
   std::function<int(int tab)> order_for_tab;
-  // More to show beside the list, before the buttons.
+  // Chooses the sort order (from 1) at every reset, when it depends on
+  // more than the tab shown (what the user narrowed the list to).
+  std::function<int()> choose_order = {};
+  // More to show above the list (after the locator) and below it, before
+  // the buttons.
+  std::vector<platform::ControlSpec> above = {};
   std::vector<platform::ControlSpec> controls = {};
+  // Names the filters may use besides the view's fields; must outlive the list.
+  const platform::NameScope* variables = nullptr;
+  // The background of a row, from the row's records (BGR).
+  std::function<std::int32_t()> row_colour = {};
   // Asked with the highlighted record in the buffer before it is changed or
   // deleted: false refuses (the rule has said why).
   std::function<bool(int request)> may_request = {};
+
+  // The list's own rules; each may be empty.
+  // Once the window is open and the list set up.
+  std::function<void(ListProcedure&)> on_open = {};
+  // A control of the window was accepted: kContinue, or kHandled when the
+  // rule took it.
+  std::function<int(ListProcedure&, int control)> on_accepted = {};
+  // After every event the window took.
+  std::function<void(ListProcedure&)> after_event = {};
 };
 
 class ListProcedure : public WindowManager {
@@ -66,9 +90,16 @@ class ListProcedure : public WindowManager {
   int Init() override;
   int Shutdown() override;
   int OnEvent(const platform::Event& event) override;
+  int OnAccepted(const platform::Event& event) override;
 
   BrowseManager& browse() { return *browse_; }
   int ControlNumber(std::string_view name) const;
+  ThreadState& thread() { return thread_; }
+  const Services& services() const { return services_; }
+  // Moves the list to the first record from `value` in the entry locator's
+  // element, as if the user had typed it there.
+  void Locate(double value);
+
 
  protected:
   // Declares the window; a list with more to show (a note beside the list)
@@ -97,5 +128,9 @@ const data::FieldDef* ViewField(const data::ViewDef& view, std::string_view name
 
 // Registers a list procedure under its name.
 void RegisterList(const Services& services, ListDeclaration declaration);
+// Registers a list procedure whose declaration is built on the thread that
+// runs it (a list with state and rules of its own).
+void RegisterList(const Services& services, std::string name,
+                  std::function<ListDeclaration(ThreadState& thread)> declare);
 
 }  // namespace vornel::ui

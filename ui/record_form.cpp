@@ -190,7 +190,10 @@ int RecordForm::Init() {
       window_->SetTitle(declaration_.insert_title.empty() ? "Adding a " + declaration_.description + " Record"
                                                           : declaration_.insert_title);
       break;
-    case kChange: window_->SetTitle("Changing a " + declaration_.description + " Record"); break;
+    case kChange:
+      window_->SetTitle(declaration_.change_title.empty() ? "Changing a " + declaration_.description + " Record"
+                                                          : declaration_.change_title);
+      break;
     default: break;
   }
   return 0;

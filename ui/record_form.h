@@ -31,6 +31,7 @@ struct FormDeclaration {
   std::string procedure;    // "UpdateEmployee"
   std::string description;  // "Employee": "Adding a Employee Record"
   std::string insert_title;  // the title of an insert when it is not made from the description
+  std::string change_title;  // and of a change
   platform::WindowSpec window;
   const data::FileDef* primary = nullptr;
   std::string ok = "?OK";
@@ -95,8 +96,6 @@ class RecordForm : public WindowManager, public ToolbarTarget {
   // chose no record (the control keeps the focus).
   bool LookUp(int control);
 
-  // Keeps a part of the form (a list on a tab) for the form's lifetime.
-  void Own(std::unique_ptr<WindowComponent> part) { parts_.push_back(std::move(part)); }
   const data::FileDef* primary_file() const { return declaration_.primary; }
 
   // How a form calls a selection list (set by the program's registration).
@@ -108,7 +107,6 @@ class RecordForm : public WindowManager, public ToolbarTarget {
   ThreadState& thread_;
   FormDeclaration declaration_;
   bool files_opened_ = false;
-  std::vector<std::unique_ptr<WindowComponent>> parts_;
   bool name_pushed_ = false;
 };
 

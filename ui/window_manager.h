@@ -58,6 +58,9 @@ class WindowManager {
   virtual int SaveInserted();
 
   void AddItem(WindowComponent* component) { components_.push_back(component); }
+  // Keeps a part of the window (a list on a tab, a drop list) for the
+  // window manager's lifetime; the part adds itself as an item.
+  void Own(std::unique_ptr<WindowComponent> part) { parts_.push_back(std::move(part)); }
   // The window's toolbar: made, and offered every event, when first asked for.
   Toolbar& toolbar();
   void AddButton(int control, int response) { buttons_.push_back({control, response}); }
@@ -123,6 +126,7 @@ class WindowManager {
     int buffer;
   };
   std::vector<WindowComponent*> components_;
+  std::vector<std::unique_ptr<WindowComponent>> parts_;
   std::unique_ptr<Toolbar> toolbar_;
   std::vector<Button> buttons_;
   std::vector<SavedFile> files_;

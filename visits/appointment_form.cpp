@@ -15,6 +15,7 @@
 #include "ui/pick_date.h"
 #include "ui/record_form.h"
 #include "ui/system_warning.h"
+#include "visits/appointment_clash.h"
 #include "visits/related_record.h"
 #include "visits/visit_fees.h"
 
@@ -62,6 +63,7 @@ class AppointmentForm : public std::enable_shared_from_this<AppointmentForm> {
   void ClientChosen(ui::RecordForm& form);
   bool Refuse(ui::RecordForm& form, const std::string& message, std::string_view control);
   bool Checks(ui::RecordForm& form);
+  bool NoClash(ui::RecordForm& form);
 
   const ui::Services& services_;
   ui::ProgramValues& values_;
@@ -112,9 +114,12 @@ ui::FormDeclaration AppointmentForm::Declare() {
     visit.TIME_IN = kEightOClock;
     visit.TIME_OUT = kNineOClock;
     self->state_.accepted_time_in = kEightOClock;
+    // The client handed over by an outcome form primes this one
+    // appointment; the next is booked for whoever comes.
     if (values.carry_over_client > 0) {
       visit.CLCODE = values.carry_over_client;
       platform::AssignCut(visit.SERV_CODE, platform::ReadField(values.carry_over_code).substr(0, 4));
+      values.carry_over_client = 0;
     }
   };
   form.on_open = [self, &services = services_](ui::RecordForm& open) {
@@ -131,7 +136,7 @@ ui::FormDeclaration AppointmentForm::Declare() {
   };
   form.on_accepted = [self](ui::RecordForm& open, int control) { return self->Accepted(open, control); };
   form.after_event = [self](ui::RecordForm& open) { self->Refresh(open); };
-  form.before_save = [self](ui::RecordForm& open) { return self->Checks(open); };
+  form.before_save = [self](ui::RecordForm& open) { return self->Checks(open) && self->NoClash(open); };
   return form;
 }
 
@@ -220,6 +225,16 @@ bool AppointmentForm::Checks(ui::RecordForm& form) {
   if (platform::ReadField(log.EMPL_CODE).empty())
     return !Refuse(form, "The Employee Code field cannot be left blank!", "?LOG:EMPL_CODE");
   return true;
+}
+
+// Another appointment of the client or the staff member at that time is
+// asked about; No keeps the form open at the time.
+bool AppointmentForm::NoClash(ui::RecordForm& form) {
+  ReadRelated();
+  if (BookAnyway(services_, thread_.files, *state_.log, state_.people.client_name, state_.people.staff_name))
+    return true;
+  form.window()->Select(form.ControlNumberOf("?LOG:TIME_IN"));
+  return false;
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include "data/dictionary/records.h"
 #include "data/file_manager.h"
 #include "data/file_registry.h"
+#include "errors/message_table.h"
 #include "platform/text.h"
 #include "ui/form_list.h"
 #include "ui/pick_date.h"
 #include "ui/program_values.h"
 #include "ui/record_form.h"
 #include "ui/system_warning.h"
+#include "visits/appointment_clash.h"
 #include "visits/related_record.h"
 #include "visits/visit_lines.h"
 
@@ -46,7 +48,17 @@ struct VisitState {
   double balance = 0;                // the fee less the lines and the client's share
   std::string units_refusal;         // why the units cannot come from the times
   ui::BrowseManager* lines = nullptr;
+  // The appointment outcome form: the visit as it was booked, and its
+  // "Schedule New Visit?" box.
+  Booking booked;
+  std::int32_t booked_date = 0;
+  std::uint8_t schedule_next = 0;
 };
+
+// The visit recording form, or the appointment book's outcome form: the
+// same visit with the same fee rules, without the charge lines, with the
+// client's payments.
+enum class VisitFormKind { kVisit, kOutcome };
 
 std::string Initials(const data::ClientRecord& client) {
   return std::string(platform::ReadField(client.CLLNAME).substr(0, 3));
@@ -79,8 +91,8 @@ LineStamp StampOf(const VisitState& state) {
 
 class VisitForm : public std::enable_shared_from_this<VisitForm> {
  public:
-  VisitForm(const ui::Services& services, ui::ThreadState& thread)
-      : services_(services), values_(services.values), thread_(thread) {
+  VisitForm(const ui::Services& services, ui::ThreadState& thread, VisitFormKind kind)
+      : services_(services), values_(services.values), thread_(thread), kind_(kind) {
     state_.log = &thread.files.Get(data::LogFile()).record<data::LogRecord>();
   }
 
@@ -100,12 +112,25 @@ class VisitForm : public std::enable_shared_from_this<VisitForm> {
   void AfterSave();
   void AutoInsert(ui::RecordForm& form);
   std::vector<platform::ControlSpec> Controls();
+  std::vector<platform::ControlSpec> OutcomeControls();
+  bool OutcomeSaveChecks(ui::RecordForm& form);
+  void AfterOutcomeSave();
+  bool outcome() const { return kind_ == VisitFormKind::kOutcome; }
 
   const ui::Services& services_;
   ui::ProgramValues& values_;
   ui::ThreadState& thread_;
+  VisitFormKind kind_;
   VisitState state_;
 };
+
+// Shows the controls' values again; a control the form does not have is
+// passed over.
+void Show(ui::RecordForm& form, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (const int control = form.ControlNumberOf(name); control != 0) form.window()->Display(control);
+  }
+}
 
 ui::FormListDeclaration ChargeLines() {
   return {.name = "?Lines",
@@ -144,6 +169,55 @@ ui::FormListDeclaration InsuranceCards() {
                       {"Vendor Name", "VEN:NAME", "@s25"},
                       {"Client No.", "INS:CLCODE", "@n_7"}},
           .parent = &data::ClientFile()};
+}
+
+ui::FormListDeclaration ClientPayments() {
+  return {.name = "?Payments",
+          .tab = kVisitTab,
+          .view = data::ViewDef(data::ClipmtsFile()),
+          .key = "CPY:CLI_KEY",
+          .columns = {{"Visit Date", "CPY:DATE", "@d2"},
+                      {"Prev Bal", "CPY:PREVBAL", "@n-10.2"},
+                      {"Charges", "CPY:CHARGES", "@n10.2"},
+                      {"Amt Paid", "CPY:AMOUNT", "@n10.2"},
+                      {"New Bal", "CPY:NEWBAL", "@n-10.2"},
+                      {"Date Paid", "CPY:PAYDATE", "@d2"},
+                      {"Status", "CPY:STATUS", "@s1"}},
+          .update_procedure = "UpdateClipmts",
+          .parent = &data::ClientFile(),
+          .rows = 4,
+          .change_text = "Record Client Payment On Account"};
+}
+
+std::vector<platform::ControlSpec> VisitForm::OutcomeControls() {
+  data::LogRecord& log = *state_.log;
+  data::ClientRecord& client = state_.people.client;
+  std::vector<platform::ControlSpec> controls = {
+      Entry("?LOG:CLCODE", "Client #:", "@n_7", VORNEL_FIELD(log, CLCODE)),
+      Beside(Shown("?CLIENTNAME", "", "@s30", Ref(state_.people.client_name))),
+      Shown("?CLIENT_AGE", "AGE:", "@n_3", Ref(state_.people.client_age)),
+      Beside(Shown("?CLI:BIRTHDATE", "DOB:", "@d2", VORNEL_FIELD(client, BIRTHDATE))),
+      Beside(Shown("?CLI:SOC_SEC_NO", "SS # :", "@p###-##-####p", VORNEL_FIELD(client, SOC_SEC_NO))),
+      Entry("?LOG:EMPL_CODE", "Staff ID:", "@s5", VORNEL_FIELD(log, EMPL_CODE)),
+      Beside(Shown("?EMP:LASTNAME", "", "@s20", VORNEL_FIELD(state_.people.staff, LASTNAME))),
+      Entry("?LOG:SERV_CODE", "Service:", "@s4", VORNEL_FIELD(log, SERV_CODE)),
+      Beside(Shown("?SER:DESC", "", "@s25", VORNEL_FIELD(state_.people.service, DESC))),
+      Entry("?LOG:COMMENT", "Visit Comment:", "@s12", VORNEL_FIELD(log, COMMENT)),
+      Entry("?LOG:LOG_DATE", "Date:", "@d2", VORNEL_FIELD(log, LOG_DATE)),
+      Beside(Button("?Calendar", "...")),
+      Beside(Shown("?LOCALPOSTDATE", "Last Post Date:", "@d2", Ref(state_.local_post_date))),
+      Entry("?LOG:TIME_IN", "Time In/ Out", "@t3", VORNEL_FIELD(log, TIME_IN)),
+      Beside(Entry("?LOG:TIME_OUT", "", "@t3", VORNEL_FIELD(log, TIME_OUT))),
+      platform::Radio("?LOG:TRANS_TYPE", "Visit  Outcome", VORNEL_FIELD(log, TRANS_TYPE),
+                      {{"SCHED", "SCHED"}, {"SHOW", "SHOW"}, {"NOSHOW", "NOSHW"}, {"CANC", "CANC"}, {"RESCH", "RESCH"}}),
+      Entry("?LOG:CLIFEEDUE", "Client Fee Due:", "@n10.2", VORNEL_FIELD(log, CLIFEEDUE)),
+      Beside(Entry("?LOG:CLI_PAID", "Client Paid:", "@n10.2", VORNEL_FIELD(log, CLI_PAID))),
+      Shown("?CLI:BAL_DUE", "Client Payment History & Balance Due:", "@n-10.2", VORNEL_FIELD(client, BAL_DUE))};
+  for (platform::ControlSpec& c : ui::FormListControls(ClientPayments())) controls.push_back(std::move(c));
+  controls.push_back(platform::OnTab(kVisitTab, {platform::Check("?TEMPCHECK1", "Schedule New Visit?",
+                                                                 Ref(state_.schedule_next), "1", "0")})
+                         .front());
+  return controls;
 }
 
 std::vector<platform::ControlSpec> VisitForm::Controls() {
@@ -204,8 +278,11 @@ ui::FormDeclaration VisitForm::Declare() {
 
   // Every rule holds the form's state alive as long as the declaration.
   const std::shared_ptr<VisitForm> self = shared_from_this();
-  ui::FormDeclaration form = ui::StandardForm("UpdateLog", "Client Visit Recording Form", data::LogFile(),
-                                              Controls(), "C&ancel", kVisitTab);
+  ui::FormDeclaration form =
+      outcome() ? ui::StandardForm("UpdateAppointment", "Appointment Visit Outcome Form", data::LogFile(),
+                                   OutcomeControls(), "&Cancel", kVisitTab)
+                : ui::StandardForm("UpdateLog", "Client Visit Recording Form", data::LogFile(), Controls(),
+                                   "C&ancel", kVisitTab);
   form.description = "Log";
   form.lookups = {{"?LOG:CLCODE", "CLI:CODE_KEY", "LOV_Client", true},
                   {"?LOG:SERV_CODE", "SER:SERV_CODE", "LOV_Services"},
@@ -221,6 +298,17 @@ ui::FormDeclaration VisitForm::Declare() {
   form.after_event = [self](ui::RecordForm& open) { self->Refresh(open); };
   form.before_save = [self](ui::RecordForm& open) { return self->SaveChecks(open); };
   form.after_save = [self](ui::RecordForm&) { self->AfterSave(); };
+  if (outcome()) {
+    // Appointments are made in the appointment book's own form.
+    form.refuse_insert = errors::msg::kNoInsertForm;
+    form.change_title = "Updating Visit Outcome";
+    for (platform::ControlSpec& control : form.window.controls) {
+      if (control.name == "?OK") control.text = "&Save Changes";
+    }
+    form.before_save = [self](ui::RecordForm& open) { return self->OutcomeSaveChecks(open); };
+    form.after_save = [self](ui::RecordForm&) { self->AfterOutcomeSave(); };
+    return form;
+  }
   // A changed visit whose lines do not carry its fee is put right before it
   // is left; a new visit that is cancelled takes its lines with it.
   form.before_cancel = [self](ui::RecordForm& open) { return open.request() != ui::kChange || self->Balanced(open); };
@@ -236,9 +324,16 @@ void VisitForm::Open(ui::RecordForm& form) {
     values_.realtemp = log.UNITS;
   }
   state_.accepted_client = log.CLCODE;
-  ui::OpenFormList(form, ClientComments());
-  state_.lines = &ui::OpenFormList(form, ChargeLines());
-  ui::OpenFormList(form, InsuranceCards());
+  if (outcome()) {
+    values_.carry_over = 0;
+    state_.booked = BookingOf(log);
+    state_.booked_date = log.LOG_DATE;
+    ui::OpenFormList(form, ClientPayments());
+  } else {
+    ui::OpenFormList(form, ClientComments());
+    state_.lines = &ui::OpenFormList(form, ChargeLines());
+    ui::OpenFormList(form, InsuranceCards());
+  }
   // A posted visit is shown, never saved.
   if (Posted(state_.opening_date, state_.local_post_date)) form.window()->SetEnabled(form.OKCONTROL, false);
   Refresh(form);
@@ -276,12 +371,11 @@ void VisitForm::ComputeFees() {
 void VisitForm::Refresh(ui::RecordForm& form) {
   ReadRelated();
   ComputeFees();
-  for (const char* shown : {"?CLIENTNAME", "?SER:DESC", "?EMP:LASTNAME", "?LOG:LOG_NO", "?LOG:RATE", "?REALTEMP",
-                            "?LOG:TOTAL_FEE", "?LOG:CLIFEEDUE", "?LOG:CLIFEENC", "?LOG:BILLTOMA", "?LOG:BILLINS",
-                            "?LOG:OSMFEE", "?LOG:OTHERFEE", "?LOG:BALSCA", "?CLI:SOC_SEC_NO", "?CLI:MED_ASSIST",
-                            "?CLI:PRIINS", "?CLI:BIRTHDATE", "?CLIENT_AGE", "?SER:SCA_MAX", "?TOTAL_LINE",
-                            "?BALANCEVALUE", "?LOG:EMPL_CODE", "?LOG:LOG_DATE"})
-    form.window()->Display(form.ControlNumberOf(shown));
+  Show(form, {"?CLIENTNAME", "?SER:DESC", "?EMP:LASTNAME", "?LOG:LOG_NO", "?LOG:RATE", "?REALTEMP",
+              "?LOG:TOTAL_FEE", "?LOG:CLIFEEDUE", "?LOG:CLIFEENC", "?LOG:BILLTOMA", "?LOG:BILLINS",
+              "?LOG:OSMFEE", "?LOG:OTHERFEE", "?LOG:BALSCA", "?CLI:SOC_SEC_NO", "?CLI:MED_ASSIST",
+              "?CLI:PRIINS", "?CLI:BIRTHDATE", "?CLIENT_AGE", "?SER:SCA_MAX", "?TOTAL_LINE",
+              "?BALANCEVALUE", "?LOG:EMPL_CODE", "?LOG:LOG_DATE", "?CLI:BAL_DUE"});
 }
 
 // Shows the message (when there is one) and puts the cursor on the control;
@@ -415,11 +509,50 @@ void VisitForm::AfterSave() {
   if (log.CLCODE != state_.opening_client || log.LOG_DATE != state_.opening_date) lines.Restamp(StampOf(state_));
 }
 
+// The outcome form checks the date only; a visit moved onto another's time
+// is asked about.
+bool VisitForm::OutcomeSaveChecks(ui::RecordForm& form) {
+  data::LogRecord& log = *state_.log;
+  ReadRelated();
+  ComputeFees();
+  std::int32_t date = log.LOG_DATE;
+  const std::string too_early = DateCheck(date);
+  log.LOG_DATE = date;
+  if (Refuse(form, too_early, "?LOG:LOG_DATE")) return false;
+  const Booking now = BookingOf(log);
+  const bool moved = log.LOG_DATE != state_.booked_date || now.client != state_.booked.client ||
+                     now.staff != state_.booked.staff || now.time_in != state_.booked.time_in ||
+                     now.time_out != state_.booked.time_out;
+  if (moved && !BookAnyway(services_, thread_.files, log, state_.people.client_name, state_.people.staff_name)) {
+    form.window()->Select(form.ControlNumberOf("?LOG:TIME_IN"));
+    return false;
+  }
+  values_.selection = ' ';
+  return true;
+}
+
+// Saved: the lines follow the visit, and the appointment book is asked for
+// the client's next appointment when the box is ticked. A save refused or a
+// form cancelled asks for none.
+void VisitForm::AfterOutcomeSave() {
+  AfterSave();
+  data::LogRecord& log = *state_.log;
+  values_.carry_over_client = 0;
+  if (state_.schedule_next != 0) {
+    values_.carry_over_client = log.CLCODE;
+    platform::AssignPadded(values_.carry_over_code, platform::ReadField(log.SERV_CODE));
+  }
+  values_.carry_over = state_.schedule_next;
+}
+
 }  // namespace
 
 void RegisterVisitForm(const ui::Services& services) {
   ui::RegisterForm(services, "UpdateLog", [&services](ui::ThreadState& thread) {
-    return std::make_shared<VisitForm>(services, thread)->Declare();
+    return std::make_shared<VisitForm>(services, thread, VisitFormKind::kVisit)->Declare();
+  });
+  ui::RegisterForm(services, "UpdateAppointment", [&services](ui::ThreadState& thread) {
+    return std::make_shared<VisitForm>(services, thread, VisitFormKind::kOutcome)->Declare();
   });
 }
 

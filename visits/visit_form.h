@@ -4,11 +4,14 @@
 // client and the payers, the visit's charge lines, the client's comments and
 // insurance cards. The money rules it applies are those of visit_fees.h and
 // charge_lines.h; this file gathers the values and shows the results.
+// The appointment book's outcome form (UpdateAppointment) is the same visit
+// under the same rules, without the charge lines and with the client's
+// payments and the "Schedule New Visit?" box.
 #include "ui/procedure_catalog.h"
 
 namespace vornel::visits {
 
-// Registers UpdateLog.
+// Registers UpdateLog and UpdateAppointment.
 void RegisterVisitForm(const ui::Services& services);
 
 }  // namespace vornel::visits

@@ -4,6 +4,8 @@
 #include <QMdiSubWindow>
 
 #include <QAbstractItemModel>
+#include <QBrush>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -146,7 +148,10 @@ ListView::ListView(std::shared_ptr<WindowLink> link, int control, std::vector<st
 }
 
 void ListView::Apply(const QueuedWindow::ControlState& state) {
-  if (state.rows != rows_) ShowRows(state.rows);
+  const bool new_rows = state.rows != rows_;
+  if (new_rows) ShowRows(state.rows);
+  // New rows' items are made without a colour.
+  if (new_rows || state.row_colours != colours_) ShowColours(state.row_colours);
   ShowCurrent(state.current_row);
   thumb_position_ = state.thumb;
   // Not under the user's hand while a drag is on: its release reports it.
@@ -184,6 +189,22 @@ void ListView::ShowRows(const std::vector<std::vector<std::string>>& rows) {
     updateGeometry();
   }
   table_->verticalScrollBar()->setValue(0);
+}
+
+// A BGR value (0x00BBGGRR) as the row's background; the list's own
+// colour where none is given.
+void ListView::ShowColours(const std::vector<std::int32_t>& colours) {
+  colours_ = colours;
+  for (int r = 0; r < table_->rowCount(); ++r) {
+    const std::size_t row = static_cast<std::size_t>(r);
+    const std::int32_t bgr = row < colours.size() ? colours[row] : Window::kDefaultColour;
+    const QBrush brush = bgr == Window::kDefaultColour
+                             ? QBrush()
+                             : QBrush(QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF));
+    for (int c = 0; c < table_->columnCount(); ++c) {
+      if (QTableWidgetItem* item = table_->item(r, c)) item->setBackground(brush);
+    }
+  }
 }
 
 // Wide enough for the first page's columns, so that the window holding the

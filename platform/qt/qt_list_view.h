@@ -47,6 +47,7 @@ class ListView : public QWidget {
   void Wheel(const QWheelEvent& wheel);
   void ThumbAction(int action);
   void ShowRows(const std::vector<std::vector<std::string>>& rows);
+  void ShowColours(const std::vector<std::int32_t>& colours);
   void ShowCurrent(int row);
   void UpdateVisibleRows();
   int RowHeight() const;
@@ -71,6 +72,7 @@ class ListView : public QWidget {
   QScrollBar* thumb_ = nullptr;
 
   std::vector<std::vector<std::string>> rows_;  // the page shown
+  std::vector<std::int32_t> colours_;           // their backgrounds
   int thumb_position_ = 0;                      // as the procedure last set it
   int wheel_ = 0;                               // wheel turn not yet a whole notch
   int visible_rows_ = 0;                        // as last told to the window

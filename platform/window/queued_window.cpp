@@ -199,6 +199,15 @@ void QueuedWindow::SetRows(int control, std::vector<std::vector<std::string>> ro
   Render(control);
 }
 
+void QueuedWindow::SetRowColours(int control, std::vector<std::int32_t> colours) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).row_colours = std::move(colours);
+  }
+  Render(control);
+}
+
 void QueuedWindow::SetCurrentRow(int control, int row) {
   {
     std::lock_guard lock(mutex_);

@@ -25,6 +25,7 @@ class QueuedWindow : public Window {
     bool hidden = false;
     // Lists only.
     std::vector<std::vector<std::string>> rows;
+    std::vector<std::int32_t> row_colours;  // BGR backgrounds; Window::kDefaultColour keeps the list's
     int current_row = 0;
     int thumb = 0;
     bool thumb_shown = false;
@@ -55,6 +56,7 @@ class QueuedWindow : public Window {
   void Place(const WindowPosition&) override {}
   void SetRows(int control, std::vector<std::vector<std::string>> rows) override;
   void SetCurrentRow(int control, int row) override;
+  void SetRowColours(int control, std::vector<std::int32_t> colours) override;
   void SetThumb(int control, int position, bool shown) override;
   int VisibleRows(int control) const override;
   void SetToolButtons(std::vector<ToolState> states) override;

@@ -33,6 +33,9 @@ class SharedWindow final : public Window {
     window_->SetRows(control, std::move(rows));
   }
   void SetCurrentRow(int control, int row) override { window_->SetCurrentRow(control, row); }
+  void SetRowColours(int control, std::vector<std::int32_t> colours) override {
+    window_->SetRowColours(control, std::move(colours));
+  }
   void SetThumb(int control, int position, bool shown) override { window_->SetThumb(control, position, shown); }
   int VisibleRows(int control) const override { return window_->VisibleRows(control); }
   int PopupMenu(std::string_view title, const std::vector<PopupItem>& items) override {

@@ -2,6 +2,7 @@
 // An open window as its procedure sees it: events to wait for, and calls that
 // change what the window shows. Controls are numbered from 1 in the order of
 // the window's declaration; 0 means the window itself.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -105,6 +106,10 @@ class Window {
   // list's scroll position from 0 to 100, not a count of rows.
   virtual void SetRows(int control, std::vector<std::vector<std::string>> rows) = 0;
   virtual void SetCurrentRow(int control, int row) = 0;  // from 1; 0 = none
+  // The background of each row of the page, as a BGR value (0x00BBGGRR);
+  // kDefaultColour, or a row past the end, keeps the list's own colour.
+  static constexpr std::int32_t kDefaultColour = -1;
+  virtual void SetRowColours(int control, std::vector<std::int32_t> colours) = 0;
   virtual void SetThumb(int control, int position, bool shown) = 0;
   virtual int VisibleRows(int control) const = 0;
   // Shows a popup menu at the mouse (or at the control with the focus) and

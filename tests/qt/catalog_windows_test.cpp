@@ -202,7 +202,8 @@ class CatalogWindows {
     ASSERT_FALSE(form.isNull()) << "Enter in the list opened no form";
     RunOnGui([&] {
       ExpectWhole(form);
-      EXPECT_TRUE(form->windowTitle().startsWith("Changing")) << form->windowTitle().toStdString();
+      EXPECT_TRUE(form->windowTitle().startsWith("Changing") || form->windowTitle().startsWith("Updating"))
+          << form->windowTitle().toStdString();
       EXPECT_FALSE(list->widget()->isEnabled()) << "the list takes input while its form is open";
       Click(close);
       Escape(form);
