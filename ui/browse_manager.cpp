@@ -648,6 +648,12 @@ int BrowseManager::OnEvent(const Event& event) {
     }
   }
   if (event.kind == EventKind::kAccepted && event.control != 0) return OnAccepted(event.control);
+  // Back in front, the page shows what other windows and stations wrote
+  // meanwhile (an appointment booked in a form of its own).
+  if (event.kind == EventKind::kGainFocus && loaded_) {
+    RefillList(kKeepPosition);
+    RefreshWindow();
+  }
   return kContinue;
 }
 

@@ -68,11 +68,13 @@ std::string ClashQuestion(const Clash& clash, const std::string& who) {
 }
 
 bool BookAnyway(const ui::Services& services, data::FileRegistry& files, const data::LogRecord& visit,
-                const std::string& client_name, const std::string& staff_name) {
+                const VisitPeople& people) {
   const std::optional<Clash> clash = FindClash(BookingOf(visit), BookingsOfDay(files, visit.LOG_DATE));
   if (!clash) return true;
-  const std::string who = clash->same_client ? (client_name.empty() ? "The client" : client_name)
-                                             : (staff_name.empty() ? "The staff member" : staff_name);
+  const std::string_view client = platform::ReadField(people.client_name);
+  const std::string_view staff = platform::ReadField(people.staff_name);
+  const std::string who = clash->same_client ? std::string(client.empty() ? "The client" : client)
+                                             : std::string(staff.empty() ? "The staff member" : staff);
   const int yes = platform::kButtonYes;
   return services.errors.ShowMessage(ClashQuestion(*clash, who), "Double Booking", platform::Icon::kExclamation,
                                      yes | platform::kButtonNo, clash->same_client ? platform::kButtonNo : yes,

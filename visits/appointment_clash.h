@@ -12,6 +12,7 @@
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
 #include "ui/procedure_catalog.h"
+#include "visits/related_record.h"
 
 namespace vornel::visits {
 
@@ -41,9 +42,9 @@ std::vector<Booking> BookingsOfDay(data::FileRegistry& files, std::int32_t date)
 // "Mary Jones already has an appointment from 9:00AM to 10:00AM. Book anyway?"
 std::string ClashQuestion(const Clash& clash, const std::string& who);
 
-// Asks about a clash of the visit in the Log buffer; true when there is none
-// or the user books anyway. `client_name` and `staff_name` name them.
+// Asks about a clash of the visit; true when there is none or the user
+// books anyway. `people` names the visit's client and staff member.
 bool BookAnyway(const ui::Services& services, data::FileRegistry& files, const data::LogRecord& visit,
-                const std::string& client_name, const std::string& staff_name);
+                const VisitPeople& people);
 
 }  // namespace vornel::visits

@@ -61,6 +61,7 @@ class AppointmentForm : public std::enable_shared_from_this<AppointmentForm> {
   void Refresh(ui::RecordForm& form);
   int Accepted(ui::RecordForm& form, int control);
   void ClientChosen(ui::RecordForm& form);
+  void TakeClientsStaff();
   bool Refuse(ui::RecordForm& form, const std::string& message, std::string_view control);
   bool Checks(ui::RecordForm& form);
   bool NoClash(ui::RecordForm& form);
@@ -120,6 +121,7 @@ ui::FormDeclaration AppointmentForm::Declare() {
       visit.CLCODE = values.carry_over_client;
       platform::AssignCut(visit.SERV_CODE, platform::ReadField(values.carry_over_code).substr(0, 4));
       values.carry_over_client = 0;
+      self->TakeClientsStaff();
     }
   };
   form.on_open = [self, &services = services_](ui::RecordForm& open) {
@@ -160,11 +162,15 @@ bool AppointmentForm::Refuse(ui::RecordForm& form, const std::string& message, s
 
 // The client's staff member comes with him; the service is next.
 void AppointmentForm::ClientChosen(ui::RecordForm& form) {
+  TakeClientsStaff();
+  form.window()->Select(form.ControlNumberOf("?LOG:SERV_CODE"));
+}
+
+void AppointmentForm::TakeClientsStaff() {
   ReadRelated();
   state_.accepted_client = state_.log->CLCODE;
   if (!platform::ReadField(state_.people.client.STAFF_ID).empty())
     std::memcpy(state_.log->EMPL_CODE, state_.people.client.STAFF_ID, sizeof state_.log->EMPL_CODE);
-  form.window()->Select(form.ControlNumberOf("?LOG:SERV_CODE"));
 }
 
 int AppointmentForm::Accepted(ui::RecordForm& form, int control) {
@@ -231,7 +237,7 @@ bool AppointmentForm::Checks(ui::RecordForm& form) {
 // asked about; No keeps the form open at the time.
 bool AppointmentForm::NoClash(ui::RecordForm& form) {
   ReadRelated();
-  if (BookAnyway(services_, thread_.files, *state_.log, state_.people.client_name, state_.people.staff_name))
+  if (BookAnyway(services_, thread_.files, *state_.log, state_.people))
     return true;
   form.window()->Select(form.ControlNumberOf("?LOG:TIME_IN"));
   return false;

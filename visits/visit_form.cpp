@@ -523,7 +523,7 @@ bool VisitForm::OutcomeSaveChecks(ui::RecordForm& form) {
   const bool moved = log.LOG_DATE != state_.booked_date || now.client != state_.booked.client ||
                      now.staff != state_.booked.staff || now.time_in != state_.booked.time_in ||
                      now.time_out != state_.booked.time_out;
-  if (moved && !BookAnyway(services_, thread_.files, log, state_.people.client_name, state_.people.staff_name)) {
+  if (moved && !BookAnyway(services_, thread_.files, log, state_.people)) {
     form.window()->Select(form.ControlNumberOf("?LOG:TIME_IN"));
     return false;
   }

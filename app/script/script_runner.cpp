@@ -442,6 +442,17 @@ std::string ScriptRunner::Expect(const Step& step) {
     if (shown != a[2]) return a[1] + "'s thumb is " + shown;
     return {};
   }
+  if (what == "colours") {
+    std::string shown;
+    for (std::size_t row = 0; row < state.rows.size(); ++row) {
+      const std::int32_t colour =
+          row < state.row_colours.size() ? state.row_colours[row] : platform::Window::kDefaultColour;
+      shown += (shown.empty() ? "" : " ") +
+               (colour == platform::Window::kDefaultColour ? std::string("default") : std::to_string(colour));
+    }
+    if (shown != a[2]) return a[1] + "'s rows are coloured " + Quoted(shown);
+    return {};
+  }
   std::optional<bool> wanted = YesNo(a[2]);
   if (!wanted) return "expected yes or no, not " + Quoted(a[2]);
   if (what == "enabled" && state.enabled != *wanted) return a[1] + (state.enabled ? " is enabled" : " is disabled");

@@ -245,6 +245,8 @@ void QueuedWindow::SetVisibleRows(int control, int rows) {
 bool QueuedWindow::ChooseRow(int control, int row) {
   std::lock_guard lock(mutex_);
   if (!Usable(control) || row < 1 || row > static_cast<int>(StateOf(control).rows.size())) return false;
+  // The row the user moved to is the one shown highlighted, as on a screen.
+  StateOf(control).current_row = row;
   PostLocked({EventKind::kNewSelection, control, row, {}});
   return true;
 }
