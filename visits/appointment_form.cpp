@@ -64,6 +64,7 @@ class AppointmentForm : public std::enable_shared_from_this<AppointmentForm> {
   void TakeClientsStaff();
   bool Refuse(ui::RecordForm& form, const std::string& message, std::string_view control);
   bool Checks(ui::RecordForm& form);
+  bool TimesInOrder(ui::RecordForm& form);
   bool NoClash(ui::RecordForm& form);
 
   const ui::Services& services_;
@@ -138,7 +139,9 @@ ui::FormDeclaration AppointmentForm::Declare() {
   };
   form.on_accepted = [self](ui::RecordForm& open, int control) { return self->Accepted(open, control); };
   form.after_event = [self](ui::RecordForm& open) { self->Refresh(open); };
-  form.before_save = [self](ui::RecordForm& open) { return self->Checks(open) && self->NoClash(open); };
+  form.before_save = [self](ui::RecordForm& open) {
+    return self->Checks(open) && self->TimesInOrder(open) && self->NoClash(open);
+  };
   return form;
 }
 
@@ -231,6 +234,11 @@ bool AppointmentForm::Checks(ui::RecordForm& form) {
   if (platform::ReadField(log.EMPL_CODE).empty())
     return !Refuse(form, "The Employee Code field cannot be left blank!", "?LOG:EMPL_CODE");
   return true;
+}
+
+bool AppointmentForm::TimesInOrder(ui::RecordForm& form) {
+  return state_.log->TIME_OUT >= state_.log->TIME_IN ||
+         !Refuse(form, "The time out lies before the time in.", "?LOG:TIME_OUT");
 }
 
 // Another appointment of the client or the staff member at that time is

@@ -509,8 +509,8 @@ void VisitForm::AfterSave() {
   if (log.CLCODE != state_.opening_client || log.LOG_DATE != state_.opening_date) lines.Restamp(StampOf(state_));
 }
 
-// The outcome form checks the date only; a visit moved onto another's time
-// is asked about.
+// The outcome form checks the date and the times; a visit moved onto
+// another's time is asked about.
 bool VisitForm::OutcomeSaveChecks(ui::RecordForm& form) {
   data::LogRecord& log = *state_.log;
   ReadRelated();
@@ -519,6 +519,7 @@ bool VisitForm::OutcomeSaveChecks(ui::RecordForm& form) {
   const std::string too_early = DateCheck(date);
   log.LOG_DATE = date;
   if (Refuse(form, too_early, "?LOG:LOG_DATE")) return false;
+  if (Refuse(form, state_.units_refusal, "?LOG:TIME_OUT")) return false;
   const Booking now = BookingOf(log);
   const bool moved = log.LOG_DATE != state_.booked_date || now.client != state_.booked.client ||
                      now.staff != state_.booked.staff || now.time_in != state_.booked.time_in ||

@@ -154,5 +154,24 @@ TEST_F(Stations, TheSecondStationChangingTheSameVisitGetsTheChangedRecordMessage
   EXPECT_EQ(Wait(a), 0) << "station A's script failed";
 }
 
+// An appointment booked at another station shows in the book once it is in
+// front again, and booking the same client over it is asked about.
+TEST_F(Stations, AnAppointmentBookedElsewhereShowsAndIsNotBookedTwice) {
+  const std::string open_book = "frame\ntool \"Appointment Management\"\nwindow \"Appointments Selection\"\n";
+  const std::string book = "press ?AddNew\nwindow \"Adding a New Appointment\"\ntype ?LOG:CLCODE \"1\"\n"
+                           "type ?LOG:SERV_CODE \"INDV\"\ntype ?LOG:LOG_DATE \"12/11/2026\"\n";
+  const pid_t a = Start("a", open_book + "type ?StaffFilter \"ELL05\"\nsignal $DIR/a-ready\nawait $DIR/b-done\n"
+                                         "post gainfocus\ntype ?Locator \"12/11/2026\"\nexpect highlighted ?List \"12/11/2026 | "
+                                         "Ellison | 10:00AM | 11:00AM | Bennett, Robert S | INDV | SCHED\"\n" +
+                                         book + "type ?LOG:TIME_IN \"10:30\"\npress ?OK\n"
+                                         "expect message \"Double Booking\" \"Robert Bennett already has an "
+                                         "appointment from 10:00AM to 11:00AM. Book anyway?\"\n"
+                                         "expect focus ?LOG:TIME_IN\n");
+  const pid_t b = Start("b", "await $DIR/a-ready\n" + open_book + book +
+                                 "type ?LOG:TIME_IN \"10:00\"\npress ?OK\nexpect closed\nsignal $DIR/b-done\n");
+  EXPECT_EQ(Wait(b), 0) << "station B's script failed";
+  EXPECT_EQ(Wait(a), 0) << "station A's script failed";
+}
+
 }  // namespace
 }  // namespace vornel::app

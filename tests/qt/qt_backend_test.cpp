@@ -853,6 +853,38 @@ void ExpectListEvents(Window& window, const std::vector<std::pair<EventKind, int
   EXPECT_EQ(last.kind, EventKind::kNotify) << "an event more, key " << last.key;
 }
 
+// Row colours come as BGR values and stay with the rows of later pages
+// (the appointment book shades the visits of even days).
+TEST(QtList, ShadesTheRowsItIsGivenColoursForInEveryColumn) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = Backend().windows().Open(ListWindow("Days", {"Name", "Number"}), nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    constexpr std::int32_t kPaleGreen = 14942171;  // 0xE3FFDB: blue E3, green FF, red DB
+    window->SetRows(1, kThreeClients);
+    window->SetRowColours(1, {kPaleGreen, Window::kDefaultColour, kPaleGreen});
+    const QColor green(0xDB, 0xFF, 0xE3);
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Days");
+      ASSERT_TRUE(table);
+      for (int column = 0; column < 2; ++column) {
+        EXPECT_EQ(table->item(0, column)->background().color(), green);
+        EXPECT_EQ(table->item(1, column)->background().style(), Qt::NoBrush);
+        EXPECT_EQ(table->item(2, column)->background().color(), green);
+      }
+    });
+    // A longer page with the colours of its own rows.
+    window->SetRows(1, {{"Dunn, Di", "1004"}, {"Eve, Ed", "1005"}, {"Fry, Fa", "1006"}, {"Gray, Gi", "1007"}});
+    window->SetRowColours(1, {Window::kDefaultColour, kPaleGreen, Window::kDefaultColour, kPaleGreen});
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Days");
+      EXPECT_EQ(table->item(0, 1)->background().style(), Qt::NoBrush);
+      EXPECT_EQ(table->item(1, 1)->background().color(), green);
+      EXPECT_EQ(table->item(3, 0)->background().color(), green);
+    });
+  });
+}
+
 TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
   RunProcedure([&] {
     auto frame = OpenFrame();

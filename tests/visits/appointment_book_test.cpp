@@ -144,6 +144,14 @@ press ?OK
 expect message "Double Booking" "Grace Ellison already has an appointment from  8:00AM to  9:00AM. Book anyway?"
 expect buttons yes no default yes
 type ?LOG:TIME_IN "9:00"
+type ?LOG:TIME_OUT "8:45"
+press ?OK
+window "System Warning"
+expect value ?MESSAGE "The time out lies before the time in."
+press ?Close
+window "Adding a New Appointment"
+expect focus ?LOG:TIME_OUT
+type ?LOG:TIME_OUT "10:00"
 press ?OK
 expect no message
 expect closed
