@@ -1,7 +1,9 @@
 #include "ui/pick_date.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "ui/calendar.h"
 #include "ui/window_manager.h"
@@ -38,15 +40,37 @@ class CalendarWindow : public WindowManager {
     spec.title = caption_.empty() ? "Calendar" : caption_;
     spec.modal = true;
     spec.controls.push_back(Control("?Title", ControlKind::kString, calendar_.Title()));
-    for (const std::string& name : calendar_.DayNames()) spec.controls.push_back(Control("", ControlKind::kPrompt, name));
-    first_cell_ = static_cast<int>(spec.controls.size()) + 1;
-    for (int cell = 0; cell < Calendar::kCells; ++cell)
-      spec.controls.push_back(Control("?Day" + std::to_string(cell + 1), ControlKind::kButton, ""));
+    // A grid of seven columns: the day names over the weeks' day buttons,
+    // each row started by an empty prompt (a button of its own would go to
+    // the window's button row). The names are buttons too, shown disabled,
+    // so that they stand over their columns.
+    const auto row_of_seven = [&](const std::string& prefix, const auto& text) {
+      spec.controls.push_back(Control("", ControlKind::kPrompt, ""));
+      for (int day = 0; day < 7; ++day) {
+        ControlSpec button = Control(prefix + std::to_string(spec.controls.size()), ControlKind::kButton, text(day));
+        button.beside = true;
+        spec.controls.push_back(button);
+      }
+    };
+    const auto names = calendar_.DayNames();
+    row_of_seven("?DayName", [&](int day) { return names[static_cast<std::size_t>(day)]; });
+    for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+      if (spec.controls[i].kind == ControlKind::kButton) name_controls_.push_back(static_cast<int>(i) + 1);
+    }
+    for (int week = 0; week < Calendar::kCells / 7; ++week) {
+      row_of_seven("?Cell", [](int) { return std::string(); });
+      for (int day = 0; day < 7; ++day) {
+        const int control = static_cast<int>(spec.controls.size()) - 6 + day;
+        spec.controls[static_cast<std::size_t>(control - 1)].name = "?Day" + std::to_string(cells_.size() + 1);
+        cells_.push_back(control);
+      }
+    }
     first_navigation_ = static_cast<int>(spec.controls.size()) + 1;
     for (const auto& [name, text] : kNavigation) spec.controls.push_back(Control(name, ControlKind::kButton, text));
     spec.controls.push_back(Control("?Today", ControlKind::kButton, "&Today"));
     spec.controls.push_back(Control("?Close", ControlKind::kButton, "&Close"));
     Open(spec, owner_);
+    for (int name : name_controls_) window()->SetEnabled(name, false);
     return 0;
   }
 
@@ -76,9 +100,9 @@ class CalendarWindow : public WindowManager {
   }
 
   int OnPressed(int control) {
-    const int cell = control - first_cell_;
-    if (cell >= 0 && cell < Calendar::kCells) {
-      calendar_.Accept(cell);
+    const auto found = std::find(cells_.begin(), cells_.end(), control);
+    if (found != cells_.end()) {
+      calendar_.Accept(static_cast<int>(found - cells_.begin()));
     } else {
       // The buttons after the cells, in their declared order.
       switch (control - first_navigation_) {
@@ -110,24 +134,32 @@ class CalendarWindow : public WindowManager {
     return kHandled;
   }
 
-  // Cells before the 1st and after the month's last day are hidden; the
-  // selected day takes the focus.
+  // Cells before the 1st and after the month's last day are blank and
+  // disabled, keeping the columns in place; a week without a day of the
+  // month is hidden. The selected day takes the focus.
   void Draw() {
     platform::Window& w = *window();
     w.SetText(1, calendar_.Title());
     const auto cells = calendar_.Cells();
-    for (int cell = 0; cell < Calendar::kCells; ++cell) {
-      const Calendar::Cell& c = cells[static_cast<std::size_t>(cell)];
-      w.SetHidden(first_cell_ + cell, !c.shown);
-      if (c.shown) w.SetText(first_cell_ + cell, std::to_string(c.day));
-      if (c.selected) w.Select(first_cell_ + cell);
+    for (std::size_t cell = 0; cell < cells_.size(); ++cell) {
+      const Calendar::Cell& c = cells[cell];
+      const std::size_t week = cell / 7 * 7;
+      const bool week_shown = std::any_of(cells.begin() + static_cast<std::ptrdiff_t>(week),
+                                          cells.begin() + static_cast<std::ptrdiff_t>(week + 7),
+                                          [](const Calendar::Cell& other) { return other.shown; });
+      w.SetHidden(cells_[cell], !week_shown);
+      w.SetEnabled(cells_[cell], c.shown);
+      // A blank cell keeps a day button's width.
+      w.SetText(cells_[cell], c.shown ? std::to_string(c.day) : std::string(" "));
+      if (c.selected) w.Select(cells_[cell]);
     }
   }
 
   Calendar calendar_;
   std::string caption_;
   platform::Window* owner_;
-  int first_cell_ = 0;
+  std::vector<int> name_controls_;  // the day names over the columns
+  std::vector<int> cells_;          // the day buttons, week by week
   int first_navigation_ = 0;
 };
 

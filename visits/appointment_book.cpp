@@ -95,7 +95,7 @@ ui::ListDeclaration AppointmentBook::Declare() {
                 Beside(platform::DropCombo("?StaffFilter", "Only Show Visits for Staff Code:", "@s5",
                                            platform::Ref(employee_find_))),
                 Beside(Button("?ShowAll", "Show All"))},
-      .controls = {Button("?DailySchedule", "Daily Schedule"), Beside(Button("?AddNew", "Add New Appointment")),
+      .controls = {Beside(Button("?DailySchedule", "Daily Schedule")), Beside(Button("?AddNew", "Add New Appointment")),
                    Beside(Button("?Signature", "Signature Confirmation Form"))},
       .variables = &names_,
       .row_colour =

@@ -20,7 +20,7 @@ bool Overlap(const Booking& a, const Booking& b) { return a.time_in < EndOf(b) &
 
 bool FreesItsTime(const std::string& outcome) { return outcome == "CANC" || outcome == "RESCH"; }
 
-std::string Time(std::int32_t time) { return std::string(platform::Clip(platform::FormatWith("t3", time))); }
+std::string Time(std::int32_t time) { return std::string(platform::Trim(platform::FormatWith("t3", time))); }
 
 }  // namespace
 

@@ -214,9 +214,10 @@ std::vector<platform::ControlSpec> VisitForm::OutcomeControls() {
       Beside(Entry("?LOG:CLI_PAID", "Client Paid:", "@n10.2", VORNEL_FIELD(log, CLI_PAID))),
       Shown("?CLI:BAL_DUE", "Client Payment History & Balance Due:", "@n-10.2", VORNEL_FIELD(client, BAL_DUE))};
   for (platform::ControlSpec& c : ui::FormListControls(ClientPayments())) controls.push_back(std::move(c));
-  controls.push_back(platform::OnTab(kVisitTab, {platform::Check("?TEMPCHECK1", "Schedule New Visit?",
-                                                                 Ref(state_.schedule_next), "1", "0")})
-                         .front());
+  for (platform::ControlSpec& c :
+       platform::OnTab(kVisitTab, {Shown("?ScheduleNext", "Schedule New Visit?"),
+                                   Beside(platform::Check("?TEMPCHECK1", " Yes", Ref(state_.schedule_next), "1", "0"))}))
+    controls.push_back(std::move(c));
   return controls;
 }
 

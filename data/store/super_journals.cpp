@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -20,7 +19,6 @@ namespace fs = std::filesystem;
 // A super-journal holds the names of its databases' journals, each ended by
 // a NUL; it is a few names long.
 constexpr std::size_t kMostRead = 1 << 20;
-constexpr auto kListGrace = std::chrono::seconds(60);
 // The tail of a rollback journal that names its super-journal: the name,
 // its length (4 bytes, big-endian), a checksum (4) and the journal magic (8).
 constexpr unsigned char kJournalMagic[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
@@ -108,16 +106,22 @@ bool WriteLocked(const std::string& database) {
   return locked;
 }
 
-bool Needed(const fs::path& super) {
+// Whether a commit may still need `super`, a super-journal beside the
+// database `main`. Its list is read before any lock is asked about: a live
+// commit holds the locks from before it makes the file to after it removes
+// it, so a lock found free after the file was seen means no live commit.
+bool Needed(const fs::path& super, const fs::path& main) {
   struct stat info {};
   if (::stat(super.c_str(), &info) != 0) return false;
   std::vector<std::string> journals;
   if (!ListedJournals(super, &journals)) return true;
-  if (journals.empty()) {
-    // Its commit may be writing the list right now.
-    const auto changed = std::chrono::system_clock::from_time_t(info.st_mtime);
-    return std::chrono::system_clock::now() - changed < kListGrace;
-  }
+  // A super-journal carries the name of its commit's main database, and a
+  // commit here begins with BEGIN IMMEDIATE, which write-locks every
+  // attached database, the main one too. So the main database's lock tells
+  // whether the commit is still running even while the list is not (or not
+  // wholly) written; no journal can name the file before its list is
+  // complete and synced.
+  if (WriteLocked(main.string())) return true;
   constexpr std::string_view kJournalSuffix = "-journal";
   for (const std::string& journal : journals) {
     if (!journal.ends_with(kJournalSuffix)) return true;  // not a list SQLite wrote
@@ -135,7 +139,7 @@ int RemoveLeftoverSuperJournals(const fs::path& database) {
   int removed = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(database.parent_path(), ec)) {
     const std::string name = entry.path().filename().string();
-    if (!name.starts_with(prefix) || Needed(entry.path())) continue;
+    if (!name.starts_with(prefix) || Needed(entry.path(), database)) continue;
     if (::unlink(entry.path().c_str()) == 0) ++removed;
   }
   return removed;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStandardItemModel>
+#include <QStyle>
 #include <QTreeView>
 
 #include "platform/qt/qt_gui_thread.h"
@@ -48,7 +49,13 @@ void DropCombo::Apply(const QueuedWindow::ControlState& state) {
       items->appendRow(cells);
     }
     if (auto* rows = qobject_cast<QTreeView*>(view())) {
-      for (int column = 0; column < items->columnCount(); ++column) rows->resizeColumnToContents(column);
+      int width = 2 * rows->frameWidth() + rows->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+      for (int column = 0; column < items->columnCount(); ++column) {
+        rows->resizeColumnToContents(column);
+        width += rows->columnWidth(column);
+      }
+      // The drop list is as wide as its columns, however narrow the entry.
+      rows->setMinimumWidth(width);
     }
   }
   setCurrentIndex(state.current_row - 1);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,6 +20,7 @@
 
 #include "data/store/record_store.h"
 #include "data/store/store_answer.h"
+#include "data/store/super_journals.h"
 #include "platform/runtime_error.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
@@ -368,6 +370,35 @@ TEST_F(StoreProcesses, AKilledTransactionOverTwoDirectoriesIsWhollyUndone) {
   ASSERT_EQ(last.Hear(), "0");
   last.Say("end");
   EXPECT_EQ(last.Wait(), 0);
+  EXPECT_EQ(SuperJournals(dir_.path()), 0);
+}
+
+// A commit killed before its super-journal's list is written leaves a file
+// that lists nothing or only the first journal; no journal names it yet.
+// While the main database is write-locked a running commit may be writing
+// such a file, so it stays; once no station holds that lock it goes at once.
+TEST_F(StoreProcesses, AnUnwrittenSuperJournalStaysOnlyWhileItsCommitMayRun) {
+  const fs::path database = dir_ / "records.db";
+  {
+    Station station("transaction-held", dir_.path(), dir_ / "ARCS");
+    ASSERT_EQ(station.Hear(), "ready");
+    // Made after the station's own first open, which would remove them.
+    const std::string first = (dir_ / "records.db-journal").string();
+    std::ofstream(dir_ / "records.db-mj0000019A1", std::ios::binary);
+    std::ofstream(dir_ / "records.db-mj0000019A2", std::ios::binary)
+        << first << std::string(1, '\0');
+    EXPECT_EQ(RemoveLeftoverSuperJournals(database), 0) << "another station is inside a transaction";
+    station.Kill();
+  }
+  {
+    auto patients = Open(kPatientFile, dir_.path());
+    RecordFile* files[] = {patients.get()};
+    ASSERT_EQ(store_->BeginTransaction(files, 1), kStoreOk);
+    EXPECT_EQ(RemoveLeftoverSuperJournals(database), 0) << "this process is inside a transaction";
+    EXPECT_EQ(store_->Rollback(), kStoreOk);
+  }
+  EXPECT_EQ(SuperJournals(dir_.path()), 2);
+  EXPECT_EQ(RemoveLeftoverSuperJournals(database), 2);
   EXPECT_EQ(SuperJournals(dir_.path()), 0);
 }
 

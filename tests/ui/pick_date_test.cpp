@@ -6,6 +6,7 @@
 
 #include "platform/headless/headless_message_display.h"
 #include "platform/headless/headless_window.h"
+#include "platform/text.h"
 #include "tests/support/temp_dir.h"
 
 namespace vornel::ui {
@@ -44,8 +45,11 @@ class PickDateTest : public ::testing::Test {
 TEST_F(PickDateTest, NavigatesAndPicksTheDayPressed) {
   Open(DateFromMdy(1, 31, 2026));
   EXPECT_EQ(Shown("?Title"), "January 2026");
-  // January 2026 starts on a Thursday: weeks start on Sunday, so cells 1-4 are hidden.
-  EXPECT_TRUE(window_->State("?Day4").hidden);
+  // January 2026 starts on a Thursday: weeks start on Sunday, so cells 1-4
+  // are blank and cannot be pressed, but keep their columns.
+  EXPECT_FALSE(window_->State("?Day4").enabled);
+  EXPECT_EQ(platform::Clip(Shown("?Day4")), "");
+  EXPECT_FALSE(window_->State("?Day4").hidden);
   EXPECT_EQ(Shown("?Day5"), "1");
   EXPECT_EQ(window_->selected(), window_->Control("?Day35"));  // the 31st
   Press("?NextMonth");                                         // 31 January -> 1 February

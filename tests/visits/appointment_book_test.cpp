@@ -134,14 +134,14 @@ type ?LOG:SERV_CODE "INDV"
 type ?LOG:LOG_DATE "12/09/2026"
 type ?LOG:TIME_IN "8:30"
 press ?OK
-expect message "Double Booking" "Robert Bennett already has an appointment from  8:00AM to  9:00AM. Book anyway?"
+expect message "Double Booking" "Robert Bennett already has an appointment from 8:00AM to 9:00AM. Book anyway?"
 expect buttons yes no default no
 expect focus ?LOG:TIME_IN
 type ?LOG:CLCODE "5"
 type ?LOG:EMPL_CODE "ELL05"
 answer no
 press ?OK
-expect message "Double Booking" "Grace Ellison already has an appointment from  8:00AM to  9:00AM. Book anyway?"
+expect message "Double Booking" "Grace Ellison already has an appointment from 8:00AM to 9:00AM. Book anyway?"
 expect buttons yes no default yes
 type ?LOG:TIME_IN "9:00"
 type ?LOG:TIME_OUT "8:45"
