@@ -32,6 +32,15 @@ ViewManager::~ViewManager() {
 
 // ---- set-up ----
 
+// A variable worked out by a function may read the joined records: only
+// stored values count as plain.
+std::optional<platform::Binding> ViewManager::PlainVariables::Find(std::string_view name) const {
+  if (variables_ == nullptr) return std::nullopt;
+  std::optional<platform::Binding> binding = variables_->Find(name);
+  if (binding && binding->type == platform::Binding::Type::kFunction) return std::nullopt;
+  return binding;
+}
+
 ViewResult ViewManager::Init(const ViewDef& view, RelationManager& primary,
                              const platform::NameScope* variables) {
   if (inited_) Shutdown();
@@ -45,12 +54,15 @@ ViewResult ViewManager::Init(const ViewDef& view, RelationManager& primary,
   relations_.clear();
   files_.clear();
   fields_ = {};
+  primary_fields_ = {};
   for (const FileDef* file : plan_.files) {
     RelationManager& relations = relations_.empty() ? primary : registry_.Relations(*file);
     relations_.push_back(&relations);
     files_.push_back(&relations.me());
   }
   scope_ = platform::ScopeChain{&fields_, variables};
+  plain_variables_ = PlainVariables(variables);
+  primary_scope_ = platform::ScopeChain{&primary_fields_, &plain_variables_};
   orders_.clear();
   current_ = 0;
   saved_buffers_.clear();
@@ -73,6 +85,7 @@ ViewResult ViewManager::Init(const ViewDef& view, RelationManager& primary,
   // Bound only now: opening may have moved a file to the current department
   // (a new record buffer).
   for (FileManager* file : files_) BindRecord(file->def(), file->buffer(), fields_);
+  BindRecord(files_.front()->def(), files_.front()->buffer(), primary_fields_);
   used_ = true;
   return {};
 }
@@ -289,6 +302,7 @@ int ViewManager::ApplyFilter() {
   if (auto* error = std::get_if<platform::CompileError>(&compiled))
     return ViewError("filter", error->message);
   filter_.emplace(std::move(std::get<platform::Expression>(compiled)));
+  filter_before_joins_ = std::holds_alternative<platform::Expression>(platform::Expression::Compile(text, primary_scope_));
   applied_order_ = current_;
   return kGoOn;
 }
@@ -489,10 +503,13 @@ int ViewManager::ReadRecord(bool forward) {
       stopped_ = forward ? 1 : -1;
       return kNotified;
     }
+    // A filter of the primary record alone spares the joins of the records
+    // it refuses (a client's visits among a year of them).
+    if (filter_before_joins_ && filter_ && !filter_->Test()) continue;
     const int joined = FetchJoins();
     if (joined == kNotUsable) return kNotUsable;
     if (joined != kGoOn) continue;
-    if (filter_ && !filter_->Test()) continue;
+    if (!filter_before_joins_ && filter_ && !filter_->Test()) continue;
     switch (ValidateRecord()) {
       case kTakeRecord:
         return kGoOn;

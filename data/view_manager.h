@@ -191,6 +191,20 @@ class ViewManager {
   std::size_t opened_files_ = 0;  // relation managers Init opened
   platform::VariableTable fields_;
   platform::ScopeChain scope_;
+  // The primary file's fields and the plain variables: a filter that names
+  // nothing else is tested before the joined records are fetched.
+  class PlainVariables : public platform::NameScope {
+   public:
+    explicit PlainVariables(const platform::NameScope* variables = nullptr) : variables_(variables) {}
+    std::optional<platform::Binding> Find(std::string_view name) const override;
+
+   private:
+    const platform::NameScope* variables_;
+  };
+  platform::VariableTable primary_fields_;
+  PlainVariables plain_variables_;
+  platform::ScopeChain primary_scope_;
+  bool filter_before_joins_ = false;
   std::vector<Order> orders_;
   std::size_t current_ = 0;
   std::function<int()> record_test_;

@@ -107,6 +107,10 @@ int ListProcedure::Init() {
     browse_->AddSortOrder(key, StepFor(key), std::move(locator));
     if (!declaration_.filter.empty()) browse_->SetFilter(declaration_.filter);
     if (!order.filter.empty()) browse_->SetFilter(order.filter, "Order");
+    if (!order.range.empty() && key != nullptr && declaration_.variables != nullptr) {
+      if (const auto value = declaration_.variables->Find(order.range))
+        browse_->AddRange(declaration_.view.primary().fields[key->components[0].field], *value);
+    }
   }
   for (const ListColumn& column : declaration_.columns) {
     if (column.compute) {

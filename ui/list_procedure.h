@@ -25,6 +25,9 @@ struct ListOrder {
   std::string locator_picture;  // an entry locator's picture ("@s5", "@d2")
   std::string locator_prompt = "Find:";
   std::string filter = {};  // a filter expression of this order alone; "" = none
+  // A name of the declaration's variables the key's first component is held
+  // to (the records of one client, read by the key alone); "" = none.
+  std::string range = {};
 };
 
 struct ListColumn {

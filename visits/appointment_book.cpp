@@ -1,6 +1,7 @@
 #include "visits/appointment_book.h"
 
 #include <charconv>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,8 @@ using platform::Button;
 using ui::kContinue;
 using ui::kHandled;
 
-// The sort orders, all by date, staff member and time in.
+// The sort orders: by date, staff member and time in; a client's visits by
+// his key, by date (read without passing over everyone else's).
 enum Order { kStaffOrder = 1, kClientOrder = 2, kAllOrder = 3 };
 
 class AppointmentBook : public std::enable_shared_from_this<AppointmentBook> {
@@ -33,6 +35,7 @@ class AppointmentBook : public std::enable_shared_from_this<AppointmentBook> {
       : services_(services), values_(services.values), thread_(thread) {
     names_.BindString("EmployeeFind", &employee_find_);
     names_.BindString("FindCLient", &find_client_);
+    names_.BindInt16("FindClientCode", &client_code_);
   }
   ui::ListDeclaration Declare();
 
@@ -51,7 +54,8 @@ class AppointmentBook : public std::enable_shared_from_this<AppointmentBook> {
   ui::ThreadState& thread_;
   std::string employee_find_;  // "Only Show Visits for Staff Code:"
   std::string find_client_;    // "Find a Client:"
-  std::string narrowed_;       // what the list was last narrowed to
+  std::int16_t client_code_ = 0;  // "Find a Client:" as the list reads it
+  std::string narrowed_;          // what the list was last narrowed to
   std::int32_t local_post_date_ = 0;
   platform::VariableTable names_;
 };
@@ -74,14 +78,19 @@ ui::ListDeclaration AppointmentBook::Declare() {
   local_post_date_ = values_.last_post_date;
   narrowed_ = Narrowing();
   const std::shared_ptr<AppointmentBook> self = shared_from_this();
-  const auto order = [](std::string filter) {
-    return ui::ListOrder{"", "LOG:LOG_DAY", ui::LocatorKind::kEntry, "@d2", "Find a Date:", std::move(filter)};
+  const auto order = [](std::string key, std::string filter, std::string range = {}) {
+    return ui::ListOrder{"", std::move(key), ui::LocatorKind::kEntry, "@d2", "Find a Date:", std::move(filter),
+                         std::move(range)};
   };
   return {
       .procedure = "Appointment_window",
       .title = "Appointments Selection",
       .view = VisitListView(),
-      .orders = {order("(Emp:EMPCODE = EmployeeFind)"), order("(Log:CLCODE = FindCLient)"), order("")},
+      // The staff code as the visit has it, in either case: tested before
+      // the visit's staff member and client are read.
+      .orders = {order("LOG:LOG_DAY", "(UPPER(Log:EMPL_CODE) = UPPER(EmployeeFind))"),
+                 order("LOG:LOG_CUST", "(Log:CLCODE = FindCLient)", "FindClientCode"),
+                 order("LOG:LOG_DAY", "")},
       .columns = VisitListColumns("@s30"),
       .update_procedure = "UpdateAppointment",
       .insert_text = "&Schedule New Visit",
@@ -185,7 +194,13 @@ void AppointmentBook::AfterEvent(ui::ListProcedure& list) {
   }
   if (const std::string now = Narrowing(); now != narrowed_) {
     narrowed_ = now;
+    // A number no client code can be narrows to nobody.
+    const int code = ClientFound();
+    client_code_ = code >= INT16_MIN && code <= INT16_MAX ? static_cast<std::int16_t>(code) : -1;
+    // The list stays at the date it showed, in whichever order it reads now.
+    const std::int32_t date = list.browse().rows().empty() ? 0 : Highlighted(list).LOG_DATE;
     list.browse().RefreshSortOrder(true);
+    if (date != 0) list.Locate(date);
     list.browse().RefreshWindow();
   }
 }
