@@ -253,6 +253,29 @@ TEST_F(ViewTest, JoinsFetchTheLinkedRecordOrClearTheBuffer) {
   EXPECT_EQ(got, (std::vector<int>{1, 2, 3, 1}));
 }
 
+// A filter of the primary record alone is tested before the joins; one that
+// reads a joined record, by its fields or through a variable worked out
+// from it, sees that record as joined to the record tested.
+TEST_F(ViewTest, FiltersSeeTheJoinedRecordsTheyName) {
+  const ViewDef visits = ViewDef(LogFile()).Join(ClientFile(), "CLI:CODE_KEY", {"LOG:CLCODE"});
+  vars_.BindFunction("joined_name", [this] {
+    return platform::ExprValue(std::string(platform::ReadField(Files(ClientFile()).record<ClientRecord>().CLLNAME)));
+  });
+  ViewManager& v = Init(visits);
+  v.AddSortOrder(K(LogFile(), "LOG_KEY"));
+  v.SetFilter("joined_name = 'BAKER'");
+  v.Open();
+  EXPECT_EQ(Visits(), (std::vector<int>{2, 5, 8, 11}));
+  v.SetFilter("cli:cllname = 'ADAMS' and log:trans_type = 'SHOW'");
+  v.Reset();
+  EXPECT_EQ(Visits(), (std::vector<int>{6, 12}));
+  v.SetFilter("log:clcode = 2");
+  v.Reset();
+  EXPECT_EQ(Visits(), (std::vector<int>{1, 4, 7, 10}));
+  EXPECT_EQ(platform::ReadField(Files(ClientFile()).record<ClientRecord>().CLLNAME), "O'Neil")
+      << "the record taken has its client joined";
+}
+
 TEST_F(ViewTest, DescendingKeysReadTheRangeInTheirOrder) {
   CreateSharedFile(AppRevsFile());
   for (double revision : {1.0, 2.0, 3.0, 4.0, 5.0})
