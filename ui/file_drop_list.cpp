@@ -92,11 +92,7 @@ int FileDropList::RefillList(bool force) {
     shown_.push_back(std::move(cells));
   }
   // The row of the value the form holds; else, with DEFAULTFILL, the first.
-  const platform::ControlSpec& control = window_.window()->spec().controls.at(static_cast<std::size_t>(control_ - 1));
-  const std::string current = Compared(platform::FormatValue(control.value, control.picture));
-  for (std::size_t i = 0; i < rows_.size() && chosen_ == 0; ++i) {
-    if (rows_[i].value == current) chosen_ = static_cast<int>(i) + 1;
-  }
+  chosen_ = RowOfValue();
   window_.window()->SetRows(control_, shown_);
   if (chosen_ == 0 && declaration_.default_fill && !rows_.empty()) {
     Choose(1);
@@ -104,6 +100,15 @@ int FileDropList::RefillList(bool force) {
     window_.window()->SetCurrentRow(control_, chosen_);
   }
   return chosen_;
+}
+
+int FileDropList::RowOfValue() const {
+  const platform::ControlSpec& control = window_.window()->spec().controls.at(static_cast<std::size_t>(control_ - 1));
+  const std::string current = Compared(platform::FormatValue(control.value, control.picture));
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].value == current) return static_cast<int>(i) + 1;
+  }
+  return 0;
 }
 
 int FileDropList::RowBeginningWith(std::string_view typed) const {
@@ -203,7 +208,18 @@ int FileDropList::Accept(std::string_view text) {
 }
 
 int FileDropList::OnEvent(const platform::Event& event) {
-  if (event.control != control_ || control_ == 0) return kContinue;
+  if (control_ == 0) return kContinue;
+  if (event.control != control_) {
+    // The form may set the value itself (a client bringing his staff
+    // member): the drop list shows that value's row as chosen.
+    if (loaded_) {
+      if (const int row = RowOfValue(); row != chosen_) {
+        chosen_ = row;
+        window_.window()->SetCurrentRow(control_, chosen_);
+      }
+    }
+    return kContinue;
+  }
   if (event.kind == platform::EventKind::kNewSelection) {
     Choose(event.key);
     window_.window()->Display(control_);

@@ -78,6 +78,7 @@ class FileDropList : public data::ViewManager, public WindowComponent {
     std::string position;  // the record's place in the primary file
   };
   std::string Compared(std::string_view text) const;
+  int RowOfValue() const;  // the row holding the form's value; 0 = none
   const data::FieldDef* Field(std::string_view name, const data::FileDef** file) const;
   void ClearUpdateFields();
   int Accept(std::string_view text);

@@ -102,6 +102,7 @@ class ListProcedure : public WindowManager {
   // Moves the list to the first record from `value` in the entry locator's
   // element, as if the user had typed it there.
   void Locate(double value);
+  double located() const { return locator_number_; }  // a date or number locator's value
 
 
  protected:

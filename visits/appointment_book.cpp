@@ -143,8 +143,9 @@ int AppointmentBook::Accepted(ui::ListProcedure& list, int control) {
   const auto is = [&](std::string_view name) { return control == list.ControlNumber(name); };
   platform::Window& window = *list.window();
   if (is("?Calendar")) {
-    const platform::DayNumber date = ui::PickDate(services_.windows, services_.errors, platform::Today(),
-                                                  "Select a Date", &window);
+    const auto shown = static_cast<platform::DayNumber>(list.located());
+    const platform::DayNumber date = ui::PickDate(services_.windows, services_.errors,
+                                                  shown > 0 ? shown : platform::Today(), "Select a Date", &window);
     if (date != 0) list.Locate(date);
     return kHandled;
   }

@@ -23,8 +23,10 @@ TEST_F(AddAppointment, IsPrimedCheckedAndBookedAsAScheduledVisit) {
 expect value ?LOG:TIME_IN " 8:00AM"
 expect value ?LOG:TIME_OUT " 9:00AM"
 expect value ?LOCALPOSTDATE "11/30/2026"
+expect row ?LOG:EMPL_CODE 0
 type ?LOG:CLCODE "1"
 expect value ?LOG:EMPL_CODE "ELL05"
+expect row ?LOG:EMPL_CODE 5
 expect value ?STAFF_NAME "Grace Ellison"
 expect focus ?LOG:SERV_CODE
 expect rows ?LOG:EMPL_CODE "AMO01 | Amos" "BEL02 | Bellamy" "CHE03 | Chen" "DUR04 | Duran" "ELL05 | Ellison" "FOS06 | Foster" "GAR07 | Garcia" "HAL08 | Hall" "IVE09 | Iverson" "JOR10 | Jordan" "KIM11 | Kim" "LAW12 | Lawson"
