@@ -274,6 +274,7 @@ void DepartmentRoutine::ReadDepartment() {
   // Never posted: 1 January of two-digit year 2, through the century window.
   values_.last_post_date =
       department.POSTDATE != 0 ? department.POSTDATE : platform::DateFromMdy(1, 1, 2);
+  values_.post_date_override = 0;
 }
 
 // Relative file names resolve in the department's directory from now on;

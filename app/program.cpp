@@ -3,6 +3,7 @@
 #include "app/about_box.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
+#include "posting/posting_windows.h"
 #include "visits/appointment_book.h"
 #include "visits/appointment_form.h"
 #include "visits/day_pickers.h"
@@ -47,6 +48,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   visits::RegisterVisitLog(services);
   visits::RegisterAppointmentForms(services);
   visits::RegisterAppointmentBook(services);
+  posting::RegisterPosting(services);
 }
 
 Program::~Program() {

@@ -31,6 +31,12 @@ class DialogProcedure : public WindowManager {
     return WindowManager::OnAccepted(event);
   }
 
+  int OnEvent(const platform::Event& event) override {
+    const int result = WindowManager::OnEvent(event);
+    if (result != kEndLoop && declaration_.after_event && window()) declaration_.after_event(*window());
+    return result;
+  }
+
   // Closed otherwise than by one of its buttons: as its cancel button.
   int OnCloseWindow() override {
     if (!answered_) {

@@ -22,6 +22,8 @@ struct DialogDeclaration {
   platform::WindowSpec window;  // procedure, title, controls, default and cancel buttons
   std::vector<DialogButton> buttons;
   std::function<void()> on_open;  // before the window opens; may be empty
+  // After every event the window took (values worked out from others); may be empty.
+  std::function<void(platform::Window&)> after_event;
 };
 
 // Registers the dialog under its window's procedure name; it runs on the

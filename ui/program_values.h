@@ -42,6 +42,9 @@ struct ProgramValues {
     char FEDTAXNO[12];
   } billing;
   std::int32_t last_post_date = 0;  // DEPT:POSTDATE, or 1 January 2002 when it is 0
+  // The last posting date was set back on purpose (ASKCHNGPOSTPWD) until the
+  // next department switch: a posting may then cover posted days again.
+  std::uint8_t post_date_override = 0;
 
   // From the Setups record. SET:REF_DATE is kept as reference_date and
   // copied into its two working copies, topdate and posting_start_date.

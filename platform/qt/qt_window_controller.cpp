@@ -519,6 +519,7 @@ QWidget* WindowController::NewEntry(int control, const ControlSpec& spec) {
   } else {
     auto* edit = new QLineEdit;
     edit->setReadOnly(spec.read_only);
+    if (spec.secret) edit->setEchoMode(QLineEdit::Password);
     edit->setFixedWidth(QFontMetrics(edit->font()).averageCharWidth() * (characters + 1) + 16);
     ConnectLineEdit(control, edit);
     field = edit;

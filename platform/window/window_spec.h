@@ -43,6 +43,7 @@ struct ControlSpec {
   // An entry or shown text of several lines, its words wrapped; a list of
   // that many rows, below the other controls of its page.
   int lines = 1;
+  bool secret = false;  // an entry whose text is not shown (a password)
 };
 
 // Compact declarations of the usual controls.
