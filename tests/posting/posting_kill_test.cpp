@@ -1,0 +1,254 @@
+// A posting killed at random moments, each time on a fresh copy of the same
+// root: afterwards every file opens and the period is either wholly posted
+// or wholly not (the posting date, the clients' counts and balances and the
+// payment records agree with one or the other).
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "data/data_context.h"
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/file_manager.h"
+#include "data/file_registry.h"
+#include "errors/error_manager.h"
+#include "platform/headless/headless_message_display.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "posting/post_period.h"
+#include "tests/support/temp_dir.h"
+
+namespace vornel::posting {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t kLastPosted = 80000;
+constexpr std::int16_t kClients = 50;
+constexpr int kVisits = 3000;
+constexpr int kDays = 20;
+
+// A station of its own on a root: its own store, files and messages.
+struct Station {
+  explicit Station(const fs::path& root)
+      : errors(display, [root] { return root / "KIVError.Log"; }),
+        paths(root, root / "config"),
+        store(data::MakeSqliteStore()),
+        context{*store, paths, errors} {
+    for (const char* dir : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"}) fs::create_directories(root / dir);
+    paths.SetWorkingDirectory("\\VORNEL\\1\\");
+    files = std::make_unique<data::FileRegistry>(context);
+  }
+  ~Station() { files.reset(); }
+
+  // Opens the file for a pass of the caller's; closed by Done.
+  data::FileManager& Use(const data::FileDef& def) {
+    data::FileManager& file = files->Get(def);
+    file.Open();
+    file.CheckUse(data::kUseReadWrite);
+    return file;
+  }
+
+  platform::HeadlessMessageDisplay display;
+  errors::ErrorManager errors;
+  platform::PathMap paths;
+  std::unique_ptr<data::RecordStore> store;
+  data::DataContext context;
+  std::unique_ptr<data::FileRegistry> files;
+};
+
+// What a posting changes, summed.
+struct Outcome {
+  std::int32_t post_date = 0;
+  std::int32_t reference_date = 0;
+  long visits = 0;
+  long individual = 0;
+  long last_seen = 0;
+  long balance_cents = 0;
+  long payments = 0;
+  long running_balances_cents = 0;  // the sum of every payment record's new balance
+  bool operator==(const Outcome&) const = default;
+};
+
+void Fill(const fs::path& root) {
+  Station station(root);
+  for (const data::FileDef* shared : {&data::SetupsFile(), &data::DepartmentsFile()})
+    ASSERT_EQ(station.files->Get(*shared).file().Create(), data::kStoreOk);
+  data::FileManager& setups = station.Use(data::SetupsFile());
+  setups.file().ClearBuffer();
+  setups.record<data::SetupsRecord>().REF_DATE = kLastPosted + 1;
+  ASSERT_EQ(setups.file().Add(), data::kStoreOk);
+  data::FileManager& departments = station.Use(data::DepartmentsFile());
+  departments.file().ClearBuffer();
+  departments.record<data::DepartmentsRecord>().DEPT_NO = 1;
+  departments.record<data::DepartmentsRecord>().POSTDATE = kLastPosted;
+  ASSERT_EQ(departments.file().Add(), data::kStoreOk);
+
+  data::FileManager& clients = station.Use(data::ClientFile());
+  for (std::int16_t code = 1; code <= kClients; ++code) {
+    clients.file().ClearBuffer();
+    auto& client = clients.record<data::ClientRecord>();
+    client.CLCODE = code;
+    platform::AssignPadded(client.CLLNAME, "CLIENT" + std::to_string(code));
+    client.BAL_DUE = code;
+    ASSERT_EQ(clients.file().Add(), data::kStoreOk);
+  }
+  std::mt19937 random(8122026);
+  data::FileManager& log = station.Use(data::LogFile());
+  data::FileManager& payments = station.Use(data::ClipmtsFile());
+  for (int n = 1; n <= kVisits; ++n) {
+    log.file().ClearBuffer();
+    auto& visit = log.record<data::LogRecord>();
+    visit.LOG_NO = n;
+    visit.CLCODE = static_cast<std::int16_t>(random() % kClients + 1);
+    visit.LOG_DATE = kLastPosted + 1 + static_cast<std::int32_t>(n * kDays / (kVisits + 1));
+    platform::AssignPadded(visit.TRANS_TYPE, n % 7 == 0 ? "NOSHW" : "SHOW");
+    platform::AssignPadded(visit.SERV_CODE, n % 3 == 0 ? "INDV" : "GRP");
+    platform::AssignPadded(visit.EMPL_CODE, "S1");
+    visit.CLIFEEDUE = n % 4 == 0 ? 0 : 10 + n % 13;
+    visit.CLI_PAID = n % 2 == 0 ? visit.CLIFEEDUE : 0;
+    visit.CLIFEENC = visit.CLIFEEDUE - visit.CLI_PAID;
+    ASSERT_EQ(log.file().Add(), data::kStoreOk);
+    if (n % 10 == 0) {
+      payments.file().ClearBuffer();
+      auto& payment = payments.record<data::ClipmtsRecord>();
+      payment.CLCODE = visit.CLCODE;
+      payment.DATE = visit.LOG_DATE;
+      payment.AMOUNT = 5 + n % 11;
+      platform::AssignPadded(payment.STATUS, "C");
+      ASSERT_EQ(payments.file().Add(), data::kStoreOk);
+    }
+  }
+  for (data::FileManager* file : {&setups, &departments, &clients, &log, &payments}) file->Close();
+}
+
+long Cents(double dollars) { return std::lround(dollars * 100); }
+
+Outcome Read(const fs::path& root) {
+  Station station(root);
+  Outcome outcome;
+  data::FileManager& departments = station.Use(data::DepartmentsFile());
+  departments.file().SetOrder(nullptr);
+  EXPECT_EQ(departments.file().Next(), data::kStoreOk) << "the departments file opens";
+  outcome.post_date = departments.record<data::DepartmentsRecord>().POSTDATE;
+  data::FileManager& setups = station.Use(data::SetupsFile());
+  setups.file().SetOrder(nullptr);
+  EXPECT_EQ(setups.file().Next(), data::kStoreOk) << "the settings open";
+  outcome.reference_date = setups.record<data::SetupsRecord>().REF_DATE;
+  data::FileManager& clients = station.Use(data::ClientFile());
+  clients.file().SetOrder(nullptr);
+  while (clients.file().Next() == data::kStoreOk) {
+    const auto& client = clients.record<data::ClientRecord>();
+    outcome.visits += client.NUM_VSTS;
+    outcome.individual += client.IND_VSTS;
+    outcome.last_seen += client.LAST_SEEN;
+    outcome.balance_cents += Cents(client.BAL_DUE);
+  }
+  data::FileManager& payments = station.Use(data::ClipmtsFile());
+  payments.file().SetOrder(nullptr);
+  while (payments.file().Next() == data::kStoreOk) {
+    ++outcome.payments;
+    outcome.running_balances_cents += Cents(payments.record<data::ClipmtsRecord>().NEWBAL);
+  }
+  for (data::FileManager* file : {&departments, &setups, &clients, &payments}) file->Close();
+  return outcome;
+}
+
+// Posts the copy in a process of its own; answers its pid.
+pid_t StartPosting(const fs::path& root) {
+  const pid_t station = fork();
+  if (station == 0) {
+    Station poster(root);
+    const PostingResult result =
+        PostPeriod(*poster.files, {.department = 1, .last_post_date = kLastPosted, .end = kLastPosted + kDays}, {});
+    switch (result.outcome) {
+      case PostingOutcome::kPosted: _exit(0);
+      case PostingOutcome::kPostedElsewhere: _exit(2);
+      case PostingOutcome::kBusy: _exit(3);
+      default: _exit(1);
+    }
+  }
+  return station;
+}
+
+TEST(PostingKilled, LeavesThePeriodWhollyPostedOrWhollyNot) {
+  test::TempDir dir;
+  const fs::path pristine = dir / "pristine";
+  Fill(pristine);
+  const Outcome before = Read(pristine);
+  ASSERT_EQ(before.post_date, kLastPosted);
+
+  const auto copy = [&](int round) {
+    const fs::path root = dir / ("round" + std::to_string(round));
+    fs::copy(pristine, root, fs::copy_options::recursive);
+    return root;
+  };
+  // A posting left alone: what wholly posted looks like, and how long it takes.
+  const fs::path whole = copy(0);
+  const auto started = std::chrono::steady_clock::now();
+  const pid_t first = StartPosting(whole);
+  int status = 0;
+  waitpid(first, &status, 0);
+  const auto took = std::chrono::steady_clock::now() - started;
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the posting left alone did not post";
+  const Outcome after = Read(whole);
+  ASSERT_EQ(after.post_date, kLastPosted + kDays);
+  ASSERT_NE(after.visits, before.visits);
+
+  std::mt19937 random(20261208);
+  const long span = std::max<long>(std::chrono::duration_cast<std::chrono::microseconds>(took).count() * 6 / 5, 1000);
+  int posted = 0;
+  int not_posted = 0;
+  for (int round = 1; round <= 24; ++round) {
+    const fs::path root = copy(round);
+    const pid_t station = StartPosting(root);
+    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, span)(random)));
+    kill(station, SIGKILL);
+    waitpid(station, nullptr, 0);
+    const Outcome found = Read(root);
+    EXPECT_TRUE(found == before || found == after) << "round " << round << ": the period is half posted";
+    posted += found == after ? 1 : 0;
+    not_posted += found == before ? 1 : 0;
+    fs::remove_all(root);
+  }
+  RecordProperty("posted", posted);
+  RecordProperty("not_posted", not_posted);
+  RecordProperty("posting_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
+}
+
+int ExitCode(pid_t station) {
+  int status = 0;
+  waitpid(station, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Two stations posting the same department at once: one posts, the other is
+// told and changes nothing, so the period is posted once.
+TEST(PostingTwice, AtTheSameTimePostsThePeriodOnce) {
+  test::TempDir dir;
+  Fill(dir / "once");
+  fs::copy(dir / "once", dir / "twice", fs::copy_options::recursive);
+  ASSERT_EQ(ExitCode(StartPosting(dir / "once")), 0);
+  const Outcome once = Read(dir / "once");
+  for (int round = 0; round < 3; ++round) {
+    const fs::path root = dir / ("twice" + std::to_string(round));
+    fs::copy(dir / "twice", root, fs::copy_options::recursive);
+    const pid_t a = StartPosting(root);
+    const pid_t b = StartPosting(root);
+    const int first = ExitCode(a);
+    const int second = ExitCode(b);
+    EXPECT_EQ((first == 0) + (second == 0), 1) << "exit codes " << first << " and " << second;
+    EXPECT_TRUE(first == 2 || first == 3 || second == 2 || second == 3) << "the other station was told";
+    EXPECT_EQ(Read(root), once) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace vornel::posting
