@@ -1,6 +1,7 @@
 #include "posting/post_period.h"
 
 #include <array>
+#include <chrono>
 #include <map>
 #include <vector>
 
@@ -17,8 +18,10 @@ namespace {
 // How long a posting waits for another station's transaction on the files
 // (a save, or a posting of the same department) before it gives up.
 constexpr int kWaitSeconds = 10;
-// The progress window is told of every this many records.
-constexpr long kProgressEvery = 200;
+// The progress window is told where the posting is about twenty times a
+// second: often enough to see it move, seldom enough to cost nothing.
+constexpr long kClockEvery = 64;  // records between looks at the clock
+constexpr std::chrono::milliseconds kProgressEvery{50};
 
 std::string Date(std::int32_t date) { return platform::FormatWith("d2", date); }
 
@@ -51,7 +54,11 @@ class PostingRun {
   bool WriteClients(PostingResult& result);
   bool Close(PostingResult& result);
   void Tell(std::int32_t date, std::int32_t log_no) {
-    if (progress_.record && ++told_ % kProgressEvery == 1) progress_.record(date, log_no);
+    if (!progress_.record || ++seen_ % kClockEvery != 1) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (seen_ > 1 && now - told_ < kProgressEvery) return;
+    told_ = now;
+    progress_.record(date, log_no);
   }
   void Say(std::string_view message) {
     if (progress_.message) progress_.message(message);
@@ -73,7 +80,8 @@ class PostingRun {
   std::int32_t start_;
   std::vector<data::LogRecord> counted_;         // the shown visits of the period, in log order
   std::map<std::int16_t, ClientTally> tallies_;  // by client code
-  long told_ = 0;
+  long seen_ = 0;                              // records passed, for the progress window
+  std::chrono::steady_clock::time_point told_;  // when it was last told
 };
 
 PostingResult PostingRun::Run() {
