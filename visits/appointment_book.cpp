@@ -15,6 +15,7 @@
 #include "ui/file_drop_list.h"
 #include "ui/list_procedure.h"
 #include "ui/pick_date.h"
+#include "ui/posting_date.h"
 #include "visits/visit_log.h"
 
 namespace vornel::visits {
@@ -75,7 +76,7 @@ int AppointmentBook::ChooseOrder() const {
 }
 
 ui::ListDeclaration AppointmentBook::Declare() {
-  local_post_date_ = values_.last_post_date;
+  local_post_date_ = ui::CurrentPostDate(thread_.files, values_);
   narrowed_ = Narrowing();
   const std::shared_ptr<AppointmentBook> self = shared_from_this();
   const auto order = [](std::string key, std::string filter, std::string range = {}) {

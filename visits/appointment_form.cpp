@@ -1,5 +1,6 @@
 #include "visits/appointment_form.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -13,6 +14,7 @@
 #include "ui/file_drop_list.h"
 #include "ui/list_procedure.h"
 #include "ui/pick_date.h"
+#include "ui/posting_date.h"
 #include "ui/record_form.h"
 #include "ui/system_warning.h"
 #include "visits/appointment_clash.h"
@@ -74,8 +76,8 @@ class AppointmentForm : public std::enable_shared_from_this<AppointmentForm> {
 };
 
 ui::FormDeclaration AppointmentForm::Declare() {
+  state_.last_post_date = ui::CurrentPostDate(thread_.files, values_);
   if (values_.botdate == 0) values_.botdate = values_.last_post_date + 1;
-  state_.last_post_date = values_.last_post_date;
   data::LogRecord& log = *state_.log;
   const std::vector<platform::ControlSpec> controls = {
       Shown("?LOG:LOG_NO", "Visit No.", "@n_10", VORNEL_FIELD(log, LOG_NO)),
@@ -220,6 +222,9 @@ int AppointmentForm::Accepted(ui::RecordForm& form, int control) {
 // The date after the last posting date, a service and a staff member.
 bool AppointmentForm::Checks(ui::RecordForm& form) {
   data::LogRecord& log = *state_.log;
+  // A posting at another station since the form opened moves the date on.
+  state_.last_post_date = std::max(state_.last_post_date, ui::CurrentPostDate(thread_.files, values_));
+  form.window()->Display(form.ControlNumberOf("?LOCALPOSTDATE"));
   values_.botdate = log.LOG_DATE > state_.last_post_date ? log.LOG_DATE : values_.botdate;
   if (Posted(log.LOG_DATE, state_.last_post_date)) {
     log.LOG_DATE = state_.last_post_date + 1;

@@ -1,5 +1,6 @@
 #include "visits/visit_form.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "platform/text.h"
 #include "ui/form_list.h"
 #include "ui/pick_date.h"
+#include "ui/posting_date.h"
 #include "ui/program_values.h"
 #include "ui/record_form.h"
 #include "ui/system_warning.h"
@@ -106,7 +108,7 @@ class VisitForm : public std::enable_shared_from_this<VisitForm> {
   void Open(ui::RecordForm& form);
   int Accepted(ui::RecordForm& form, int control);
   bool Refuse(ui::RecordForm& form, const std::string& message, std::string_view control);
-  std::string DateCheck(std::int32_t& date) const;
+  std::string DateCheck(std::int32_t& date);
   bool Balanced(ui::RecordForm& form);
   bool SaveChecks(ui::RecordForm& form);
   void AfterSave();
@@ -274,8 +276,8 @@ std::vector<platform::ControlSpec> VisitForm::Controls() {
 
 ui::FormDeclaration VisitForm::Declare() {
   // A new visit is never dated on or before the last posting date.
+  state_.local_post_date = ui::CurrentPostDate(thread_.files, values_);
   if (values_.botdate == 0) values_.botdate = values_.last_post_date + 1;
-  state_.local_post_date = values_.last_post_date;
 
   // Every rule holds the form's state alive as long as the declaration.
   const std::shared_ptr<VisitForm> self = shared_from_this();
@@ -457,8 +459,10 @@ void VisitForm::AutoInsert(ui::RecordForm& form) {
   state_.lines->RefreshWindow();
 }
 
-// The posting-date check, and no date beyond the booking horizon.
-std::string VisitForm::DateCheck(std::int32_t& date) const {
+// The posting-date check, and no date beyond the booking horizon. A period
+// posted at another station since the form opened counts as posted.
+std::string VisitForm::DateCheck(std::int32_t& date) {
+  state_.local_post_date = std::max(state_.local_post_date, ui::CurrentPostDate(thread_.files, values_));
   std::string refused = PostingDateCheck(date, state_.opening_date, state_.local_post_date);
   if (refused.empty() && date > platform::Today() + kDaysAhead)
     refused = "A visit may not be dated more than two years ahead.";

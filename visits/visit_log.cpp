@@ -1,10 +1,13 @@
 #include "visits/visit_log.h"
 
+#include <algorithm>
+
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
 #include "platform/picture.h"
 #include "platform/text.h"
+#include "ui/posting_date.h"
 #include "ui/system_warning.h"
 #include "visits/visit_fees.h"
 
@@ -43,9 +46,11 @@ std::vector<ui::ListColumn> VisitListColumns(std::string staff_picture) {
 // A posted visit is part of a closed period: it stays. A visit without a date
 // never was one (a new visit's number kept by a station that stopped before
 // it was saved) and may go.
-std::function<bool(int request)> VisitDeleteGuard(const ui::Services& services, const std::int32_t& post_date) {
+std::function<bool(int request)> VisitDeleteGuard(const ui::Services& services, std::int32_t& post_date) {
   return [&services, &post_date](int request) {
     if (request != ui::kDelete) return true;
+    // A posting at another station since the list opened counts.
+    post_date = std::max(post_date, ui::CurrentPostDate(ui::CurrentThread()->files, services.values));
     const auto& visit = ui::CurrentThread()->files.Get(data::LogFile()).record<data::LogRecord>();
     if (visit.LOG_DATE == 0 || !Posted(visit.LOG_DATE, post_date)) return true;
     ui::Warn(services, "Visits may not be deleted if prior to the last posting date of " +

@@ -18,8 +18,9 @@ data::ViewDef VisitListView();
 // Date, staff name, times, client name, service and outcome.
 std::vector<ui::ListColumn> VisitListColumns(std::string staff_picture);
 // Refuses to delete a visit dated on or before `post_date` (the highlighted
-// visit in the buffer), saying why.
-std::function<bool(int request)> VisitDeleteGuard(const ui::Services& services, const std::int32_t& post_date);
+// visit in the buffer), saying why; `post_date` takes a later posting made
+// at another station first.
+std::function<bool(int request)> VisitDeleteGuard(const ui::Services& services, std::int32_t& post_date);
 
 void RegisterVisitLog(const ui::Services& services);
 

@@ -173,5 +173,23 @@ TEST_F(Stations, AnAppointmentBookedElsewhereShowsAndIsNotBookedTwice) {
   EXPECT_EQ(Wait(a), 0) << "station A's script failed";
 }
 
+// A visit form open at one station while another posts its period: the
+// posting goes through, and the form's save is refused, not written into
+// the posted period.
+TEST_F(Stations, AVisitOpenWhileAnotherStationPostsIsNotSavedIntoThePostedPeriod) {
+  const pid_t a = Start("a", "frame\nmenu \"Browse Lists\" \"Browse the Daily Log File\"\nwindow \"Daily Log File\"\n"
+                             "row ?List 1\nexpect highlighted ?List \"12/03/2026 | Ellison |  8:15AM |  9:05AM | "
+                             "Bennett, Robert S | MA1 | SHOW\"\npress ?Change\nwindow \"Changing a Log Record\"\n"
+                             "type ?LOG:COMMENT \"Station A\"\nsignal $DIR/a-ready\nawait $DIR/b-done\npress ?OK\n"
+                             "window \"System Warning\"\nexpect value ?MESSAGE \"This record has already been posted "
+                             "and may not be changed.\"\n");
+  const pid_t b = Start("b", "await $DIR/a-ready\nframe\nmenu \"Daily Entries\" \"Post Daily Entries\"\n"
+                             "window \"Transaction Posting\"\ntype ?botdate \"12/05/2026\"\npress ?Begin\n"
+                             "window \"Posting Progress Window\"\nexpect value ?MESS1 \"Posting successful !!\"\n"
+                             "signal $DIR/b-done\n");
+  EXPECT_EQ(Wait(b), 0) << "station B's script failed";
+  EXPECT_EQ(Wait(a), 0) << "station A's script failed";
+}
+
 }  // namespace
 }  // namespace vornel::app
