@@ -27,6 +27,7 @@
 #include "platform/headless/headless_message_display.h"
 #include "platform/text.h"
 #include "posting/post_period.h"
+#include "posting/posting_rules.h"
 
 namespace vornel::bench {
 namespace {
@@ -247,15 +248,8 @@ void BM_PostYear_Raw(benchmark::State& state) {
       ++tally.record.NUM_VSTS;
       if (platform::EqualNoCase(platform::ReadField(visit.SERV_CODE), "INDV")) ++tally.record.IND_VSTS;
       tally.record.LAST_SEEN = visit.LOG_DATE;
-      if (visit.CLIFEEDUE > 0) {
-        data::ClipmtsRecord charge{};
-        charge.CLCODE = visit.CLCODE;
-        charge.LOG_NO = visit.LOG_NO;
-        charge.CHARGES = visit.CLIFEEDUE;
-        charge.DATE = visit.LOG_DATE;
-        charge.AMOUNT = visit.CLI_PAID;
-        platform::AssignPadded(charge.STATUS, visit.CLIFEENC <= 0 ? "C" : "O");
-        BindRow(data::ClipmtsFile(), insert, reinterpret_cast<const char*>(&charge));
+      if (const std::optional<data::ClipmtsRecord> charge = posting::VisitCharge(visit, kLastPosted + 1)) {
+        BindRow(data::ClipmtsFile(), insert, reinterpret_cast<const char*>(&*charge));
         Check(sqlite3_step(insert) == SQLITE_DONE, "posting_bench", "insert");
         sqlite3_reset(insert);
       }
