@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/window/window_spec.h"
+#include "posting/client_payments.h"
 #include "posting/post_period.h"
 #include "posting/posting_rules.h"
 #include "ui/dialog_procedure.h"
@@ -193,6 +194,7 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
 }  // namespace
 
 void RegisterPosting(const ui::Services& services) {
+  RegisterClientPayments(services);
   services.procedures.Register("POST", [&services] { ProgressWindow(services).Run(); });
   ui::RegisterDialog(services, [&services] { return PostVisits(services); });
   ui::RegisterDialog(services, [&services] { return SetPostDateBack(services); });

@@ -139,7 +139,11 @@ int ListProcedure::Init() {
   AddButton(ControlNumber("?Close"), kCancelled);
   const std::string update = declaration_.update_procedure;
   if (!update.empty()) {
-    browse_->update_form = [this, update](int request) { return services_.procedures.CallWith(update, request); };
+    browse_->update_form = [this, update](int request) {
+      const int response = services_.procedures.CallWith(update, request);
+      if (declaration_.after_request) declaration_.after_request(*this, request, response);
+      return response;
+    };
   }
   if (declaration_.on_open) declaration_.on_open(*this);
   return 0;

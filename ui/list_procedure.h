@@ -79,6 +79,8 @@ struct ListDeclaration {
   std::function<int(ListProcedure&, int control)> on_accepted = {};
   // After every event the window took.
   std::function<void(ListProcedure&)> after_event = {};
+  // After the list's form answered a request (insert, change, delete).
+  std::function<void(ListProcedure&, int request, int response)> after_request = {};
 };
 
 class ListProcedure : public WindowManager {
