@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QBrush>
 #include <QColor>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -182,11 +183,24 @@ void ListView::ShowRows(const std::vector<std::vector<std::string>>& rows) {
     }
   }
   // Widths fit the first page shown; later pages keep them, so that the
-  // columns stand still while the list scrolls.
+  // columns stand still while the list scrolls, and only widen a column
+  // whose text would be cut (a date paid that the first page left empty).
   if (!columns_sized_ && !rows.empty()) {
     table_->resizeColumnsToContents();
     columns_sized_ = true;
     updateGeometry();
+  } else if (columns_sized_) {
+    const QFontMetrics metrics(table_->font());
+    constexpr int kCellPadding = 12;
+    for (int c = 0; c < columns; ++c) {
+      bool cut = false;
+      for (int r = 0; r < table_->rowCount() && !cut; ++r) {
+        const QTableWidgetItem* item = table_->item(r, c);
+        cut = item != nullptr && metrics.horizontalAdvance(item->text()) + kCellPadding > table_->columnWidth(c);
+      }
+      // Sized to what the page shows now, which is wider than the column.
+      if (cut) table_->resizeColumnToContents(c);
+    }
   }
   table_->verticalScrollBar()->setValue(0);
 }

@@ -885,6 +885,25 @@ TEST(QtList, ShadesTheRowsItIsGivenColoursForInEveryColumn) {
   });
 }
 
+// Columns keep the widths of the first page, but one whose text a later page
+// would cut widens to show it (a date paid the first page left empty).
+TEST(QtList, AColumnWidensForALaterPagesText) {
+  RunProcedure([&] {
+    auto frame = OpenFrame();
+    auto window = Backend().windows().Open(ListWindow("Paid", {"Name", "Paid"}), nullptr);
+    EXPECT_EQ(NextEvent(*window).kind, EventKind::kOpenWindow);
+    window->SetRows(1, {{"Adams, Al", ""}});
+    int first = 0;
+    RunOnGui([&] { first = ListTable("Paid")->columnWidth(1); });
+    window->SetRows(1, {{"Adams, Al", "12/08/2026 paid in full at the desk"}});
+    RunOnGui([&] {
+      QTableWidget* table = ListTable("Paid");
+      EXPECT_GT(table->columnWidth(1), first);
+      EXPECT_GE(table->columnWidth(1), table->fontMetrics().horizontalAdvance(table->item(0, 1)->text()));
+    });
+  });
+}
+
 TEST(QtList, ShowsThePageCurrentRowAndThumbWithoutPostingBack) {
   RunProcedure([&] {
     auto frame = OpenFrame();
