@@ -10,6 +10,7 @@
 #include "data/store/store_answer.h"
 #include "platform/dates.h"
 #include "platform/expression_scope.h"
+#include "platform/money.h"
 #include "platform/picture.h"
 #include "platform/text.h"
 #include "ui/list_procedure.h"
@@ -27,8 +28,6 @@ using platform::Ref;
 using platform::Shown;
 
 constexpr int kWaitSeconds = 10;
-
-double Cents(double dollars) { return std::round(dollars * 100.0) / 100.0; }
 
 bool AdjustedAlready(const data::ClipmtsRecord& record) {
   const std::string_view status = platform::ReadField(record.STATUS);
@@ -49,6 +48,10 @@ class PaymentWindow : public std::enable_shared_from_this<PaymentWindow> {
   void SelectClient(ui::ListProcedure& list);
   void Rebalance(ui::ListProcedure& list);
   void WriteOffHighlighted(ui::ListProcedure& list);
+  // Reads the selected client into the Client buffer and runs `use` on him;
+  // answers the read's answer (the file opened and closed around it).
+  template <typename Use>
+  int WithClient(Use use);
 
   const ui::Services& services_;
   ui::ProgramValues& values_;
@@ -77,7 +80,7 @@ ui::ListDeclaration PaymentWindow::Declare() {
                   {"Calc Balance", "", "",
                    [self] {
                      const auto& record = self->thread_.files.Get(data::ClipmtsFile()).record<data::ClipmtsRecord>();
-                     return platform::FormatWith("n-10.2", Cents(record.CHARGES - record.AMOUNT));
+                     return platform::FormatWith("n-10.2", platform::Cents(record.CHARGES - record.AMOUNT));
                    }}},
       .update_procedure = "UpdateClipmts",
       .close_text = "&Exit",
@@ -103,20 +106,31 @@ ui::ListDeclaration PaymentWindow::Declare() {
       .after_request = [self](ui::ListProcedure& list, int, int) { self->Rebalance(list); }};
 }
 
-// The client's name, stored balance and records' total.
-void PaymentWindow::Show(ui::ListProcedure& list) {
+template <typename Use>
+int PaymentWindow::WithClient(Use use) {
   data::FileManager& clients = thread_.files.Get(data::ClientFile());
-  std::string name;
-  balance_due_ = 0;
-  if (selected_ != 0 && clients.Open() == 0 && clients.EnsurePhysicallyOpen() == 0) {
+  if (clients.Open() != 0) return data::kFileNotOpen;
+  int answer = clients.EnsurePhysicallyOpen() == 0 ? data::kStoreOk : data::kFileNotOpen;
+  if (answer == data::kStoreOk) {
     clients.file().ClearBuffer();
     auto& client = clients.record<data::ClientRecord>();
     client.CLCODE = selected_;
-    if (clients.file().GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY")) == data::kStoreOk) {
+    answer = clients.file().GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY"));
+    if (answer == data::kStoreOk) use(clients.file(), client);
+  }
+  clients.Close();
+  return answer;
+}
+
+// The client's name, stored balance and records' total.
+void PaymentWindow::Show(ui::ListProcedure& list) {
+  std::string name;
+  balance_due_ = 0;
+  if (selected_ != 0) {
+    WithClient([&](data::RecordFile&, const data::ClientRecord& client) {
       name = std::string(platform::ReadField(client.CLLNAME)) + ", " + std::string(platform::ReadField(client.CLFNAME));
       balance_due_ = client.BAL_DUE;
-    }
-    clients.Close();
+    });
   }
   platform::AssignCut(client_name_, name);
   grand_balance_ = selected_ != 0 ? AccountBalance(ClientRecords(thread_.files, selected_)) : 0;
@@ -140,19 +154,13 @@ void PaymentWindow::Rebalance(ui::ListProcedure& list) {
   if (selected_ == 0) return;
   const std::int32_t posted = ui::CurrentPostDate(thread_.files, values_);
   const double balance = AccountBalance(ClientRecords(thread_.files, selected_), posted);
-  data::FileManager& clients = thread_.files.Get(data::ClientFile());
-  if (clients.Open() == 0 && clients.EnsurePhysicallyOpen() == 0) {
-    clients.file().ClearBuffer();
-    auto& client = clients.record<data::ClientRecord>();
-    client.CLCODE = selected_;
-    if (const int read = clients.file().GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY")); read != data::kStoreOk) {
-      ui::Warn(services_, std::to_string(read) + " on get");
-    } else {
-      client.BAL_DUE = balance;
-      if (const int put = clients.file().Put(); put != data::kStoreOk) ui::Warn(services_, std::to_string(put) + " on put");
-    }
-    clients.Close();
-  }
+  int put = data::kStoreOk;
+  const int read = WithClient([&](data::RecordFile& file, data::ClientRecord& client) {
+    client.BAL_DUE = balance;
+    put = file.Put();
+  });
+  if (read != data::kStoreOk) ui::Warn(services_, std::to_string(read) + " on get");
+  if (put != data::kStoreOk) ui::Warn(services_, std::to_string(put) + " on put");
   Show(list);
 }
 
@@ -185,7 +193,7 @@ ui::FormDeclaration PaymentForm(data::ClipmtsRecord& p) {
   // A payment's balance after it, and a date paid no earlier than the service.
   form.on_accepted = [&p](ui::RecordForm& open, int control) {
     if (control != open.ControlNumberOf("?CPY:AMOUNT")) return ui::kContinue;
-    p.NEWBAL = Cents(p.PREVBAL + p.CHARGES - p.AMOUNT);
+    p.NEWBAL = platform::Cents(p.PREVBAL + p.CHARGES - p.AMOUNT);
     if (p.PAYDATE < p.DATE && p.AMOUNT > 0) {
       p.PAYDATE = p.DATE;
       open.window()->Display(open.ControlNumberOf("?CPY:PAYDATE"));
@@ -202,7 +210,7 @@ double AccountBalance(const std::vector<data::ClipmtsRecord>& records, std::int3
   for (const data::ClipmtsRecord& record : records) {
     if (through == 0 || record.DATE <= through) balance += record.CHARGES - record.AMOUNT;
   }
-  return Cents(balance);
+  return platform::Cents(balance);
 }
 
 std::vector<data::ClipmtsRecord> ClientRecords(data::FileRegistry& files, std::int16_t client) {
@@ -231,7 +239,7 @@ bool WriteOff(data::FileRegistry& files, std::int32_t today, std::int32_t now) {
   data::RecordFile& file = payments.file();
   std::array<data::RecordFile*, 1> involved = {&file};
   if (files.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk) return false;
-  const double remaining = Cents(record.CHARGES - record.AMOUNT);
+  const double remaining = platform::Cents(record.CHARGES - record.AMOUNT);
   record.PAYDATE = today;
   platform::AssignPadded(record.STATUS, "W");
   bool done = file.Put() == data::kStoreOk;

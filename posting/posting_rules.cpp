@@ -3,13 +3,12 @@
 #include <cmath>
 
 #include "platform/dates.h"
+#include "platform/money.h"
 #include "platform/picture.h"
 #include "platform/text.h"
 
 namespace vornel::posting {
 namespace {
-
-double Cents(double dollars) { return std::round(dollars * 100.0) / 100.0; }
 
 bool Outcome(const data::LogRecord& visit, std::string_view outcome) {
   return platform::EqualNoCase(platform::ReadField(visit.TRANS_TYPE), outcome);
@@ -43,7 +42,7 @@ std::optional<data::ClipmtsRecord> VisitCharge(const data::LogRecord& visit, std
 
 void ApplyToBalance(data::ClipmtsRecord& record, double& balance) {
   record.PREVBAL = balance;
-  balance = Cents(balance - record.AMOUNT + record.CHARGES);
+  balance = platform::Cents(balance - record.AMOUNT + record.CHARGES);
   record.NEWBAL = balance;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/money.h"
 #include "platform/picture.h"
 #include "platform/text.h"
 
@@ -13,7 +14,7 @@ constexpr std::int32_t kQuarterHour = 15;
 
 }  // namespace
 
-double Cents(double dollars) { return std::round(dollars * 100.0) / 100.0; }
+double Cents(double dollars) { return platform::Cents(dollars); }
 
 bool NoVisitTookPlace(std::string_view outcome) {
   const std::string_view stored = platform::Clip(outcome);
