@@ -221,7 +221,8 @@ bool PostingRun::VisitPass(PostingResult& result) {
     Tell(visit.LOG_DATE, visit.LOG_NO);
     if (!LoadClient(visit.CLCODE, result, "Visit " + std::to_string(visit.LOG_NO) + " of " + Date(visit.LOG_DATE)))
       return false;
-    CountVisit(visit, tallies_[visit.CLCODE]);
+    const std::int16_t client = visit.CLCODE;  // a packed field: copied before it is a map key
+    CountVisit(visit, tallies_[client]);
     ++result.visits_counted;
     const std::optional<data::ClipmtsRecord> charge = VisitCharge(visit, start_);
     if (!charge) continue;
@@ -256,7 +257,8 @@ bool PostingRun::BalancePass(PostingResult& result) {
     if (record.DATE > request_.end) break;
     Tell(record.DATE, record.LOG_NO);
     if (!LoadClient(record.CLCODE, result, "The client payment record of " + Date(record.DATE))) return false;
-    ApplyToBalance(record, tallies_[record.CLCODE].balance);
+    const std::int16_t client = record.CLCODE;
+    ApplyToBalance(record, tallies_[client].balance);
     if (const int put = file.Put(); put != data::kStoreOk) {
       Fail(result, PostingOutcome::kFailed, Error("Error updating Client Payment -2  file. ", put));
       return false;

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "platform/window/window_spec.h"
 #include "posting/client_payments.h"
+#include "posting/payer_payments.h"
 #include "posting/post_period.h"
 #include "posting/posting_rules.h"
 #include "ui/dialog_procedure.h"
@@ -195,6 +196,7 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
 
 void RegisterPosting(const ui::Services& services) {
   RegisterClientPayments(services);
+  RegisterPayerPayments(services);
   services.procedures.Register("POST", [&services] { ProgressWindow(services).Run(); });
   ui::RegisterDialog(services, [&services] { return PostVisits(services); });
   ui::RegisterDialog(services, [&services] { return SetPostDateBack(services); });

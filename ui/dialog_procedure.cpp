@@ -17,6 +17,10 @@ class DialogProcedure : public WindowManager {
   int Init() override {
     WindowManager::Init();
     if (declaration_.on_open) declaration_.on_open();
+    if (declaration_.may_open && !declaration_.may_open()) {
+      SetResponse(kCancelled);
+      return 1;
+    }
     Open(declaration_.window);
     for (const DialogButton& button : declaration_.buttons) AddButton(window()->Control(button.control), button.response);
     return 0;

@@ -22,6 +22,9 @@ struct DialogDeclaration {
   platform::WindowSpec window;  // procedure, title, controls, default and cancel buttons
   std::vector<DialogButton> buttons;
   std::function<void()> on_open;  // before the window opens; may be empty
+  // Asked after on_open: false, and the window does not open at all (the
+  // rule has said why); the caller is answered cancelled. May be empty.
+  std::function<bool()> may_open;
   // After every event the window took (values worked out from others); may be empty.
   std::function<void(platform::Window&)> after_event;
 };

@@ -25,6 +25,7 @@ ProgramValues::ProgramValues() {
   std::memset(&billing, ' ', sizeof billing);  // all of it fixed-width text
   Blank(collector);
   Blank(password);
+  Blank(receipt_payer);
   Blank(address1);
   Blank(address2);
   Blank(address3);

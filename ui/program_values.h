@@ -67,6 +67,8 @@ struct ProgramValues {
   std::int32_t topdate = 0;  // start of the period; SET:REF_DATE when a department opens
   std::int32_t botdate = 0;  // end of the period
   std::int32_t posting_start_date = 0;  // first day of the next posting
+  std::int32_t payment_date = 0;        // LONGTEMP: the date payers' receipts are recorded on
+  char receipt_payer[3];                // the payer whose receipts are recorded in bulk
   char filter2[20];   // payer code of a claim form
   char var1 = ' ';    // VAR1: billing option or billing status option
   char var3[20];      // VAR3: staff code of a staff report

@@ -171,7 +171,7 @@ class CatalogWindows {
     sub = Open(name, kind);
     ASSERT_FALSE(sub.isNull()) << "no window opened the second time";
     RunOnGui([&] {
-      EXPECT_EQ(sub->geometry(), place) << "the window moved between two opens";
+      EXPECT_EQ(sub->geometry(), place) << "the window moved between two opens: " << name;
       Escape(sub);
     });
     ASSERT_TRUE(Closes(sub));
