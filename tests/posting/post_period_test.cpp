@@ -126,34 +126,34 @@ TEST_F(PostPeriodTest, CountsChargesAndBalancesThePeriod) {
   EXPECT_EQ(result.balance_records, 4);
 
   const ClientRecord adams = Client(1);
-  EXPECT_EQ(adams.NUM_VSTS, 12);
-  EXPECT_EQ(adams.IND_VSTS, 5);
-  EXPECT_EQ(adams.LAST_SEEN, kLastPosted + 2);
-  EXPECT_DOUBLE_EQ(adams.BAL_DUE, 5 + 20 - 20 + 15 - 5 - 7.25);
+  EXPECT_EQ(+adams.NUM_VSTS, 12);
+  EXPECT_EQ(+adams.IND_VSTS, 5);
+  EXPECT_EQ(+adams.LAST_SEEN, kLastPosted + 2);
+  EXPECT_DOUBLE_EQ(+adams.BAL_DUE, 5 + 20 - 20 + 15 - 5 - 7.25);
   const ClientRecord baker = Client(2);
-  EXPECT_EQ(baker.NUM_VSTS, 11);
-  EXPECT_EQ(baker.IND_VSTS, 5);
-  EXPECT_DOUBLE_EQ(baker.BAL_DUE, -12.5);
+  EXPECT_EQ(+baker.NUM_VSTS, 11);
+  EXPECT_EQ(+baker.IND_VSTS, 5);
+  EXPECT_DOUBLE_EQ(+baker.BAL_DUE, -12.5);
   const ClientRecord cole = Client(3);
-  EXPECT_EQ(cole.NUM_VSTS, 10) << "a no-show is not counted";
-  EXPECT_EQ(cole.LAST_SEEN, kLastPosted - 3);
+  EXPECT_EQ(+cole.NUM_VSTS, 10) << "a no-show is not counted";
+  EXPECT_EQ(+cole.LAST_SEEN, kLastPosted - 3);
 
   const std::vector<ClipmtsRecord> payments = Payments();
   ASSERT_EQ(payments.size(), 4u);
   // Day 1: the 20.00 charge paid in full, closed at the posting start; the payment.
   const auto& first_charge = payments[0].LOG_NO == 1 ? payments[0] : payments[1];
   EXPECT_EQ(platform::ReadField(first_charge.STATUS), "C");
-  EXPECT_EQ(first_charge.PAYDATE, kLastPosted + 1);
-  EXPECT_DOUBLE_EQ(first_charge.PREVBAL, 5);
-  EXPECT_DOUBLE_EQ(first_charge.NEWBAL, 5);
+  EXPECT_EQ(+first_charge.PAYDATE, kLastPosted + 1);
+  EXPECT_DOUBLE_EQ(+first_charge.PREVBAL, 5);
+  EXPECT_DOUBLE_EQ(+first_charge.NEWBAL, 5);
   // Day 2: 15.00 charged, 5.00 paid, 10.00 left open.
-  EXPECT_EQ(payments[2].LOG_NO, 2);
+  EXPECT_EQ(+payments[2].LOG_NO, 2);
   EXPECT_EQ(platform::ReadField(payments[2].STATUS), "O");
-  EXPECT_EQ(payments[2].PAYDATE, 0);
-  EXPECT_DOUBLE_EQ(payments[2].NEWBAL, 15);
+  EXPECT_EQ(+payments[2].PAYDATE, 0);
+  EXPECT_DOUBLE_EQ(+payments[2].NEWBAL, 15);
   // Day 3: the payment of 7.25.
-  EXPECT_DOUBLE_EQ(payments[3].PREVBAL, 15);
-  EXPECT_DOUBLE_EQ(payments[3].NEWBAL, 7.75);
+  EXPECT_DOUBLE_EQ(+payments[3].PREVBAL, 15);
+  EXPECT_DOUBLE_EQ(+payments[3].NEWBAL, 7.75);
 
   EXPECT_EQ(PostDate(), kLastPosted + 5);
 }
@@ -167,7 +167,7 @@ TEST_F(PostPeriodTest, RefusalsChangeNothing) {
   EXPECT_EQ(result.outcome, PostingOutcome::kScheduled);
   EXPECT_EQ(result.message, "PLEASE CLEAR LOG ENTRIES STILL IN \"SCHEDULE\" STATUS ON  - " +
                                 platform::FormatWith("D1", kLastPosted + 4));
-  EXPECT_EQ(Client(1).NUM_VSTS, 10);
+  EXPECT_EQ(+Client(1).NUM_VSTS, 10);
   EXPECT_TRUE(Payments().empty());
   EXPECT_EQ(PostDate(), kLastPosted);
 
@@ -176,7 +176,7 @@ TEST_F(PostPeriodTest, RefusalsChangeNothing) {
   EXPECT_EQ(result.outcome, PostingOutcome::kMissingClient);
   EXPECT_NE(result.message.find("Visit 3 of"), std::string::npos) << result.message;
   EXPECT_NE(result.message.find("client 7"), std::string::npos) << result.message;
-  EXPECT_EQ(Client(1).NUM_VSTS, 10) << "visit 1 was counted before the missing client was met, and undone";
+  EXPECT_EQ(+Client(1).NUM_VSTS, 10) << "visit 1 was counted before the missing client was met, and undone";
   EXPECT_TRUE(Payments().empty());
   EXPECT_EQ(PostDate(), kLastPosted);
 
@@ -186,7 +186,7 @@ TEST_F(PostPeriodTest, RefusalsChangeNothing) {
   result = Post(3, kLastPosted - 5);
   EXPECT_EQ(result.outcome, PostingOutcome::kPostedElsewhere);
   EXPECT_EQ(result.posted_through, kLastPosted);
-  EXPECT_EQ(Client(1).NUM_VSTS, 10);
+  EXPECT_EQ(+Client(1).NUM_VSTS, 10);
 }
 
 // With the posting date set back on purpose the period starts the day after
@@ -196,7 +196,7 @@ TEST_F(PostPeriodTest, ASetBackDatePostsFromTheDayAfterIt) {
   Visit(2, 1, 1, "SHOW", "INDV");
   const PostingResult result = Post(1, kLastPosted - 2, true);
   ASSERT_EQ(result.outcome, PostingOutcome::kPosted) << result.message;
-  EXPECT_EQ(Client(1).NUM_VSTS, 12);
+  EXPECT_EQ(+Client(1).NUM_VSTS, 12);
   EXPECT_EQ(PostDate(), kLastPosted + 1);
 }
 
