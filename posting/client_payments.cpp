@@ -90,19 +90,9 @@ ui::ListDeclaration PaymentWindow::Declare() {
       .controls = {Shown("?GRANDBALANCE", "Total of the records:", "@n-12.2", Ref(grand_balance_)),
                    Beside(Button("?WriteOff", "&Write-off"))},
       .variables = &names_,
+      .actions = {{"?SelectClient", [self](ui::ListProcedure& list) { self->SelectClient(list); }},
+                  {"?WriteOff", [self](ui::ListProcedure& list) { self->WriteOffHighlighted(list); }}},
       .on_open = [self](ui::ListProcedure& list) { self->Show(list); },
-      .on_accepted =
-          [self](ui::ListProcedure& list, int control) {
-            if (control == list.ControlNumber("?SelectClient")) {
-              self->SelectClient(list);
-              return ui::kHandled;
-            }
-            if (control == list.ControlNumber("?WriteOff")) {
-              self->WriteOffHighlighted(list);
-              return ui::kHandled;
-            }
-            return ui::kContinue;
-          },
       .after_request = [self](ui::ListProcedure& list, int, int) { self->Rebalance(list); }};
 }
 

@@ -113,18 +113,8 @@ ui::ListDeclaration ReceiptsWindow::Declare() {
                 Beside(Button("?SelectVendor", "&Select Vendor"))},
       .controls = {Beside(Button("?Bulk", "&Record Receipts in Bulk"))},
       .variables = &names_,
-      .on_accepted =
-          [self](ui::ListProcedure& list, int control) {
-            if (control == list.ControlNumber("?SelectVendor")) {
-              self->SelectVendor(list);
-              return ui::kHandled;
-            }
-            if (control == list.ControlNumber("?Bulk")) {
-              self->ReceiveInBulk(list);
-              return ui::kHandled;
-            }
-            return ui::kContinue;
-          }};
+      .actions = {{"?SelectVendor", [self](ui::ListProcedure& list) { self->SelectVendor(list); }},
+                  {"?Bulk", [self](ui::ListProcedure& list) { self->ReceiveInBulk(list); }}}};
 }
 
 void ReceiptsWindow::SelectVendor(ui::ListProcedure& list) {

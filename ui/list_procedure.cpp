@@ -172,6 +172,11 @@ int ListProcedure::OnEvent(const platform::Event& event) {
 }
 
 int ListProcedure::OnAccepted(const platform::Event& event) {
+  for (const auto& [control, action] : declaration_.actions) {
+    if (event.control != ControlNumber(control)) continue;
+    action(*this);
+    return kHandled;
+  }
   if (declaration_.on_accepted && declaration_.on_accepted(*this, event.control) != kContinue) return kHandled;
   return WindowManager::OnAccepted(event);
 }

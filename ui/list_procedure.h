@@ -72,6 +72,8 @@ struct ListDeclaration {
   std::function<bool(int request)> may_request = {};
 
   // The list's own rules; each may be empty.
+  // What the list's own buttons do, by control name ("?WriteOff").
+  std::vector<std::pair<std::string, std::function<void(ListProcedure&)>>> actions = {};
   // Once the window is open and the list set up.
   std::function<void(ListProcedure&)> on_open = {};
   // A control of the window was accepted: kContinue, or kHandled when the
