@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "tests/support/data_fixture.h"
+#include "tests/support/station.h"
 
 namespace vornel::posting {
 namespace {
@@ -96,14 +97,8 @@ TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
     const pid_t station = fork();
     ASSERT_GE(station, 0);
     if (station == 0) {
-      platform::HeadlessMessageDisplay display;
-      errors::ErrorManager errors(display, [this] { return root_.path() / "KIVError.Log"; });
-      platform::PathMap paths(root_.path(), root_.path() / "config");
-      paths.SetWorkingDirectory("\\VORNEL\\1\\");
-      auto store = data::MakeSqliteStore();
-      data::DataContext context{*store, paths, errors};
-      data::FileRegistry files(context);
-      _exit(PayInBulk(files, receipt).done ? 0 : 1);
+      test::Station station(root_.path());
+      _exit(PayInBulk(*station.files, receipt).done ? 0 : 1);
     }
     // The first run is left alone: what it pays, and how long a run takes
     // (later ones vary up to about twice as long).

@@ -13,16 +13,13 @@
 
 #include <gtest/gtest.h>
 
-#include "data/data_context.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_manager.h"
 #include "data/file_registry.h"
-#include "errors/error_manager.h"
-#include "platform/headless/headless_message_display.h"
-#include "platform/paths.h"
 #include "platform/text.h"
 #include "posting/post_period.h"
+#include "tests/support/station.h"
 #include "tests/support/temp_dir.h"
 
 namespace vornel::posting {
@@ -35,34 +32,15 @@ constexpr std::int16_t kClients = 50;
 constexpr int kVisits = 3000;
 constexpr int kDays = 20;
 
-// A station of its own on a root: its own store, files and messages.
-struct Station {
-  explicit Station(const fs::path& root)
-      : errors(display, [root] { return root / "KIVError.Log"; }),
-        paths(root, root / "config"),
-        store(data::MakeSqliteStore()),
-        context{*store, paths, errors} {
-    for (const char* dir : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"}) fs::create_directories(root / dir);
-    paths.SetWorkingDirectory("\\VORNEL\\1\\");
-    files = std::make_unique<data::FileRegistry>(context);
-  }
-  ~Station() { files.reset(); }
+using test::Station;
 
-  // Opens the file for a pass of the caller's; closed by Done.
-  data::FileManager& Use(const data::FileDef& def) {
-    data::FileManager& file = files->Get(def);
-    file.Open();
-    file.CheckUse(data::kUseReadWrite);
-    return file;
-  }
-
-  platform::HeadlessMessageDisplay display;
-  errors::ErrorManager errors;
-  platform::PathMap paths;
-  std::unique_ptr<data::RecordStore> store;
-  data::DataContext context;
-  std::unique_ptr<data::FileRegistry> files;
-};
+// Opens the file of the station for a pass of the caller's; closed by the caller.
+data::FileManager& Use(Station& station, const data::FileDef& def) {
+  data::FileManager& file = station.files->Get(def);
+  file.Open();
+  file.CheckUse(data::kUseReadWrite);
+  return file;
+}
 
 // What a posting changes, summed.
 struct Outcome {
@@ -81,17 +59,17 @@ void Fill(const fs::path& root) {
   Station station(root);
   for (const data::FileDef* shared : {&data::SetupsFile(), &data::DepartmentsFile()})
     ASSERT_EQ(station.files->Get(*shared).file().Create(), data::kStoreOk);
-  data::FileManager& setups = station.Use(data::SetupsFile());
+  data::FileManager& setups = Use(station, data::SetupsFile());
   setups.file().ClearBuffer();
   setups.record<data::SetupsRecord>().REF_DATE = kLastPosted + 1;
   ASSERT_EQ(setups.file().Add(), data::kStoreOk);
-  data::FileManager& departments = station.Use(data::DepartmentsFile());
+  data::FileManager& departments = Use(station, data::DepartmentsFile());
   departments.file().ClearBuffer();
   departments.record<data::DepartmentsRecord>().DEPT_NO = 1;
   departments.record<data::DepartmentsRecord>().POSTDATE = kLastPosted;
   ASSERT_EQ(departments.file().Add(), data::kStoreOk);
 
-  data::FileManager& clients = station.Use(data::ClientFile());
+  data::FileManager& clients = Use(station, data::ClientFile());
   for (std::int16_t code = 1; code <= kClients; ++code) {
     clients.file().ClearBuffer();
     auto& client = clients.record<data::ClientRecord>();
@@ -101,8 +79,8 @@ void Fill(const fs::path& root) {
     ASSERT_EQ(clients.file().Add(), data::kStoreOk);
   }
   std::mt19937 random(8122026);
-  data::FileManager& log = station.Use(data::LogFile());
-  data::FileManager& payments = station.Use(data::ClipmtsFile());
+  data::FileManager& log = Use(station, data::LogFile());
+  data::FileManager& payments = Use(station, data::ClipmtsFile());
   for (int n = 1; n <= kVisits; ++n) {
     log.file().ClearBuffer();
     auto& visit = log.record<data::LogRecord>();
@@ -134,15 +112,15 @@ long Cents(double dollars) { return std::lround(dollars * 100); }
 Outcome Read(const fs::path& root) {
   Station station(root);
   Outcome outcome;
-  data::FileManager& departments = station.Use(data::DepartmentsFile());
+  data::FileManager& departments = Use(station, data::DepartmentsFile());
   departments.file().SetOrder(nullptr);
   EXPECT_EQ(departments.file().Next(), data::kStoreOk) << "the departments file opens";
   outcome.post_date = departments.record<data::DepartmentsRecord>().POSTDATE;
-  data::FileManager& setups = station.Use(data::SetupsFile());
+  data::FileManager& setups = Use(station, data::SetupsFile());
   setups.file().SetOrder(nullptr);
   EXPECT_EQ(setups.file().Next(), data::kStoreOk) << "the settings open";
   outcome.reference_date = setups.record<data::SetupsRecord>().REF_DATE;
-  data::FileManager& clients = station.Use(data::ClientFile());
+  data::FileManager& clients = Use(station, data::ClientFile());
   clients.file().SetOrder(nullptr);
   while (clients.file().Next() == data::kStoreOk) {
     const auto& client = clients.record<data::ClientRecord>();
@@ -151,7 +129,7 @@ Outcome Read(const fs::path& root) {
     outcome.last_seen += client.LAST_SEEN;
     outcome.balance_cents += Cents(client.BAL_DUE);
   }
-  data::FileManager& payments = station.Use(data::ClipmtsFile());
+  data::FileManager& payments = Use(station, data::ClipmtsFile());
   payments.file().SetOrder(nullptr);
   while (payments.file().Next() == data::kStoreOk) {
     ++outcome.payments;

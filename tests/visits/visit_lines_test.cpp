@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "tests/support/data_fixture.h"
+#include "tests/support/station.h"
 
 namespace vornel::visits {
 namespace {
@@ -101,13 +102,8 @@ TEST_F(VisitLinesTest, AKilledPassLeavesEachVisitWhole) {
     ASSERT_GE(station, 0);
     if (station == 0) {
       // A station of its own on the same root: its own store and files.
-      platform::HeadlessMessageDisplay display;
-      errors::ErrorManager errors(display, [this] { return root_.path() / "KIVError.Log"; });
-      platform::PathMap paths(root_.path(), root_.path() / "config");
-      paths.SetWorkingDirectory("\\VORNEL\\1\\");
-      auto store = data::MakeSqliteStore();
-      data::DataContext context{*store, paths, errors};
-      data::FileRegistry files(context);
+      test::Station station(root_.path());
+      data::FileRegistry& files = *station.files;
       for (std::int32_t visit = first; visit < first + kVisits; ++visit) {
         VisitLines(files, visit).DeleteOpen();
         VisitLines(files, visit).Restamp({7, 100, "Kil"});
