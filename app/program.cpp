@@ -23,10 +23,11 @@ platform::SettingsFile PositionsFile(const platform::PathMap& paths) {
 }  // namespace
 
 Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
-                 platform::MessageDisplay& display_in)
+                 platform::MessageDisplay& display_in, platform::page::PageOutput* output_in)
     : paths(std::move(paths_in)),
       windows(windows_in),
       display(display_in),
+      output(output_in != nullptr ? *output_in : no_output),
       errors(display, [this] {
         auto path = paths.Resolve("KIVError.Log");
         return path ? *path : paths.root() / "KIVError.Log";
@@ -37,7 +38,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
       values(ui::ProgramValues::Global()),
       threads(data),
       procedures(threads, errors),
-      services{windows, display, errors, data, values, procedures} {
+      services{windows, display, errors, data, values, procedures, output} {
   errors::ErrorManager::SetGlobal(&errors);
   ui::WindowPositions::SetGlobal(&positions);
   procedures.Register("Main", [this] { RunMain(*this); });

@@ -27,8 +27,10 @@ class Program {
   // Start-up steps 1 to 4: the error manager (the global one from now on, its
   // log "KIVError.Log" in the working directory), the window-position store
   // "vornelwn.INI" and the record store. The built procedures are registered.
+  // Reports reach PDF files and the printer through `output`; without one
+  // they can only be previewed.
   Program(platform::PathMap paths, platform::WindowSystem& windows,
-          platform::MessageDisplay& display);
+          platform::MessageDisplay& display, platform::page::PageOutput* output = nullptr);
   // Waits for every procedure thread, then shuts the position store down.
   ~Program();
   Program(const Program&) = delete;
@@ -53,6 +55,8 @@ class Program {
   platform::PathMap paths;
   platform::WindowSystem& windows;
   platform::MessageDisplay& display;
+  platform::page::NoPageOutput no_output;
+  platform::page::PageOutput& output;
   errors::ErrorManager errors;
   ui::WindowPositions positions;
   std::unique_ptr<data::RecordStore> store;

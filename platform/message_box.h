@@ -3,6 +3,7 @@
 // The Qt backend shows real dialogs; the headless backend answers from a
 // script and records what was shown.
 #include <atomic>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ class MessageDisplay {
   // The stop window: shows the request with OK, then ends the program.
   // Never returns (the headless backend unwinds the calling thread).
   [[noreturn]] virtual void StopProgram(const MessageBoxRequest& request) = 0;
+  // Asks where to save a file of the kind `filter` names ("PDF files
+  // (*.pdf)"), proposing `suggested`: the path chosen, "" when cancelled.
+  virtual std::string AskSaveFile(std::string_view title, std::string_view filter, std::string_view suggested) = 0;
   // A short beep before a business message; a screenless run counts them.
   virtual void Beep() { ++beeps; }
   std::atomic<int> beeps = 0;

@@ -12,6 +12,7 @@
 #include "data/data_context.h"
 #include "errors/error_manager.h"
 #include "platform/message_box.h"
+#include "platform/page/page_output.h"
 #include "platform/window/window.h"
 #include "ui/procedure_thread.h"
 #include "ui/program_values.h"
@@ -28,6 +29,7 @@ struct Services {
   data::DataContext& data;
   ProgramValues& values;
   ProcedureCatalog& procedures;
+  platform::page::PageOutput& output;  // PDF files and the printer
 };
 
 // How a procedure opens on its own: a record form needs a request (insert,

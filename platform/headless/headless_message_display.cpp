@@ -25,6 +25,19 @@ void HeadlessMessageDisplay::AnswerUnqueued(std::function<int(const MessageBoxRe
   unanswered_ = std::move(unanswered);
 }
 
+void HeadlessMessageDisplay::AnswerFile(std::string path) {
+  std::lock_guard lock(mutex_);
+  files_.push_back(std::move(path));
+}
+
+std::string HeadlessMessageDisplay::AskSaveFile(std::string_view, std::string_view, std::string_view) {
+  std::lock_guard lock(mutex_);
+  if (files_.empty()) return {};
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  return path;
+}
+
 int HeadlessMessageDisplay::ShowMessage(const MessageBoxRequest& request) {
   return Record({request, {}, false, false, 0});
 }

@@ -27,7 +27,12 @@ class HeadlessMessageDisplay : public MessageDisplay {
   void Answer(int button);
   void AnswerUnqueued(std::function<int(const MessageBoxRequest&)> unanswered);
 
+  // Queue the path the next save question answers ("" cancels it); without
+  // one the question is cancelled.
+  void AnswerFile(std::string path);
+
   int ShowMessage(const MessageBoxRequest& request) override;
+  std::string AskSaveFile(std::string_view title, std::string_view filter, std::string_view suggested) override;
   int ShowHistory(const MessageBoxRequest& request, const std::vector<HistoryRow>& rows) override;
   [[noreturn]] void StopProgram(const MessageBoxRequest& request) override;
 
@@ -40,6 +45,7 @@ class HeadlessMessageDisplay : public MessageDisplay {
 
   mutable std::mutex mutex_;
   std::deque<int> answers_;
+  std::deque<std::string> files_;
   std::function<int(const MessageBoxRequest&)> unanswered_;
   std::vector<Shown> shown_;
 };

@@ -14,6 +14,7 @@ class QtMessageDisplay : public MessageDisplay {
 
   int ShowMessage(const MessageBoxRequest& request) override;
   int ShowHistory(const MessageBoxRequest& request, const std::vector<HistoryRow>& rows) override;
+  std::string AskSaveFile(std::string_view, std::string_view, std::string_view) override { return {}; }  // TODO(qt helper): the save dialog
   // Shows the stop box and ends the process at once: every log line is
   // already on disk, and the record store survives a killed process.
   [[noreturn]] void StopProgram(const MessageBoxRequest& request) override;

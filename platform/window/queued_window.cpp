@@ -208,6 +208,15 @@ void QueuedWindow::SetRowColours(int control, std::vector<std::int32_t> colours)
   Render(control);
 }
 
+void QueuedWindow::SetPages(int control, PageViewState pages) {
+  {
+    std::lock_guard lock(mutex_);
+    if (control < 1 || control > static_cast<int>(controls_.size())) return;
+    StateOf(control).pages = std::move(pages);
+  }
+  Render(control);
+}
+
 void QueuedWindow::SetCurrentRow(int control, int row) {
   {
     std::lock_guard lock(mutex_);

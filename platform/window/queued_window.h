@@ -30,6 +30,7 @@ class QueuedWindow : public Window {
     int thumb = 0;
     bool thumb_shown = false;
     int visible_rows = kDefaultVisibleRows;
+    PageViewState pages;  // page views only
     std::string refusal;  // why the text typed last was refused; "" when it was taken
   };
   static constexpr int kDefaultVisibleRows = 10;
@@ -58,6 +59,7 @@ class QueuedWindow : public Window {
   void SetCurrentRow(int control, int row) override;
   void SetRowColours(int control, std::vector<std::int32_t> colours) override;
   void SetThumb(int control, int position, bool shown) override;
+  void SetPages(int control, PageViewState pages) override;
   int VisibleRows(int control) const override;
   void SetToolButtons(std::vector<ToolState> states) override;
   void AcceptAll() override;

@@ -33,6 +33,7 @@ class SharedWindow final : public Window {
     window_->SetRows(control, std::move(rows));
   }
   void SetCurrentRow(int control, int row) override { window_->SetCurrentRow(control, row); }
+  void SetPages(int control, PageViewState pages) override { window_->SetPages(control, std::move(pages)); }
   void SetRowColours(int control, std::vector<std::int32_t> colours) override {
     window_->SetRowColours(control, std::move(colours));
   }

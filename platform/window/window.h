@@ -54,6 +54,23 @@ enum ListKey : int {
   kKeyCharacter = 0x10000,
 };
 
+// What a page view shows: the pages in view (their files, in order) drawn
+// `across` by `down` at `zoom` (percent of their real size; kPageWidth fits a
+// page to the view's width; kTilePages fits the whole grid in the view).
+// Only these pages are read and drawn: a report of any length opens at once.
+struct PageViewState {
+  static constexpr int kPageWidth = -1;
+  static constexpr int kTilePages = -2;
+  std::vector<std::string> files;
+  std::vector<int> numbers;  // their page numbers
+  int page_count = 0;        // the report's, for "Page N of M"
+  int current = 0;           // the page number highlighted in a grid (0: none)
+  int zoom = kPageWidth;
+  int across = 1;
+  int down = 1;
+  bool operator==(const PageViewState&) const = default;
+};
+
 struct Event {
   EventKind kind = EventKind::kOpenWindow;
   int control = 0;  // 0 for window events
@@ -111,6 +128,7 @@ class Window {
   static constexpr std::int32_t kDefaultColour = -1;
   virtual void SetRowColours(int control, std::vector<std::int32_t> colours) = 0;
   virtual void SetThumb(int control, int position, bool shown) = 0;
+  virtual void SetPages(int control, PageViewState pages) = 0;
   virtual int VisibleRows(int control) const = 0;
   // Shows a popup menu at the mouse (or at the control with the focus) and
   // waits for the user; answers the chosen item (from 1), 0 when none.

@@ -20,6 +20,7 @@ enum class ControlKind {
   kList,
   kTab,         // a page of a sheet; controls name their tab
   kString,      // a text shown, bound or fixed
+  kPageView,    // finished report pages, drawn at a zoom (SetPages)
 };
 
 struct Choice {
