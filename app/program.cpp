@@ -4,6 +4,7 @@
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
 #include "posting/posting_windows.h"
+#include "reports/reports.h"
 #include "visits/appointment_book.h"
 #include "visits/appointment_form.h"
 #include "visits/day_pickers.h"
@@ -50,6 +51,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   visits::RegisterAppointmentForms(services);
   visits::RegisterAppointmentBook(services);
   posting::RegisterPosting(services);
+  reports::RegisterReports(services);
 }
 
 Program::~Program() {

@@ -23,12 +23,17 @@ class DialogProcedure : public WindowManager {
     }
     Open(declaration_.window);
     for (const DialogButton& button : declaration_.buttons) AddButton(window()->Control(button.control), button.response);
+    if (declaration_.add_parts) declaration_.add_parts(*this);
     return 0;
   }
 
   int OnAccepted(const platform::Event& event) override {
     for (const DialogButton& button : declaration_.buttons) {
       if (window()->Control(button.control) != event.control) continue;
+      if (button.may_close && !button.may_close()) {
+        window()->Display();
+        return kHandled;
+      }
       answered_ = true;
       if (button.on_press) button.on_press();
     }
@@ -61,6 +66,10 @@ class DialogProcedure : public WindowManager {
 };
 
 }  // namespace
+
+int RunDialog(const Services& services, DialogDeclaration declaration) {
+  return DialogProcedure(services, std::move(declaration)).Run();
+}
 
 void RegisterDialog(const Services& services, std::function<DialogDeclaration()> declare) {
   const std::string name = declare().window.procedure;

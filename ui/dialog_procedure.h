@@ -12,10 +12,15 @@
 
 namespace vornel::ui {
 
+class WindowManager;
+
 struct DialogButton {
   std::string control;            // "?Ok"
   int response = kCompleted;      // what the caller is answered
   std::function<void()> on_press; // may be empty
+  // Asked first when given: false keeps the window open (the button did
+  // its work in the window, or refused; it has said why).
+  std::function<bool()> may_close = {};
 };
 
 struct DialogDeclaration {
@@ -27,7 +32,15 @@ struct DialogDeclaration {
   std::function<bool()> may_open;
   // After every event the window took (values worked out from others); may be empty.
   std::function<void(platform::Window&)> after_event;
+  // Once the window is open: the parts that take its events with it (a drop
+  // list, a component for buttons that do not end the window), kept by
+  // WindowManager::Own. May be empty.
+  std::function<void(WindowManager&)> add_parts;
 };
+
+// Runs the dialog on the caller's thread now and answers its response (a
+// dialog that belongs to its caller's own state, not to the catalog).
+int RunDialog(const Services& services, DialogDeclaration declaration);
 
 // Registers the dialog under its window's procedure name; it runs on the
 // caller's thread and leaves its response in the thread's global response.

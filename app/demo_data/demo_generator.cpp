@@ -218,6 +218,36 @@ void WriteDiagnoses(RecordBatch& batch) {
   }
 }
 
+// The report definitions an agency starts with: the built-in reports.
+void WriteReportDefinitions(RecordBatch& batch) {
+  struct Definition {
+    const char* code;
+    const char* title;
+    const char* basis;
+    const char* inputs;
+  };
+  static constexpr Definition kDefinitions[] = {
+      {"D1", "Daily Entry Detail Report", "Every visit of the log in the period, by date and staff member, with the fees and their split.", "Starting and ending dates"},
+      {"D2", "Daily Entry Summary Report by Day", "One line per day of the period with the money columns of the visits of that day.", "Starting and ending dates"},
+      {"D3", "Session Schedule Report", "Every visit outcome of one day, grouped by staff member.", "Date of interest"},
+      {"VE2", "Vendor Activity Over Time Period", "The charge lines of the payers in the period.", "Starting and ending dates"},
+      {"M1", "Services Listing", "The services the agency offers with their fees.", "None"},
+      {"MGMT1", "FACILITY VISIT SUMMARY REPORT", "The visits of the period counted by service and staff member.", "Starting and ending dates"},
+      {"ST5", "Monthly Statistics", "The month's statistics of the statistics files.", "Month and year"},
+  };
+  std::int16_t sequence = 0;
+  for (const Definition& d : kDefinitions) {
+    auto& r = batch.Fresh<data::ReporterRecord>(data::ReporterFile());
+    r.SEQ = sequence += 10;
+    Set(batch, r.NOTES, d.title);
+    Set(batch, r.REPORTDEF, d.code);
+    Set(batch, r.HARDCODE, "Y");
+    Set(batch, r.BASIS, d.basis);
+    Set(batch, r.PARAMETER_INPUTS, d.inputs);
+    batch.Add(data::ReporterFile());
+  }
+}
+
 void WriteRevisions(RecordBatch& batch) {
   for (const Revision& revision : kRevisions) {
     auto& r = batch.Fresh<data::AppRevsRecord>(data::AppRevsFile());
@@ -241,6 +271,7 @@ std::string WriteSharedFiles(data::DataContext& context, const DemoPeriod& perio
   if (batch.ok()) WriteStaff(batch);
   if (batch.ok()) WriteVendors(batch);
   if (batch.ok()) WriteDiagnoses(batch);
+  if (batch.ok()) WriteReportDefinitions(batch);
   if (batch.ok()) WriteRevisions(batch);
   return batch.Finish() ? "" : "shared files: " + batch.error();
 }

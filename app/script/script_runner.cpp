@@ -207,6 +207,16 @@ std::string ScriptRunner::Do(const Step& step) {
     current_ = windows_.Frame();
     return Settle(false);
   }
+  if (verb == "answer" && !a.empty() && a[0] == "file") {
+    if (a.size() != 2) return Wrong(step, "file and the path the next save question answers");
+    display_.AnswerFile(a[1]);
+    return {};
+  }
+  if (verb == "timers") {
+    if (a.size() != 1 || (a[0] != "on" && a[0] != "off")) return Wrong(step, "on or off");
+    windows_.RunTimers(a[0] == "on");
+    return {};
+  }
   if (verb == "answer") {
     if (a.size() != 1) return Wrong(step, "a button name");
     std::optional<int> button = Lookup(kButtons, a[0]);

@@ -95,7 +95,10 @@ int HeadlessWindow::PopupMenu(std::string_view, const std::vector<PopupItem>& it
   return system_.Popup(items);
 }
 
-void HeadlessWindow::Idle() { system_.Changed(); }
+void HeadlessWindow::Idle() {
+  if (system_.timers_run() && TimerTick()) return;
+  system_.Changed();
+}
 
 void HeadlessWindow::Closed() { system_.Closed(this); }
 

@@ -4,6 +4,7 @@
 // and closes as a user would. The procedure runs on its own thread; the
 // driver waits until it is idle (waiting for an event with none queued)
 // before it looks. A driver may keep a window after it closed.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -76,6 +77,11 @@ class HeadlessWindowSystem : public WindowSystem {
   // The window the user works in: the newest open window other than the frame.
   std::shared_ptr<HeadlessWindow> Active() const;
   std::vector<std::string> OpenTitles() const;
+  // Whether a window's timer ticks by itself, as on a screen, whenever its
+  // procedure waits with nothing queued (reports run through to their end);
+  // off, a driver posts each tick.
+  void RunTimers(bool on) { timers_run_ = on; }
+  bool timers_run() const { return timers_run_; }
 
  private:
   friend class HeadlessWindow;
@@ -96,6 +102,7 @@ class HeadlessWindowSystem : public WindowSystem {
   int opened_ = 0;
   std::deque<int> popup_answers_;
   std::vector<PopupItem> last_popup_;
+  std::atomic<bool> timers_run_ = false;
 };
 
 }  // namespace vornel::platform

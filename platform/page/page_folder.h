@@ -29,6 +29,7 @@ class PageFolder {
   const std::filesystem::path& path() const { return path_; }
   // The report page number of the n-th page kept (from 1).
   int NumberAt(int n) const { return numbers_.at(static_cast<std::size_t>(n - 1)); }
+  const std::filesystem::path& FileAt(int n) const { return files_.at(static_cast<std::size_t>(n - 1)); }
   // The n-th page kept (from 1), with the report's page count in place;
   // nothing and why when its file is gone or damaged.
   std::optional<Page> Read(int n, std::string* why) const;

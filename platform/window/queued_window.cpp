@@ -20,7 +20,8 @@ bool IsTyped(ControlKind kind) { return kind == ControlKind::kEntry || kind == C
 // whose value is stored.
 std::string Shown(const ControlSpec& control) {
   if (!control.value.bound()) return control.text;
-  if (IsTyped(control.kind) || control.kind == ControlKind::kString) return FormatValue(control.value, control.picture);
+  if (IsTyped(control.kind) || control.kind == ControlKind::kString ||
+      control.kind == ControlKind::kProgress) return FormatValue(control.value, control.picture);
   const std::string stored = control.value.Text();
   for (const Choice& choice : control.choices) {
     if (EqualClipped(choice.value, stored)) return choice.text;

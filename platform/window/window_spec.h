@@ -21,6 +21,7 @@ enum class ControlKind {
   kTab,         // a page of a sheet; controls name their tab
   kString,      // a text shown, bound or fixed
   kPageView,    // finished report pages, drawn at a zoom (SetPages)
+  kProgress,    // a bar showing its value, 0 to 100
 };
 
 struct Choice {

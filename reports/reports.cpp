@@ -1,0 +1,7 @@
+#include "reports/reports.h"
+
+namespace vornel::reports {
+
+void RegisterReports(const ui::Services& services) { RegisterReportDefinitions(services); }
+
+}  // namespace vornel::reports
