@@ -39,7 +39,7 @@ std::optional<std::vector<int>> ParsePageRanges(std::string_view text, int page_
       if (from == 0) from = 1;
       if (to == 0) to = page_count;
     }
-    if (part.empty() || from < 1 || to < 1 || (dash == std::string_view::npos && from == 0)) {
+    if (part.empty() || part == "-" || from < 1 || to < 1 || (dash == std::string_view::npos && from == 0)) {
       *why = "\"" + std::string(part) + "\" is not a page or a range of pages (for example 1-3,5).";
       return std::nullopt;
     }

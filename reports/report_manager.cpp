@@ -199,6 +199,8 @@ int ReportManager::OnCloseWindow() {
   if (response_ != ui::kCompleted) {
     DiscardPreview();
     UnattendedOutput::Global().Finished("The report was cancelled.");
+  } else if (report_ == nullptr) {
+    UnattendedOutput::Global().Finished("");  // a batch procedure prints nothing
   }
   writer_.reset();
   return ui::kEndLoop;

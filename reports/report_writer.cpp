@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/window/value_ref.h"
 
 namespace vornel::reports {
@@ -250,7 +251,8 @@ void ReportWriter::Place(const Band& band, int top) {
         page_->boxes.push_back({x, y, item.width, item.height, item.thickness, item.fill});
         break;
       default: {
-        std::string text = compiled.text ? compiled.text() : item.text;
+        // A value's picture pads it; its place on the page is the item's alignment.
+        std::string text = compiled.text ? std::string(platform::Trim(compiled.text())) : item.text;
         for (std::size_t at = text.find(kPageNumber); at != std::string::npos; at = text.find(kPageNumber, at)) {
           text.replace(at, kPageNumber.size(), number);
           at += number.size();

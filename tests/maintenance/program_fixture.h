@@ -30,7 +30,8 @@ class ProgramFixture : public ::testing::Test {
   // `after` looks at the program once it has ended.
   std::string Run(std::string_view script, const std::function<void(app::Program&)>& after = {}) {
     platform::HeadlessWindowSystem windows;
-    app::Program program(platform::PathMap(root_.path(), root_ / "config"), windows, display_);
+    app::Program program(platform::PathMap(root_.path(), root_ / "config"), windows, display_, output_);
+    if (prepare_) prepare_(program);
     program.StartMain();
     app::script::ScriptRunner runner(program, windows, display_, std::chrono::seconds(5));
     app::script::ScriptResult result = runner.Run(script, "test.script");
@@ -39,6 +40,8 @@ class ProgramFixture : public ::testing::Test {
     return result.ok ? std::string() : result.report;
   }
 
+  platform::page::PageOutput* output_ = nullptr;    // PDF files and the printer; none by default
+  std::function<void(app::Program&)> prepare_;      // before the program starts (procedures of the test)
   int months_ = 1;  // of visits, ending with the month of 7 December 2026
   vornel::test::TempDir root_;
   platform::HeadlessMessageDisplay display_;
