@@ -13,6 +13,12 @@ void UnattendedOutput::Set(std::filesystem::path pdf) {
   outcome_.reset();
 }
 
+void UnattendedOutput::Clear() {
+  std::lock_guard lock(mutex_);
+  pdf_.reset();
+  outcome_.reset();
+}
+
 std::optional<std::filesystem::path> UnattendedOutput::pdf() const {
   std::lock_guard lock(mutex_);
   return pdf_;

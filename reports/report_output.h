@@ -13,6 +13,7 @@ class UnattendedOutput {
  public:
   static UnattendedOutput& Global();
   void Set(std::filesystem::path pdf);
+  void Clear();  // reports preview again
   // The PDF file a report writes instead of previewing; nothing at a screen.
   std::optional<std::filesystem::path> pdf() const;
   // How the last report ended: "" once its PDF is written, else why not

@@ -89,6 +89,7 @@ int RunReportCommand(platform::PathMap paths, const ReportCommand& command, plat
   script::ScriptRunner runner(program, windows, display);
   const auto fail = [&](const std::string& why) {
     runner.CloseProgram();
+    reports::UnattendedOutput::Global().Clear();
     out << "vornel: " << command.report << ": " << why << "\n";
     return 1;
   };
@@ -122,6 +123,7 @@ int RunReportCommand(platform::PathMap paths, const ReportCommand& command, plat
   const std::string outcome = *reports::UnattendedOutput::Global().outcome();
   if (!outcome.empty()) return fail(outcome);
   runner.CloseProgram();
+  reports::UnattendedOutput::Global().Clear();
   out << command.pdf.string() << ": written\n";
   return 0;
 }

@@ -452,6 +452,15 @@ std::string ScriptRunner::Expect(const Step& step) {
     if (shown != a[2]) return a[1] + "'s thumb is " + shown;
     return {};
   }
+  if (what == "pages") {
+    // The page numbers in view, then the zoom and the grid: "2 3 @-2 3x1".
+    std::string shown;
+    for (int number : state.pages.numbers) shown += std::to_string(number) + " ";
+    shown += "@" + std::to_string(state.pages.zoom) + " " + std::to_string(state.pages.across) + "x" +
+             std::to_string(state.pages.down);
+    if (shown != a[2]) return a[1] + " shows the pages " + Quoted(shown);
+    return {};
+  }
   if (what == "colours") {
     std::string shown;
     for (std::size_t row = 0; row < state.rows.size(); ++row) {
