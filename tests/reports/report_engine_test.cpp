@@ -229,6 +229,21 @@ expect closed
             "");
 }
 
+TEST_F(ReportEngine, CancelDuringTheRunDiscardsThePages) {
+  Definitions(30);
+  EXPECT_EQ(Run(R"S(
+frame
+menu "Help" "Report Definitions Listing"
+window "Progress..."
+press ?PROGRESS:CANCEL
+expect closed
+frame
+)S"),
+            "");
+  EXPECT_TRUE(output.printed.empty());
+  EXPECT_TRUE(output.saved.empty());
+}
+
 TEST_F(ReportEngine, ExitLeavesWithoutPrintingOrSaving) {
   Definitions(3);
   EXPECT_EQ(Run(R"S(
