@@ -5,10 +5,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <optional>
 #include <thread>
 
 #include "app/program.h"
+#include "platform/page/page_model.h"
 #include "platform/text.h"
 
 namespace vornel::app::script {
@@ -412,6 +415,25 @@ std::string ScriptRunner::Expect(const Step& step) {
       return a[1] + " shows " + std::to_string(rows.size()) + " rows: " + (listed.empty() ? "none" : listed);
     }
     return {};
+  }
+  if (what == "text") {
+    // A page in view holds the text in one of its lines (the page count filled in).
+    if (a.size() != 4) return Wrong(step, "text, a page view, a page number and a text");
+    const platform::PageViewState pages = current_->State(current_->Control(a[1])).pages;
+    const int number = std::atoi(a[2].c_str());
+    const auto at = std::find(pages.numbers.begin(), pages.numbers.end(), number);
+    if (at == pages.numbers.end()) return a[1] + " does not show page " + a[2];
+    std::ifstream in(pages.files[static_cast<std::size_t>(at - pages.numbers.begin())], std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    platform::page::Page page;
+    std::string why;
+    if (!platform::page::Decode(text.str(), page, &why)) return "page " + a[2] + " cannot be read: " + why;
+    platform::page::FillPageCount(page, pages.page_count);
+    for (const platform::page::TextRun& run : page.texts) {
+      if (run.text.find(a[3]) != std::string::npos) return {};
+    }
+    return "page " + a[2] + " has no text " + Quoted(a[3]);
   }
   if (what == "focus") {
     if (a.size() != 2) return Wrong(step, "focus and a control");
