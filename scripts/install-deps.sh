@@ -9,6 +9,7 @@ packages=(
   libbenchmark-dev
   libsqlite3-dev
   qt6-base-dev libgl-dev fonts-dejavu-core
+  poppler-utils  # pdfinfo, pdftotext, pdffonts: the tests read the PDF files back
 )
 
 # The run command's screenless fallback: a private X display shown over VNC.

@@ -9,7 +9,8 @@
 
 namespace vornel::app::script {
 
-int RunHeadless(platform::PathMap paths, const std::filesystem::path& script, std::ostream& report) {
+int RunHeadless(platform::PathMap paths, const std::filesystem::path& script, std::ostream& report,
+                platform::page::PageOutput* output) {
   std::ifstream in(script, std::ios::binary);
   if (!in) {
     report << script.string() << ": cannot be read\n";
@@ -20,7 +21,7 @@ int RunHeadless(platform::PathMap paths, const std::filesystem::path& script, st
 
   platform::HeadlessWindowSystem windows;
   platform::HeadlessMessageDisplay display;
-  Program program(std::move(paths), windows, display);
+  Program program(std::move(paths), windows, display, output);
   program.StartMain();
   ScriptRunner runner(program, windows, display);
   ScriptResult result = runner.Run(text.str(), script.filename().string());

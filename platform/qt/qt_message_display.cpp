@@ -5,12 +5,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -145,6 +147,23 @@ int QtMessageDisplay::ShowHistory(const MessageBoxRequest& request, const std::v
     answer = pressed != 0 ? pressed : Dismissed(request);
   });
   return answer;
+}
+
+std::string QtMessageDisplay::AskSaveFile(std::string_view title, std::string_view filter,
+                                          std::string_view suggested) {
+  std::string chosen;
+  RunOnGui([&] {
+    QFileDialog dialog(Parent(windows_), ToQt(title), ToQt(suggested), ToQt(filter));
+    dialog.setObjectName("save");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // "PDF files (*.pdf)": a name typed without an extension gets ".pdf".
+    const QRegularExpressionMatch extension = QRegularExpression(R"(\*\.(\w+))").match(ToQt(filter));
+    if (extension.hasMatch()) dialog.setDefaultSuffix(extension.captured(1));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = FromQt(dialog.selectedFiles().constFirst());
+  });
+  return chosen;
 }
 
 void QtMessageDisplay::Beep() {

@@ -14,7 +14,9 @@ class QtMessageDisplay : public MessageDisplay {
 
   int ShowMessage(const MessageBoxRequest& request) override;
   int ShowHistory(const MessageBoxRequest& request, const std::vector<HistoryRow>& rows) override;
-  std::string AskSaveFile(std::string_view, std::string_view, std::string_view) override { return {}; }  // TODO(qt helper): the save dialog
+  // The file dialog in save mode; it asks itself before an existing file
+  // is replaced, and adds the filter's extension to a name typed without one.
+  std::string AskSaveFile(std::string_view title, std::string_view filter, std::string_view suggested) override;
   // Shows the stop box and ends the process at once: every log line is
   // already on disk, and the record store survives a killed process.
   [[noreturn]] void StopProgram(const MessageBoxRequest& request) override;

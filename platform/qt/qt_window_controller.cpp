@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -41,6 +42,7 @@
 #include "platform/qt/qt_drop_combo.h"
 #include "platform/qt/qt_gui_thread.h"
 #include "platform/qt/qt_list_view.h"
+#include "platform/qt/qt_page_view.h"
 #include "platform/text.h"
 
 namespace vornel::platform::qt {
@@ -164,6 +166,14 @@ WindowController::WindowController(QtWindowSystem& system, const WindowSpec& spe
   } else {
     content_ = BuildContent(spec);
     content_->installEventFilter(this);
+    if (!spec.menu.empty()) {
+      // A window's own menu bar, at the top of its content.
+      menu_bar_ = new QMenuBar(content_);
+      menu_bar_->setObjectName("menu");
+      menu_bar_->setNativeMenuBar(false);  // in the window, never the desktop's global menu
+      for (const MenuItem& item : spec.menu) AddMenu(nullptr, menu_bar_, item);
+      content_->layout()->setMenuBar(menu_bar_);
+    }
     if (QMdiArea* area = system.area()) {
       sub_window_ = area->addSubWindow(content_);
       // The procedure closes its windows; a close box only asks it to.
@@ -665,11 +675,28 @@ void WindowController::AddControl(int control, const ControlSpec& spec, Page& ta
       field = list;
       break;
     }
+    case ControlKind::kProgress: {
+      auto* bar = new QProgressBar;
+      bar->setRange(0, 100);
+      bar->setMinimumWidth(QFontMetrics(bar->font()).averageCharWidth() * 40);
+      field = bar;
+      break;
+    }
+    case ControlKind::kPageView: {
+      // Pages take the whole width and the height the window gains.
+      auto* view = new PageView;
+      view->setAccessibleName(text);
+      PlaceWide(target, view);
+      GrowWithList(target);
+      field = view;
+      break;
+    }
     case ControlKind::kTab:
       break;
   }
   if (field == nullptr) return;
-  if ((spec.kind != ControlKind::kButton || spec.beside) && spec.kind != ControlKind::kList)
+  if ((spec.kind != ControlKind::kButton || spec.beside) && spec.kind != ControlKind::kList &&
+      spec.kind != ControlKind::kPageView)
     PlaceInRow(target, widgets.prompt, field, spec.beside);
   field->setObjectName(ToQt(spec.name));
   widgets.field = field;
@@ -817,6 +844,13 @@ void WindowController::ApplyControl(const ControlSnapshot& snapshot) {
       break;
     case ControlKind::kDropCombo:
       static_cast<DropCombo*>(field)->Apply(state);
+      break;
+    case ControlKind::kPageView:
+      static_cast<PageView*>(field)->Apply(state.pages);
+      break;
+    case ControlKind::kProgress:
+      // The value as its picture shows it: a whole percentage.
+      static_cast<QProgressBar*>(field)->setValue(std::clamp(text.trimmed().toInt(), 0, 100));
       break;
     case ControlKind::kTab:
       break;

@@ -1,7 +1,11 @@
 // vornel: the program. With --headless --script FILE it runs without a
 // screen, driven by the script; otherwise it opens the frame on the screen.
+// Either way reports reach PDF files and the printer through the toolkit's
+// page output: without a screen on its offscreen platform.
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string_view>
@@ -9,6 +13,7 @@
 #include "app/program.h"
 #include "app/script/headless_run.h"
 #include "platform/qt/qt_backend.h"
+#include "platform/qt/qt_page_output.h"
 
 namespace {
 
@@ -52,10 +57,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   vornel::platform::PathMap paths = vornel::platform::PathMap::FromEnvironment(argc, argv);
-  if (options.headless) return vornel::app::script::RunHeadless(std::move(paths), options.script, std::cout);
+  if (options.headless) {
+    // Fonts and PDF files without a screen; a platform the caller chose stays.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QGuiApplication fonts(argc, argv);
+    vornel::platform::qt::QtPageOutput output;
+    return vornel::app::script::RunHeadless(std::move(paths), options.script, std::cout, &output);
+  }
 
   vornel::platform::qt::QtBackend backend(argc, argv);
-  vornel::app::Program program(std::move(paths), backend.windows(), backend.display());
+  vornel::platform::qt::QtPageOutput output;
+  vornel::app::Program program(std::move(paths), backend.windows(), backend.display(), &output);
   if (options.exit_after_start) {
     // Ready: the frame is open with the department settled, its title and
     // status bar filled.
