@@ -203,6 +203,7 @@ int ReportManager::OnCloseWindow() {
     UnattendedOutput::Global().Finished("");  // a batch procedure prints nothing
   }
   writer_.reset();
+  if (after_run) after_run(response_ == ui::kCompleted && !OPENFAILED);
   return ui::kEndLoop;
 }
 

@@ -56,6 +56,9 @@ class ReportManager : public ui::WindowManager {
   std::function<void()> after_open;
   std::function<void()> before_record;
   std::function<void()> before_closing;
+  // Last, as the window closes: whether the run completed (a batch commits
+  // its work or takes it back here).
+  std::function<void(bool completed)> after_run;
   std::vector<ProcessManager*> PROCESSORS;
   // Hundredths of a second from any fixed point; the steady clock by default.
   std::function<long()> clock;

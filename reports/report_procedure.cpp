@@ -33,6 +33,8 @@ const data::FileDef* OwnerOf(const data::ViewDef& view, const data::FieldDef& fi
   return nullptr;
 }
 
+}  // namespace
+
 // The layout reads the fields of the view from this thread's record buffers.
 FieldSource ViewFields(const data::ViewDef& view, data::FileRegistry& files) {
   const auto locate = [&view, &files](const std::string& name) -> std::pair<data::FileManager*, const data::FieldDef*> {
@@ -54,8 +56,6 @@ FieldSource ViewFields(const data::ViewDef& view, data::FileRegistry& files) {
   };
   return source;
 }
-
-}  // namespace
 
 int RunReport(const ui::Services& services, const ReportDeclaration& declaration) {
   errors::ProcedureName pushed(services.errors, declaration.procedure);
@@ -124,6 +124,7 @@ int RunReport(const ui::Services& services, const ReportDeclaration& declaration
   };
   if (declaration.on_open) manager.after_open = [&declaration, &run] { declaration.on_open(run); };
   if (declaration.on_closing) manager.before_closing = [&declaration, &run] { declaration.on_closing(run); };
+  if (declaration.on_end) manager.after_run = [&declaration, &run](bool completed) { declaration.on_end(run, completed); };
   manager.SetUserString(declaration.user_string);
   const int response = manager.Run();
   process.Shutdown();

@@ -51,6 +51,9 @@ struct ReportDeclaration {
   // are finished (a closing band of its own).
   std::function<void(ReportRun&)> on_open = {};
   std::function<void(ReportRun&)> on_closing = {};
+  // As the run ends, whether it completed or not (Cancel, no records, a
+  // fatal rule): a batch keeps or takes back its work here.
+  std::function<void(ReportRun&, bool completed)> on_end = {};
   std::string user_string = {};  // the progress window's line of text
   int zoom = -1;                 // the preview's first zoom
 };
@@ -62,6 +65,9 @@ struct ReportRun {
   ReportManager& manager;
   ReportWriter* writer() { return manager.writer(); }
 };
+
+// The layout reads the fields of the view from this thread's record buffers.
+FieldSource ViewFields(const data::ViewDef& view, data::FileRegistry& files);
 
 // Runs the report on the calling thread and answers the response
 // (completed, or cancelled: a cancelled parameter window, no records,

@@ -24,7 +24,7 @@ struct ParameterControl {
   std::string_view control;
   std::string_view reversed;  // in the appointment window
 };
-constexpr std::array<ParameterControl, 11> kControls{{
+constexpr std::array<ParameterControl, 12> kControls{{
     {"from", "?topdate", "?botdate"},
     {"to", "?botdate", "?topdate"},
     {"date", "?topdate", "?topdate"},
@@ -36,6 +36,7 @@ constexpr std::array<ParameterControl, 11> kControls{{
     {"names", "?name_format", "?name_format"},
     {"names", "?NameFormat", "?NameFormat"},
     {"end-dates", "?end_date_flag", "?end_date_flag"},
+    {"password", "?PWDCHK", "?PWDCHK"},
 }};
 constexpr std::string_view kReversedWindow = "Date_Range_apppointment";
 

@@ -18,7 +18,7 @@ struct ReportCommand {
   std::string report;  // the report procedure ("Report_Definitions")
   std::filesystem::path pdf;
   // By parameter name: from, to, date, payer, staff, month, year, option,
-  // names, end-dates; values as typed in the windows (dates mm/dd/yyyy).
+  // names, end-dates, password (of the batches that ask for it); values as typed in the windows (dates mm/dd/yyyy).
   std::map<std::string, std::string, std::less<>> parameters;
 };
 
