@@ -1,4 +1,5 @@
 #include "posting/client_payments.h"
+#include "posting/posting_rules.h"
 
 #include <array>
 #include <cmath>
@@ -28,11 +29,6 @@ using platform::Ref;
 using platform::Shown;
 
 constexpr int kWaitSeconds = 10;
-
-bool AdjustedAlready(const data::ClipmtsRecord& record) {
-  const std::string_view status = platform::ReadField(record.STATUS);
-  return status == "W" || status == "A";
-}
 
 // The payment window of one client at a time.
 class PaymentWindow : public std::enable_shared_from_this<PaymentWindow> {

@@ -52,4 +52,9 @@ std::string ScheduledVisitMessage(std::int32_t date) {
 
 std::int32_t NeverPostedDate() { return platform::DateFromMdy(1, 1, 3); }
 
+bool AdjustedAlready(const data::ClipmtsRecord& record) {
+  const std::string_view status = platform::ReadField(record.STATUS);
+  return status == "W" || status == "A";
+}
+
 }  // namespace vornel::posting

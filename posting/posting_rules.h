@@ -37,6 +37,10 @@ std::optional<data::ClipmtsRecord> VisitCharge(const data::LogRecord& visit, std
 // balance: the record keeps the balance before and after, to the cent.
 void ApplyToBalance(data::ClipmtsRecord& record, double& balance);
 
+// A record written off ("W") or the adjustment that wrote it off ("A"):
+// never written off again, never closed by the audit.
+bool AdjustedAlready(const data::ClipmtsRecord& record);
+
 // The refusal of a period with a visit still scheduled on `date`.
 std::string ScheduledVisitMessage(std::int32_t date);
 

@@ -9,6 +9,8 @@
 #include "posting/payer_payments.h"
 #include "posting/post_period.h"
 #include "posting/posting_rules.h"
+#include "posting/system_password.h"
+#include "posting/payment_batches.h"
 #include "ui/dialog_procedure.h"
 #include "ui/system_warning.h"
 #include "ui/window_manager.h"
@@ -158,8 +160,6 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
   ui::DialogDeclaration dialog;
   dialog.window.procedure = "ASKCHNGPOSTPWD";
   dialog.window.title = "Enter Prior to Post  Control  Form";
-  platform::ControlSpec password = Entry("?PWDCHK", "Password:", "@s8", Ref(*typed));
-  password.secret = true;
   dialog.window.controls = {
       Shown("?Warning", "WARNING:"),
       Shown("?Text1", "This option will temporarily set the posting date to the Date Entered."),
@@ -169,7 +169,7 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
       Shown("?Text5", "backups be performed prior to using this option."),
       Entry("?topdate", "Set the Post Date for the Active Dept to:", "@d2", Ref(values.topdate)),
       Shown("?Text6", "This Option Requires a System Password."),
-      password,
+      PasswordEntry(*typed, "@s8"),
       Button("?Cancel", "&Cancel"),
       Button("?Ok", "&Ok")};
   dialog.window.default_button = "?Ok";
@@ -180,8 +180,7 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
   };
   dialog.buttons = {{"?Cancel", ui::kCancelled, [&values] { values.cancelled = 1; }},
                     {"?Ok", ui::kCompleted, [&services, &values, typed] {
-                       // Trailing blanks do not count on either side.
-                       if (platform::Clip(*typed) != platform::ReadField(values.password)) {
+                       if (!IsSystemPassword(values, *typed)) {
                          values.cancelled = 1;
                          ui::Warn(services, "The password is not correct. The posting date is unchanged.");
                          return;
@@ -197,6 +196,7 @@ ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
 void RegisterPosting(const ui::Services& services) {
   RegisterClientPayments(services);
   RegisterPayerPayments(services);
+  RegisterPaymentBatches(services);
   services.procedures.Register("POST", [&services] { ProgressWindow(services).Run(); });
   ui::RegisterDialog(services, [&services] { return PostVisits(services); });
   ui::RegisterDialog(services, [&services] { return SetPostDateBack(services); });

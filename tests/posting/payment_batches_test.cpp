@@ -1,0 +1,145 @@
+// The balance audit and the purge of closed payment records as the office
+// runs them, from the menu; and the purge killed at random points while it
+// runs as the program itself.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "platform/dates.h"
+#include "tests/maintenance/program_fixture.h"
+#include "tests/posting/payment_records.h"
+
+extern char** environ;
+
+namespace vornel::posting {
+namespace {
+
+using test::Payment;
+
+// The demo root is posted through 30 November 2026; its password is "demo".
+const std::int32_t kNov = platform::DateFromMdy(11, 1, 2026) - 1;
+
+class PaymentBatches : public maintenance::test::ProgramFixture {
+ protected:
+  void Accounts() {
+    test::PaymentRecords records(root_.path());
+    records.Add({{1, kNov + 10, 9001, 40, 0, "O", 1},
+                 {1, kNov + 12, 0, 0, 15, "C", 2},
+                 {1, kNov + 12, 0, 0, 15, "C", 2},  // a second payment, same day
+                 {2, kNov + 5, 9002, 30, 30, "C"},
+                 {2, kNov + 6, 9003, 20, 0, "W"},
+                 {2, kNov + 6, 9003, 0, 20, "A"},
+                 {2, kNov + 40, 9004, 25, 0, "C"}});  // after the cutoff
+  }
+
+  static long Count(const std::vector<data::ClipmtsRecord>& records, bool open) {
+    return std::count_if(records.begin(), records.end(),
+                         [open](const data::ClipmtsRecord& r) { return (platform::ReadField(r.STATUS) == "O") == open; });
+  }
+};
+
+TEST_F(PaymentBatches, TheAuditSetsEveryBalanceFromTheRecords) {
+  Accounts();
+  EXPECT_EQ(Run(R"(
+frame
+timers on
+menu "Billing Options" "Client Billing" "Client Balance Audit"
+window "Progress..."
+expect closed
+)"),
+            "");
+  test::PaymentRecords records(root_.path());
+  EXPECT_EQ(records.Balance(1), 10.0);  // 40 less two payments of 15
+  EXPECT_EQ(records.Balance(2), 0.0);
+}
+
+TEST_F(PaymentBatches, ThePurgeNeedsThePasswordAndKeepsOpenRecords) {
+  Accounts();
+  const std::string purge = R"(
+frame
+timers on
+menu "Data Maintenance" "Delete Old Client Payments"
+window "Deletion Control  Form"
+expect value ?Text3 "deleted if you continue.  "
+type ?topdate "11/30/2026"
+)";
+  EXPECT_EQ(Run(purge + R"(
+type ?PWDCHK "wrong"
+press ?Begin
+expect closed
+frame
+expect no message
+)"),
+            "");
+  EXPECT_EQ(test::PaymentRecords(root_.path()).All().size(), 7u);
+
+  EXPECT_EQ(Run(purge + R"(
+type ?PWDCHK "demo   "
+press ?Begin
+expect closed
+window "Progress..."
+expect closed
+)"),
+            "");
+  const std::vector<data::ClipmtsRecord> left = test::PaymentRecords(root_.path()).All();
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_EQ(Count(left, true), 1);  // the open charge
+  EXPECT_EQ(left[1].LOG_NO, 9004);  // after the cutoff
+}
+
+// The purge runs as the program from the command line and is killed ever
+// later (from 10 ms on, half as late again each time, with some jitter)
+// until a run completes: after each kill every closed record of the period
+// is gone, or none is.
+TEST_F(PaymentBatches, AKilledPurgeDeletesAllOrNothing) {
+  constexpr int kClosed = 40000;
+  {
+    test::PaymentRecords records(root_.path());
+    std::vector<Payment> many;
+    for (int i = 0; i < kClosed; ++i)
+      many.push_back({static_cast<std::int16_t>(i % 5 + 1), kNov - 300 + i % 300, 10000 + i, 10, 10, "C"});
+    for (int i = 0; i < 50; ++i) many.push_back({1, kNov - 100 + i, 20000 + i, 10, 0, "O"});
+    records.Add(many);
+  }
+  std::mt19937 random(20261208);
+  int all = 0, none = 0;
+  double after = 10;
+  for (int round = 0; round < 30; ++round, after *= 1.3) {
+    const std::string program = VORNEL_PROGRAM;
+    const std::string root = root_.path().string();
+    const std::string pdf = (root_ / "none.pdf").string();
+    std::vector<std::string> args = {program,    "--root", root,  "--report", "DelCliPayments", "--date",
+                                     "11/30/2026", "--password", "demo", "--pdf", pdf};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    const double jitter = std::uniform_real_distribution<double>(0.9, 1.1)(random);
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(after * jitter * 1000)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+
+    const std::vector<data::ClipmtsRecord> left = test::PaymentRecords(root_.path()).All();
+    const long closed = Count(left, false);
+    EXPECT_EQ(Count(left, true), 50);
+    EXPECT_TRUE(closed == 0 || closed == kClosed) << "round " << round << ": " << closed << " closed records left";
+    if (closed == 0) {
+      ++all;
+      break;  // done: nothing more to kill
+    }
+    ++none;
+  }
+  EXPECT_EQ(all, 1);   // a run completed in the end
+  EXPECT_GE(none, 3);  // and several were killed before it
+}
+
+}  // namespace
+}  // namespace vornel::posting
