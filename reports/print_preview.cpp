@@ -86,15 +86,15 @@ class Preview : public ui::WindowManager {
     platform::ControlSpec view;
     view.name = "?Pages";
     view.kind = platform::ControlKind::kPageView;
-    spec.controls = {platform::Button("?PrintButton", "&Print"),
-                     Beside(platform::Button("?ExitButton", "E&xit")),
-                     Beside(platform::Button("?ZoomButton", "Zoom")),
-                     Beside(Entry("?Page", "&Page:", "@n5", Ref(current_))),
+    spec.controls = {Entry("?Page", "&Page:", "@n5", Ref(current_)),
                      Beside(Entry("?Across", "&Across:", "@n2", Ref(across_))),
                      Beside(Entry("?Down", "&Down:", "@n2", Ref(down_))),
                      Beside(platform::DropChoice("?Zoom", "Z&oom:", Ref(zoom_text_), zoom_choices)),
+                     Beside(platform::Button("?PrintButton", "&Print")),
+                     Beside(platform::Button("?ExitButton", "E&xit")),
+                     Beside(platform::Button("?ZoomButton", "Zoom")),
                      Shown("?Status", "", "@s30", Ref(status_)),
-                     Shown("?PageOf", "", "@s30", Ref(page_of_)),
+                     Beside(Shown("?PageOf", "", "@s30", Ref(page_of_))),
                      view};
     spec.cancel_button = "?ExitButton";
     Open(spec);

@@ -31,7 +31,7 @@ ReportLayout DefinitionsLayout(const ui::ProgramValues& values) {
                     FieldAt(1100, 0, 4700, "REP:NOTES", "@s50", Align::kLeft, Bold()),
                     FieldAt(5900, 0, 1600, "REP:REPORTDEF", "@s8"),
                     Text(1100, 230, "Basis:"),
-                    Wrapped(FieldAt(1900, 230, 5600, "REP:BASIS", "@s255", Align::kLeft, Fixed(Sized(90))), 84, 3),
+                    Wrapped(FieldAt(1900, 230, 5600, "REP:BASIS", "@s255", Align::kLeft, Fixed(Sized(90))), 74, 3),
                     Text(1100, 760, "Inputs:"),
                     FieldAt(1900, 760, 5600, "REP:PARAMETER_INPUTS", "@s80")}};
   layout.page_footer = {300, {HLine(0, 50, 7500, 5)}};

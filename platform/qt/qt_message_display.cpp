@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -153,7 +156,15 @@ std::string QtMessageDisplay::AskSaveFile(std::string_view title, std::string_vi
                                           std::string_view suggested) {
   std::string chosen;
   RunOnGui([&] {
-    QFileDialog dialog(Parent(windows_), ToQt(title), ToQt(suggested), ToQt(filter));
+    // A bare file name is proposed in the user's documents folder, not in
+    // wherever the program was started.
+    QString proposed = ToQt(suggested);
+    if (QFileInfo(proposed).isRelative()) {
+      const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+      const QString folder = QDir(documents).exists() ? documents : QDir::homePath();
+      proposed = QDir(folder).filePath(proposed);
+    }
+    QFileDialog dialog(Parent(windows_), ToQt(title), proposed, ToQt(filter));
     dialog.setObjectName("save");
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);

@@ -157,6 +157,8 @@ class CatalogWindows {
     QPointer<QMdiSubWindow> sub = Open(name, kind, &boxes);
     // A form that takes no inserts is checked as its list opens it.
     if (boxes == std::vector<std::string>{"This form cannot be used to insert a record"}) return;
+    // A batch with nothing to do on the demo root says so and opens nothing.
+    if (boxes == std::vector<std::string>{"There are no records available to process."}) return;
     ASSERT_TRUE(boxes.empty()) << "a message box opened: " << boxes.front();
     ASSERT_FALSE(sub.isNull()) << "no window opened";
     QRect place;
