@@ -5,6 +5,7 @@
 #include "maintenance/master_files.h"
 #include "posting/posting_windows.h"
 #include "reports/reports.h"
+#include "reports/report_parameters.h"
 #include "visits/appointment_book.h"
 #include "visits/appointment_form.h"
 #include "visits/day_pickers.h"
@@ -46,6 +47,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   procedures.Register("ABOUTPROC", [this] { RunAboutBox(*this, nullptr); });
   maintenance::RegisterMasterFiles(services);
   visits::RegisterDayPickers(services);
+  reports::RegisterReportParameters(services);
   visits::RegisterVisitForm(services);
   visits::RegisterVisitLog(services);
   visits::RegisterAppointmentForms(services);

@@ -1,6 +1,6 @@
 #pragma once
-// The two small windows that ask for one date (the program's topdate) for
-// the daily reports and the statistics batches: Day_Select and WhatDay.
+// WhatDay: the small window that asks the statistics batches for the date
+// (the program's topdate) whose month they work on.
 #include "ui/procedure_catalog.h"
 
 namespace vornel::visits {
