@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/raw_rows.h"
+#include "bench/data_root.h"
 #include "data/data_context.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
@@ -63,26 +64,17 @@ inline std::string LogPageSql(bool range) {
          " ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\" LIMIT 20";
 }
 
-struct LogRoot {
-  std::filesystem::path root;
-  platform::PathMap paths;
-  platform::HeadlessMessageDisplay display;
-  errors::ErrorManager errors{display, [this] { return root / "KIVError.Log"; }};
-  std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
-  data::DataContext context{*store, paths, errors};
-  std::unique_ptr<data::FileRegistry> files = std::make_unique<data::FileRegistry>(context);
+struct LogRoot : Root {
   sqlite3* raw = nullptr;
 
   static std::filesystem::path MakeRoot() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vornel-bench-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "bench", "mkdtemp");
-    std::filesystem::create_directories(std::filesystem::path(pattern) / "VORNEL/1");
-    return pattern;
+    const std::filesystem::path made = MakeTempDir("vornel-bench");
+    std::filesystem::create_directories(made / "VORNEL/1");
+    return made;
   }
 
-  LogRoot() : root(MakeRoot()), paths(root, root / "config") {
+  LogRoot() : Root(MakeRoot()) {
     using namespace data;
-    paths.SetWorkingDirectory("\\VORNEL\\1\\");
     const std::filesystem::path dir = root / "VORNEL/1";
     const auto started = std::chrono::steady_clock::now();
     {

@@ -17,6 +17,7 @@
 
 #include "bench/ratio_reporter.h"
 #include "bench/raw_rows.h"
+#include "bench/data_root.h"
 #include "data/data_context.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
@@ -34,44 +35,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kVisits = 100'000;
-constexpr int kClients = 3'000;
-constexpr std::int32_t kLastPosted = 80'000;
-constexpr std::int32_t kDays = 365;
-
-// A data root with its store and files, on `root`.
-struct Root {
-  explicit Root(fs::path at) : root(std::move(at)), paths(root, root / "config") {
-    paths.SetWorkingDirectory("\\VORNEL\\1\\");
-  }
-  fs::path root;
-  platform::PathMap paths;
-  platform::HeadlessMessageDisplay display;
-  errors::ErrorManager errors{display, [this] { return root / "KIVError.Log"; }};
-  std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
-  data::DataContext context{*store, paths, errors};
-  std::unique_ptr<data::FileRegistry> files = std::make_unique<data::FileRegistry>(context);
-};
-
-template <typename Fill>
-void Build(data::RecordStore& store, const data::FileDef& def, const fs::path& dir, int count, Fill fill) {
-  std::unique_ptr<data::RecordFile> file = store.MakeFile(def, dir);
-  Check(file->Create() == data::kStoreOk && file->Open(data::kOpenBatch) == data::kStoreOk, "posting_bench", "create");
-  Check(file->Stream() == data::kStoreOk, "posting_bench", "stream");
-  for (int n = 1; n <= count; ++n) {
-    file->ClearBuffer();
-    fill(*file, n);
-    Check(file->Add() == data::kStoreOk, "posting_bench", "add");
-  }
-  Check(file->Flush() == data::kStoreOk && file->Close() == data::kStoreOk, "posting_bench", "flush");
-}
+constexpr int kVisits = kYearVisits;
+constexpr int kClients = kYearClients;
+constexpr std::int32_t kLastPosted = kYearFirstDay - 1;
+constexpr std::int32_t kDays = kYearDays;
 
 struct Pristine {
   fs::path dir;
   Pristine() {
-    std::string pattern = (fs::temp_directory_path() / "vornel-posting-XXXXXX").string();
-    Check(mkdtemp(pattern.data()) != nullptr, "posting_bench", "mkdtemp");
-    dir = pattern;
+    dir = MakeTempDir("vornel-posting");
     const fs::path root = dir / "pristine";
     for (const char* sub : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"}) fs::create_directories(root / sub);
     auto store = data::MakeSqliteStore();
@@ -89,19 +61,8 @@ struct Pristine {
       platform::AssignPadded(client.CLLNAME, "CLIENT" + std::to_string(n));
       client.BAL_DUE = n % 50;
     });
-    Build(*store, data::LogFile(), department, kVisits, [](data::RecordFile& f, int n) {
-      auto& visit = f.record<data::LogRecord>();
-      visit.LOG_NO = n;
-      visit.CLCODE = static_cast<std::int16_t>(n * 7919 % kClients + 1);
-      visit.LOG_DATE = kLastPosted + 1 + static_cast<std::int32_t>(static_cast<long long>(n - 1) * kDays / kVisits);
-      platform::AssignPadded(visit.EMPL_CODE, "S" + std::to_string(10 + n % 40));
-      visit.TIME_IN = (8 + n % 10) * 360000 + 1;
-      platform::AssignPadded(visit.TRANS_TYPE, n % 7 == 0 ? "NOSHW" : "SHOW");
-      platform::AssignPadded(visit.SERV_CODE, n % 2 == 0 ? "INDV" : "GRP");
-      visit.CLIFEEDUE = n % 3 == 0 ? 10 + n % 20 : 0;
-      visit.CLI_PAID = n % 6 == 0 ? visit.CLIFEEDUE : 0;
-      visit.CLIFEENC = visit.CLIFEEDUE - visit.CLI_PAID;
-    });
+    Build(*store, data::LogFile(), department, kVisits,
+          [](data::RecordFile& f, int n) { FillYearVisit(f.record<data::LogRecord>(), n); });
     Build(*store, data::ClipmtsFile(), department, kVisits / 10, [](data::RecordFile& f, int n) {
       auto& payment = f.record<data::ClipmtsRecord>();
       payment.CLCODE = static_cast<std::int16_t>(n * 31 % kClients + 1);

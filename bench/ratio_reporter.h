@@ -1,7 +1,8 @@
 #pragma once
 // A console reporter that prints, after the usual table, each measured
 // figure against its raw-SQLite floor: "BM_Work_<suffix>" over "BM_Work_Raw"
-// (or the floor named in `floors`), so every benchmark states its ratio.
+// (or the floor named in `floors`), so every benchmark states its ratio:
+// of the real time, and with `cpu` of the CPU time as well.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -13,14 +14,17 @@ namespace vornel::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
-  RatioReporter(std::string suffix, std::string title, std::map<std::string, std::string> floors = {})
-      : suffix_(std::move(suffix)), title_(std::move(title)), floors_(std::move(floors)) {}
+  RatioReporter(std::string suffix, std::string title, std::map<std::string, std::string> floors = {},
+                bool cpu = false)
+      : suffix_(std::move(suffix)), title_(std::move(title)), floors_(std::move(floors)), cpu_(cpu) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       std::string name = run.benchmark_name();
-      times_[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+      const std::string work = name.substr(0, name.find('/'));
+      times_[work] = run.GetAdjustedRealTime();
+      cpu_times_[work] = run.GetAdjustedCPUTime();
     }
   }
 
@@ -33,8 +37,14 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const std::string work = name.substr(0, at);
       auto floor = floors_.find(work);
       const std::string raw = floor != floors_.end() ? floor->second : work + "_Raw";
-      if (auto it = times_.find(raw); it != times_.end() && it->second > 0)
+      const auto it = times_.find(raw);
+      if (it == times_.end() || it->second <= 0) continue;
+      if (!cpu_) {
         std::printf("  %-24s %6.2fx\n", work.substr(3).c_str(), time / it->second);
+      } else if (const double floor_cpu = cpu_times_[raw]; floor_cpu > 0) {
+        std::printf("  %-24s wall %6.2fx   cpu %6.2fx\n", work.substr(3).c_str(), time / it->second,
+                    cpu_times_[name] / floor_cpu);
+      }
     }
   }
 
@@ -42,7 +52,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::string suffix_;
   std::string title_;
   std::map<std::string, std::string> floors_;
+  bool cpu_ = false;
   std::map<std::string, double> times_;
+  std::map<std::string, double> cpu_times_;
 };
 
 // The main of a benchmark program reporting ratios.
