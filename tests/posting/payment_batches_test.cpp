@@ -7,11 +7,14 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstring>
 #include <chrono>
 #include <random>
 #include <thread>
 
 #include "platform/dates.h"
+#include "platform/money.h"
+#include "posting/client_payments.h"
 #include "tests/maintenance/program_fixture.h"
 #include "tests/posting/payment_records.h"
 
@@ -93,6 +96,72 @@ expect closed
   EXPECT_EQ(left[1].LOG_NO, 9004);  // after the cutoff
 }
 
+// Runs the program with the arguments until it ends or is killed `after`
+// milliseconds on (0: never).
+void RunProgram(std::vector<std::string> args, double after) {
+  args.insert(args.begin(), VORNEL_PROGRAM);
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+  if (after > 0) {
+    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(after * 1000)));
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+}
+
+// The audit is killed ever later until a run completes: after each kill
+// every client is audited wholly or not at all; the completed run leaves
+// every balance equal to its records, and running it again changes nothing.
+TEST_F(PaymentBatches, AKilledAuditLeavesEachClientWhollyAuditedOrUntouched) {
+  constexpr int kClients = 5;  // the demo root's
+  constexpr int kEach = 4000;
+  {
+    test::PaymentRecords records(root_.path());
+    std::vector<Payment> many;
+    for (int i = 0; i < kClients * kEach; ++i)
+      many.push_back({static_cast<std::int16_t>(i % kClients + 1), kNov - 300 + i / kClients % 300, 0, i % 3 ? 10.0 : 0.0,
+                      i % 3 ? 0.0 : 20.0, "O", 5});
+    records.Add(many);
+  }
+  const auto audited = [this](int client) {
+    test::PaymentRecords records(root_.path());
+    const std::vector<data::ClipmtsRecord> account = ClientRecords(records.files(), static_cast<std::int16_t>(client));
+    double balance = 0;
+    int chained = 0;
+    for (const data::ClipmtsRecord& r : account) {
+      balance += r.CHARGES - r.AMOUNT;
+      const double newbal = r.NEWBAL;
+      if (platform::Cents(newbal) == platform::Cents(balance)) ++chained;
+    }
+    const bool whole = chained == static_cast<int>(account.size()) && records.Balance(client) == platform::Cents(balance);
+    const bool untouched = chained <= 1 && records.Balance(client) != platform::Cents(balance);
+    EXPECT_TRUE(whole || untouched) << "client " << client << " is half audited";
+    return whole;
+  };
+  const std::string root = root_.path().string();
+  const std::vector<std::string> audit = {"--root", root, "--report", "CilentBalanceAudit", "--pdf", root + "/none.pdf"};
+  std::mt19937 random(8122026);
+  int kills = 0;
+  double after = 40;
+  for (; kills < 30; ++kills, after *= 1.25) {
+    RunProgram(audit, after * std::uniform_real_distribution<double>(0.9, 1.1)(random));
+    int done = 0;
+    for (int client = 1; client <= kClients; ++client) done += audited(client) ? 1 : 0;
+    if (done == kClients) break;
+  }
+  EXPECT_GE(kills, 3);
+  RunProgram(audit, 0);
+  const std::vector<data::ClipmtsRecord> before = test::PaymentRecords(root_.path()).All();
+  RunProgram(audit, 0);
+  const std::vector<data::ClipmtsRecord> again = test::PaymentRecords(root_.path()).All();
+  ASSERT_EQ(before.size(), again.size());
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(std::memcmp(&before[i], &again[i], sizeof before[i]), 0);
+}
+
 // The purge runs as the program from the command line and is killed ever
 // later (from 10 ms on, half as late again each time, with some jitter)
 // until a run completes: after each kill every closed record of the period
@@ -111,21 +180,11 @@ TEST_F(PaymentBatches, AKilledPurgeDeletesAllOrNothing) {
   int all = 0, none = 0;
   double after = 10;
   for (int round = 0; round < 30; ++round, after *= 1.3) {
-    const std::string program = VORNEL_PROGRAM;
     const std::string root = root_.path().string();
-    const std::string pdf = (root_ / "none.pdf").string();
-    std::vector<std::string> args = {program,    "--root", root,  "--report", "DelCliPayments", "--date",
-                                     "11/30/2026", "--password", "demo", "--pdf", pdf};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
     const double jitter = std::uniform_real_distribution<double>(0.9, 1.1)(random);
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(after * jitter * 1000)));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    RunProgram({"--root", root, "--report", "DelCliPayments", "--date", "11/30/2026", "--password", "demo", "--pdf",
+                root + "/none.pdf"},
+               after * jitter);
 
     const std::vector<data::ClipmtsRecord> left = test::PaymentRecords(root_.path()).All();
     const long closed = Count(left, false);
