@@ -220,11 +220,14 @@ void ReportManager::PreviewOrPrint() {
     PrintReport();
     return;
   }
+  // The progress window stays out of the way while its pages are looked at.
+  window()->SetHidden(0, true);
   if (ShowPreview(services_, *pages_, title, ZOOM) == 1) {
     PrintReport();
   } else {
     DiscardPreview();
   }
+  window()->SetHidden(0, false);
 }
 
 int ReportManager::EndReport() {

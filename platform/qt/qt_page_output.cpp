@@ -163,6 +163,9 @@ page::PrintOutcome QtPageOutput::Print(const page::PageFolder& pages, std::strin
   *why = PaintPages(pages, *first, printer, painter);
   if (!why->empty()) printer.abort();
   painter.end();
+  // Printed to a file from the print dialog: private, as every file of client data.
+  if (!printer.outputFileName().isEmpty())
+    QFile::setPermissions(printer.outputFileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
   return why->empty() ? page::PrintOutcome::kPrinted : page::PrintOutcome::kFailed;
 }
 

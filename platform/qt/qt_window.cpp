@@ -72,6 +72,7 @@ WindowSnapshot QtWindow::WindowNow() const {
   for (int part = 1; part <= spec().status_parts; ++part) snapshot.status.push_back(status(part));
   snapshot.timer = timer();
   snapshot.tools = tool_buttons();
+  snapshot.hidden = hidden();
   return snapshot;
 }
 

@@ -42,6 +42,7 @@ struct WindowSnapshot {
   std::vector<std::string> status;  // part 1 first
   int timer = 0;                    // hundredths of a second, 0 = none
   std::vector<ToolState> tools;
+  bool hidden = false;
 };
 
 struct WindowLink {

@@ -727,6 +727,7 @@ void WindowController::Show() {
   } else {
     container_->show();
   }
+  shown_ = true;
   UpdatePosition();
 }
 
@@ -790,6 +791,9 @@ void WindowController::ApplyWindow(const WindowSnapshot& snapshot) {
     tool_states_ = snapshot.tools;
     if (system_.active_controller() == this) ToolsChanged();
   }
+  // Hidden on purpose (a progress window while its report is previewed);
+  // a window not shown yet is shown by Show.
+  if (shown_ && container_->isHidden() != snapshot.hidden) container_->setVisible(!snapshot.hidden);
 }
 
 void WindowController::ApplyControl(const ControlSnapshot& snapshot) {

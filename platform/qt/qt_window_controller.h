@@ -148,6 +148,7 @@ class WindowController : public QObject {
   QPointer<WindowController> owner_;
   bool blocks_owner_ = false;
   bool disposed_ = false;
+  bool shown_ = false;  // Show has run: the window's visibility follows the procedure from then on
   bool fit_pending_ = false;
   // The window grows to its full size hint until the user sizes it (or the
   // frame arranges it, or it comes back at a saved size); after that only as

@@ -152,10 +152,20 @@ void QueuedWindow::SetEnabled(int control, bool enabled) {
 void QueuedWindow::SetHidden(int control, bool hidden) {
   {
     std::lock_guard lock(mutex_);
-    if (control < 1 || control > static_cast<int>(controls_.size())) return;
-    StateOf(control).hidden = hidden;
+    if (control == 0) {
+      hidden_ = hidden;
+    } else if (control < 1 || control > static_cast<int>(controls_.size())) {
+      return;
+    } else {
+      StateOf(control).hidden = hidden;
+    }
   }
   Render(control);
+}
+
+bool QueuedWindow::hidden() const {
+  std::lock_guard lock(mutex_);
+  return hidden_;
 }
 
 void QueuedWindow::SetText(int control, std::string_view text) {

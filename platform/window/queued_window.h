@@ -92,6 +92,7 @@ class QueuedWindow : public Window {
   std::string title() const;
   std::string status(int part) const;
   int timer() const;
+  bool hidden() const;  // the whole window
   std::vector<ToolState> tool_buttons() const;
   bool ToolEnabled(int command) const;
   int selected() const;
@@ -125,6 +126,7 @@ class QueuedWindow : public Window {
   std::vector<ToolState> tools_;
   std::string title_;
   int timer_ = 0;
+  bool hidden_ = false;
   int selected_ = 0;
   bool waiting_ = false;
   bool closing_ = false;

@@ -107,6 +107,8 @@ class Window {
   // focus, and the user is told why (a beep and the reason).
   virtual void Refuse(int control, std::string_view why) = 0;
   virtual void SetEnabled(int control, bool enabled) = 0;
+  // Control 0 hides the whole window (it keeps running; the user cannot
+  // reach it until it is shown again).
   virtual void SetHidden(int control, bool hidden) = 0;
   virtual void SetText(int control, std::string_view text) = 0;
   virtual void SetTitle(std::string_view title) = 0;
