@@ -130,7 +130,9 @@ void PaymentWindow::SelectClient(ui::ListProcedure& list) {
   selected_ = thread_.files.Get(data::ClientFile()).record<data::ClientRecord>().CLCODE;
   list.browse().RefreshSortOrder(true);
   list.browse().RefreshWindow();
-  Show(list);
+  // A balance left behind by a payment whose balance was never written (a
+  // program stopped in between) is set right as soon as the account is opened.
+  Rebalance(list);
 }
 
 // After every change to the account, the client's stored balance is the

@@ -62,6 +62,30 @@ expect closed
   EXPECT_EQ(records.Balance(2), 0.0);
 }
 
+// A payment written without its balance (the program stopped between the
+// two): opening the client's account sets the balance right.
+TEST_F(PaymentBatches, OpeningAnAccountMendsABalanceLeftBehind) {
+  {
+    test::PaymentRecords records(root_.path());
+    records.Add({{5, kNov + 10, 9101, 40, 0, "O"}, {5, kNov + 12, 0, 0, 15, "C"}});
+    records.SetBalance(5, 40);  // the payment never reached it
+  }
+  EXPECT_EQ(Run(R"(
+frame
+menu "Daily Entries" "Record Client Payments"
+window "Browse Client Payments"
+press ?SelectClient
+window "Client Selection List"
+row ?List 1
+press ?Select
+window "Browse Client Payments"
+expect value ?CLIENTNAME "Baker, Donna"
+expect value ?CLI:BAL_DUE "       25.00"
+)"),
+            "");
+  EXPECT_EQ(test::PaymentRecords(root_.path()).Balance(5), 25.0);
+}
+
 TEST_F(PaymentBatches, ThePurgeNeedsThePasswordAndKeepsOpenRecords) {
   Accounts();
   const std::string purge = R"(

@@ -44,6 +44,16 @@ class PaymentRecords {
     clients.Close();
   }
 
+  void SetBalance(std::int16_t code, double balance) {
+    data::FileManager& clients = Use(data::ClientFile());
+    clients.file().ClearBuffer();
+    clients.record<data::ClientRecord>().CLCODE = code;
+    ASSERT_EQ(clients.file().GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY")), data::kStoreOk);
+    clients.record<data::ClientRecord>().BAL_DUE = balance;
+    EXPECT_EQ(clients.file().Put(), data::kStoreOk);
+    clients.Close();
+  }
+
   void Add(const std::vector<Payment>& payments) {
     data::FileManager& file = Use(data::ClipmtsFile());
     file.file().Stream();
