@@ -29,7 +29,7 @@ constexpr std::array<ParameterControl, 12> kControls{{
     {"to", "?botdate", "?topdate"},
     {"date", "?topdate", "?topdate"},
     {"payer", "?filter2", "?filter2"},
-    {"staff", "?VAR3", "?VAR3"},
+    {"staff", "?VAR3", "?filter2"},
     {"month", "?month", "?month"},
     {"year", "?year", "?year"},
     {"option", "?VAR1", "?VAR1"},
