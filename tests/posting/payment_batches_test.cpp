@@ -117,7 +117,7 @@ expect closed
   const std::vector<data::ClipmtsRecord> left = test::PaymentRecords(root_.path()).All();
   ASSERT_EQ(left.size(), 2u);
   EXPECT_EQ(Count(left, true), 1);  // the open charge
-  EXPECT_EQ(left[1].LOG_NO, 9004);  // after the cutoff
+  EXPECT_EQ(+left[1].LOG_NO, 9004);  // after the cutoff
 }
 
 // Runs the program with the arguments until it ends or is killed `after`
