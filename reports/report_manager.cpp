@@ -161,20 +161,10 @@ int ReportManager::Pass() {
 
 int ReportManager::OnRecord() {
   if (writer_ != nullptr && before_record) before_record();
-  for (ProcessManager* process : {&process_}) {
-    const int result = process->OnRecord();
-    if (result == kFatal) {
-      End(ui::kCancelled);
-      return result;
-    }
-    if (result != 0) return result;
-  }
-  for (ProcessManager* processor : PROCESSORS) {
-    const int result = processor->OnRecord();
-    if (result == kFatal) {
-      End(ui::kCancelled);
-      return result;
-    }
+  // The process first, then each further processor.
+  for (std::size_t i = 0; i <= PROCESSORS.size(); ++i) {
+    const int result = (i == 0 ? &process_ : PROCESSORS[i - 1])->OnRecord();
+    if (result == kFatal) End(ui::kCancelled);
     if (result != 0) return result;
   }
   if (writer_ != nullptr && !writer_->problem().empty()) {
