@@ -1,6 +1,7 @@
 #pragma once
 // What the benchmarks' data roots are made of: a root's store and files, a
-// temporary directory, a file streamed full of records with Stream/Add, and
+// temporary directory, a root built once and copied fresh for each run that
+// changes it, a file streamed full of records with Stream/Add, and
 // a department's year as the posting and report benchmarks read it: 100,000
 // visits over 365 days (six in seven shown, a third with a client fee) for
 // 3,000 clients.
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "bench/raw_rows.h"
 #include "data/data_context.h"
@@ -49,6 +51,39 @@ inline std::filesystem::path MakeTempDir(const char* prefix) {
   Check(mkdtemp(pattern.data()) != nullptr, "bench", "mkdtemp");
   return pattern;
 }
+
+// A data root built once in a temporary directory (its department 1 and
+// common directories made, then build(store, root) run), copied whole for
+// each run that changes it.
+class PristineRoot {
+ public:
+  template <typename BuildRoot>
+  PristineRoot(const char* prefix, BuildRoot build) : dir_(MakeTempDir(prefix)) {
+    const std::filesystem::path root = dir_ / "pristine";
+    for (const char* sub : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"})
+      std::filesystem::create_directories(root / sub);
+    std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
+    build(*store, root);
+  }
+  ~PristineRoot() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  PristineRoot(const PristineRoot&) = delete;
+  PristineRoot& operator=(const PristineRoot&) = delete;
+
+  // A fresh copy, in place of the last one.
+  std::filesystem::path Copy() const {
+    const std::filesystem::path work = dir_ / "work";
+    std::error_code ec;
+    std::filesystem::remove_all(work, ec);
+    std::filesystem::copy(dir_ / "pristine", work, std::filesystem::copy_options::recursive);
+    return work;
+  }
+
+ private:
+  std::filesystem::path dir_;
+};
 
 // Creates the file `def` in `dir` and streams `count` records into it, each
 // filled by fill(file, n) on a cleared buffer (n from 1).

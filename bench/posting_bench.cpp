@@ -40,57 +40,37 @@ constexpr int kClients = kYearClients;
 constexpr std::int32_t kLastPosted = kYearFirstDay - 1;
 constexpr std::int32_t kDays = kYearDays;
 
-struct Pristine {
-  fs::path dir;
-  Pristine() {
-    dir = MakeTempDir("vornel-posting");
-    const fs::path root = dir / "pristine";
-    for (const char* sub : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"}) fs::create_directories(root / sub);
-    auto store = data::MakeSqliteStore();
+const PristineRoot& Pristine() {
+  static const PristineRoot pristine("vornel-posting", [](data::RecordStore& store, const fs::path& root) {
     const fs::path department = root / "VORNEL/1";
     const fs::path common = root / "VORNEL/COMMON";
-    Build(*store, data::SetupsFile(), common, 1,
+    Build(store, data::SetupsFile(), common, 1,
           [](data::RecordFile& f, int) { f.record<data::SetupsRecord>().REF_DATE = kLastPosted + 1; });
-    Build(*store, data::DepartmentsFile(), common, 1, [](data::RecordFile& f, int) {
+    Build(store, data::DepartmentsFile(), common, 1, [](data::RecordFile& f, int) {
       f.record<data::DepartmentsRecord>().DEPT_NO = 1;
       f.record<data::DepartmentsRecord>().POSTDATE = kLastPosted;
     });
-    Build(*store, data::ClientFile(), department, kClients, [](data::RecordFile& f, int n) {
+    Build(store, data::ClientFile(), department, kClients, [](data::RecordFile& f, int n) {
       auto& client = f.record<data::ClientRecord>();
       client.CLCODE = static_cast<std::int16_t>(n);
       platform::AssignPadded(client.CLLNAME, "CLIENT" + std::to_string(n));
       client.BAL_DUE = n % 50;
     });
-    Build(*store, data::LogFile(), department, kVisits,
+    Build(store, data::LogFile(), department, kVisits,
           [](data::RecordFile& f, int n) { FillYearVisit(f.record<data::LogRecord>(), n); });
-    Build(*store, data::ClipmtsFile(), department, kVisits / 10, [](data::RecordFile& f, int n) {
+    Build(store, data::ClipmtsFile(), department, kVisits / 10, [](data::RecordFile& f, int n) {
       auto& payment = f.record<data::ClipmtsRecord>();
       payment.CLCODE = static_cast<std::int16_t>(n * 31 % kClients + 1);
       payment.DATE = kLastPosted + 1 + static_cast<std::int32_t>(static_cast<long long>(n - 1) * kDays / (kVisits / 10));
       payment.AMOUNT = 5 + n % 11;
       platform::AssignPadded(payment.STATUS, "C");
     });
-  }
-  ~Pristine() {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-  // A fresh copy to post.
-  fs::path Copy() const {
-    const fs::path work = dir / "work";
-    std::error_code ec;
-    fs::remove_all(work, ec);
-    fs::copy(dir / "pristine", work, fs::copy_options::recursive);
-    return work;
-  }
-  static Pristine& Get() {
-    static Pristine pristine;
-    return pristine;
-  }
-};
+  });
+  return pristine;
+}
 
 void BM_PostYear_Store(benchmark::State& state) {
-  const Pristine& pristine = Pristine::Get();
+  const PristineRoot& pristine = Pristine();
   long posted = 0;
   long updates = 0;  // of the progress window, as the program shows them
   const posting::PostingProgress progress{.record = [&updates](std::int32_t, std::int32_t) { ++updates; }};
@@ -110,61 +90,17 @@ void BM_PostYear_Store(benchmark::State& state) {
   state.counters["updates/s"] = benchmark::Counter(static_cast<double>(updates), benchmark::Counter::kIsRate);
 }
 
-// The floor's statements.
-struct Raw {
-  sqlite3* db = nullptr;
-  explicit Raw(const fs::path& root) {
-    Check(sqlite3_open((root / "VORNEL/1/records.db").c_str(), &db) == SQLITE_OK, "posting_bench", "raw open");
-    const std::string attach = "ATTACH '" + (root / "VORNEL/COMMON/records.db").string() + "' AS c";
-    Check(sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK, "posting_bench", "attach");
+// The floor's connection: the department's database with the common one
+// attached.
+struct Raw : RawDatabase {
+  explicit Raw(const fs::path& root) : RawDatabase(root / "VORNEL/1/records.db", "posting_bench") {
+    Attach(root / "VORNEL/COMMON/records.db", "c");
   }
-  ~Raw() { sqlite3_close(db); }
-  sqlite3_stmt* Prepare(const std::string& sql) const {
-    sqlite3_stmt* stmt = nullptr;
-    Check(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK, "posting_bench", sql.c_str());
-    return stmt;
-  }
-  void Exec(const char* sql) const { Check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, "posting_bench", sql); }
 };
-
-// Binds a record's fields as ?1..?n, text without its trailing blanks.
-void BindRow(const data::FileDef& file, sqlite3_stmt* stmt, const char* record) {
-  int parameter = 1;
-  for (const data::FieldDef& field : file.fields) {
-    const char* at = record + field.offset;
-    switch (field.type) {
-      case data::FieldType::kText: {
-        const std::string_view text = platform::Clip(std::string_view(at, static_cast<std::size_t>(field.width)));
-        sqlite3_bind_text(stmt, parameter, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        break;
-      }
-      case data::FieldType::kUInt8: sqlite3_bind_int(stmt, parameter, static_cast<unsigned char>(*at)); break;
-      case data::FieldType::kInt16: {
-        std::int16_t v;
-        std::memcpy(&v, at, 2);
-        sqlite3_bind_int(stmt, parameter, v);
-        break;
-      }
-      case data::FieldType::kFloat64: {
-        double v;
-        std::memcpy(&v, at, 8);
-        sqlite3_bind_double(stmt, parameter, v);
-        break;
-      }
-      default: {
-        std::int32_t v;
-        std::memcpy(&v, at, 4);
-        sqlite3_bind_int(stmt, parameter, v);
-        break;
-      }
-    }
-    ++parameter;
-  }
-}
 
 void BM_PostYear_Raw(benchmark::State& state) {
   using data::SqliteTable;
-  const Pristine& pristine = Pristine::Get();
+  const PristineRoot& pristine = Pristine();
   const SqliteTable log(data::LogFile(), "main");
   const SqliteTable clients(data::ClientFile(), "main");
   const SqliteTable payments(data::ClipmtsFile(), "main");
@@ -210,7 +146,7 @@ void BM_PostYear_Raw(benchmark::State& state) {
       if (platform::EqualNoCase(platform::ReadField(visit.SERV_CODE), "INDV")) ++tally.record.IND_VSTS;
       tally.record.LAST_SEEN = visit.LOG_DATE;
       if (const std::optional<data::ClipmtsRecord> charge = posting::VisitCharge(visit, kLastPosted + 1)) {
-        BindRow(data::ClipmtsFile(), insert, reinterpret_cast<const char*>(&*charge));
+        BindRawRow(data::ClipmtsFile(), insert, reinterpret_cast<const char*>(&*charge));
         Check(sqlite3_step(insert) == SQLITE_DONE, "posting_bench", "insert");
         sqlite3_reset(insert);
       }
@@ -232,7 +168,7 @@ void BM_PostYear_Raw(benchmark::State& state) {
       record.PREVBAL = tally.record.BAL_DUE;
       tally.record.BAL_DUE = tally.record.BAL_DUE - record.AMOUNT + record.CHARGES;
       record.NEWBAL = tally.record.BAL_DUE;
-      BindRow(data::ClipmtsFile(), rewrite, reinterpret_cast<const char*>(&record));
+      BindRawRow(data::ClipmtsFile(), rewrite, reinterpret_cast<const char*>(&record));
       sqlite3_bind_int64(rewrite, payment_fields + 1, position);
       Check(sqlite3_step(rewrite) == SQLITE_ROW, "posting_bench", "rewrite");
       sqlite3_reset(rewrite);
@@ -244,7 +180,7 @@ void BM_PostYear_Raw(benchmark::State& state) {
       sqlite3_bind_int(find_client, 1, code);
       Check(sqlite3_step(find_client) == SQLITE_ROW, "posting_bench", "client again");
       sqlite3_reset(find_client);
-      BindRow(data::ClientFile(), write_client, reinterpret_cast<const char*>(&tally.record));
+      BindRawRow(data::ClientFile(), write_client, reinterpret_cast<const char*>(&tally.record));
       sqlite3_bind_int64(write_client, clients.field_count() + 1, tally.position);
       Check(sqlite3_step(write_client) == SQLITE_ROW, "posting_bench", "client write");
       sqlite3_reset(write_client);
