@@ -26,29 +26,70 @@ bool DuplicateCharge(const data::ClipmtsRecord& r) { return r.CHARGES != 0 && !A
 
 }  // namespace
 
-AuditOutcome AuditClient(data::FileRegistry& files, std::int16_t client, std::int32_t last_post_date) {
-  AuditOutcome outcome;
-  const auto fail = [&outcome](std::string why) {
-    outcome.ok = false;
-    outcome.problem = std::move(why);
-    return outcome;
-  };
-  data::FileManager& clients = files.Get(data::ClientFile());
-  data::FileManager& payments = files.Get(data::ClipmtsFile());
-  if (clients.Open() != 0 || payments.Open() != 0 || clients.EnsurePhysicallyOpen() != 0 ||
-      payments.EnsurePhysicallyOpen() != 0) {
-    clients.Close();
-    payments.Close();
-    return fail("The client or payment file cannot be opened.");
+BalanceAudit::BalanceAudit(data::FileRegistry& files, std::int32_t last_post_date, int clients_per_commit)
+    : files_(files), last_post_date_(last_post_date), clients_per_commit_(clients_per_commit) {}
+
+BalanceAudit::~BalanceAudit() { Finish(); }
+
+AuditOutcome BalanceAudit::Fail(std::string why) {
+  files_.RollbackTransaction();
+  uncommitted_ = 0;
+  stopped_ = true;
+  Close();
+  return {.ok = false, .problem = std::move(why)};
+}
+
+AuditOutcome BalanceAudit::Finish() {
+  if (uncommitted_ > 0) {
+    uncommitted_ = 0;
+    if (!files_.CommitTransaction()) return Fail(UnchangedSince(first_uncommitted_));
   }
+  Close();
+  return {};
+}
+
+void BalanceAudit::Close() {
+  if (!open_) return;
+  open_ = false;
+  files_.Get(data::ClientFile()).Close();
+  files_.Get(data::ClipmtsFile()).Close();
+}
+
+std::string BalanceAudit::UnchangedSince(std::int16_t first) const {
+  return "The accounts from client " + std::to_string(first) + " on could not be written; they are unchanged.";
+}
+
+AuditOutcome BalanceAudit::Audit(std::int16_t client) {
+  if (stopped_) return {.ok = false, .problem = "The audit has stopped."};
+  data::FileManager& clients = files_.Get(data::ClientFile());
+  data::FileManager& payments = files_.Get(data::ClipmtsFile());
+  if (!open_) {
+    open_ = true;
+    if (clients.Open() != 0 || payments.Open() != 0 || clients.EnsurePhysicallyOpen() != 0 ||
+        payments.EnsurePhysicallyOpen() != 0)
+      return Fail("The client or payment file cannot be opened.");
+  }
+  if (uncommitted_ == 0) {
+    std::array<data::RecordFile*, 2> involved = {&payments.file(), &clients.file()};
+    if (files_.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk)
+      return Fail("The payment records of client " + std::to_string(client) + " are in use on another station.");
+    first_uncommitted_ = client;
+  }
+  ++uncommitted_;
+  AuditOutcome outcome;
+  if (!AuditAccount(client, outcome)) return Fail(UnchangedSince(first_uncommitted_));
+  if (uncommitted_ >= clients_per_commit_) {
+    uncommitted_ = 0;
+    if (!files_.CommitTransaction()) return Fail(UnchangedSince(first_uncommitted_));
+  }
+  return outcome;
+}
+
+bool BalanceAudit::AuditAccount(std::int16_t client, AuditOutcome& outcome) {
+  data::FileManager& clients = files_.Get(data::ClientFile());
+  data::FileManager& payments = files_.Get(data::ClipmtsFile());
   data::RecordFile& client_file = clients.file();
   data::RecordFile& file = payments.file();
-  std::array<data::RecordFile*, 2> involved = {&file, &client_file};
-  if (files.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk) {
-    clients.Close();
-    payments.Close();
-    return fail("The payment records of client " + std::to_string(client) + " are in use on another station.");
-  }
 
   bool done = true;
   client_file.ClearBuffer();
@@ -68,38 +109,40 @@ AuditOutcome AuditClient(data::FileRegistry& files, std::int16_t client, std::in
     ++outcome.deleted;
     more = done && next();
   }
-  if (done && exists) {
-    double balance = 0;
-    std::int32_t previous_visit = 0;
-    while (done && more) {
-      if (record.DATE <= last_post_date) {
-        ApplyToBalance(record, balance);
-        if (platform::ReadField(record.STATUS).empty()) platform::AssignPadded(record.STATUS, "O");
-        if (!AdjustedAlready(record) && platform::Cents(record.AMOUNT) == platform::Cents(record.CHARGES))
-          platform::AssignPadded(record.STATUS, "C");
-        done = file.Put() == data::kStoreOk;
-        ++outcome.written;
-      }
-      previous_visit = record.LOG_NO;
-      more = done && next();
-      // A charge for the same visit as the record before is a duplicate
-      // (a payment or the write-off's adjustment for that visit is not).
-      while (done && more && previous_visit != 0 && record.LOG_NO == previous_visit && DuplicateCharge(record)) {
-        done = file.Delete() == data::kStoreOk;
-        ++outcome.deleted;
-        more = done && next();
-      }
+  if (!done || !exists) return done;
+  double balance = 0;
+  std::int32_t previous_visit = 0;
+  while (done && more) {
+    if (record.DATE <= last_post_date_) {
+      ApplyToBalance(record, balance);
+      if (platform::ReadField(record.STATUS).empty()) platform::AssignPadded(record.STATUS, "O");
+      if (!AdjustedAlready(record) && platform::Cents(record.AMOUNT) == platform::Cents(record.CHARGES))
+        platform::AssignPadded(record.STATUS, "C");
+      done = file.Put() == data::kStoreOk;
+      ++outcome.written;
     }
-    if (done) {
-      person.BAL_DUE = platform::Cents(balance);
-      done = client_file.Put() == data::kStoreOk;
+    previous_visit = record.LOG_NO;
+    more = done && next();
+    // A charge for the same visit as the record before is a duplicate
+    // (a payment or the write-off's adjustment for that visit is not).
+    while (done && more && previous_visit != 0 && record.LOG_NO == previous_visit && DuplicateCharge(record)) {
+      done = file.Delete() == data::kStoreOk;
+      ++outcome.deleted;
+      more = done && next();
     }
   }
-  if (done) done = files.CommitTransaction();
-  if (!done) files.RollbackTransaction();
-  clients.Close();
-  payments.Close();
-  if (!done) return fail("The account of client " + std::to_string(client) + " could not be written; it is unchanged.");
+  if (!done) return false;
+  person.BAL_DUE = platform::Cents(balance);
+  return client_file.Put() == data::kStoreOk;
+}
+
+AuditOutcome AuditClient(data::FileRegistry& files, std::int16_t client, std::int32_t last_post_date) {
+  BalanceAudit audit(files, last_post_date, 1);
+  AuditOutcome outcome = audit.Audit(client);
+  if (outcome.ok) {
+    const AuditOutcome finished = audit.Finish();
+    if (!finished.ok) return finished;
+  }
   return outcome;
 }
 

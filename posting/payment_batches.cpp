@@ -29,14 +29,15 @@ constexpr std::int32_t kFirstPaymentDate = 69220;  // 5 July 1990: the purge's s
 
 // The audit walks the payment records by client; the first record of each
 // client has his whole account audited, on files of its own, so that the
-// walk goes on with the next client's first record. A client's account is
-// one transaction; a run stopped part-way is finished by running it again.
-reports::ReportDeclaration BalanceAudit(const ui::Services& services) {
+// walk goes on with the next client's first record. Whole clients are
+// committed in groups, and at the end (or on Cancel); a run stopped
+// part-way is finished by running it again.
+reports::ReportDeclaration BalanceAuditReport(const ui::Services& services) {
   struct State {
     explicit State(data::DataContext& context) : files(context) {}
     data::FileRegistry files;
+    std::unique_ptr<BalanceAudit> audit;
     std::int16_t audited = 0;
-    bool any = false;
   };
   auto state = std::make_shared<State>(services.data);
   return {.procedure = "CilentBalanceAudit",
@@ -47,14 +48,22 @@ reports::ReportDeclaration BalanceAudit(const ui::Services& services) {
               [&services, state](reports::ReportRun& run) {
                 const std::int16_t client =
                     ui::CurrentThread()->files.Get(data::ClipmtsFile()).record<data::ClipmtsRecord>().CLCODE;
-                if (state->any && client == state->audited) return 0;
-                state->any = true;
+                if (state->audit && client == state->audited) return 0;
+                if (!state->audit)
+                  state->audit = std::make_unique<BalanceAudit>(
+                      state->files, ui::CurrentPostDate(ui::CurrentThread()->files, services.values));
                 state->audited = client;
-                const AuditOutcome outcome =
-                    AuditClient(state->files, client, ui::CurrentPostDate(ui::CurrentThread()->files, services.values));
+                const AuditOutcome outcome = state->audit->Audit(client);
                 if (outcome.ok) return 0;
                 ui::Warn(run.services, outcome.problem);
                 return kFatal;
+              },
+          .on_end =
+              [state](reports::ReportRun& run, bool) {
+                if (!state->audit) return;
+                const AuditOutcome outcome = state->audit->Finish();
+                state->audit.reset();
+                if (!outcome.ok) ui::Warn(run.services, outcome.problem);
               },
           .user_string = "Processing Records"};
 }
@@ -133,7 +142,7 @@ ui::DialogDeclaration AskPurgePassword(const ui::Services& services) {
 }  // namespace
 
 void RegisterPaymentBatches(const ui::Services& services) {
-  reports::RegisterReport(services, "CilentBalanceAudit", [&services] { return BalanceAudit(services); });
+  reports::RegisterReport(services, "CilentBalanceAudit", [&services] { return BalanceAuditReport(services); });
   reports::RegisterReport(services, "DelCliPayments", [&services] { return PurgeClosedPayments(services); });
   ui::RegisterDialog(services, [&services] { return AskPurgePassword(services); });
 }

@@ -79,5 +79,25 @@ TEST_F(Audit, DropsTheRecordsOfAMissingClientAndEmptyFirstRecords) {
   EXPECT_EQ(records_.Balance(8), 10.0);
 }
 
+// A run commits whole clients in groups; a group cut short by the end of
+// the run is committed by Finish.
+TEST_F(Audit, ARunCommitsWholeClientsInGroups) {
+  for (std::int16_t code = 1; code <= 5; ++code) {
+    records_.Client(code, 0);
+    records_.Add({{code, kPosted - 9, 400 + code, 10.0 * code, 0, "O"}, {code, kPosted - 8, 0, 0, 1, "O"}});
+  }
+  BalanceAudit run(records_.files(), kPosted, 2);
+  int written = 0;
+  for (std::int16_t code = 1; code <= 5; ++code) {
+    const AuditOutcome outcome = run.Audit(code);
+    ASSERT_TRUE(outcome.ok) << outcome.problem;
+    written += outcome.written;
+  }
+  ASSERT_TRUE(run.Finish().ok);
+  EXPECT_EQ(written, 10);
+  test::PaymentRecords other(root_.path());  // another connection sees every group
+  for (std::int16_t code = 1; code <= 5; ++code) EXPECT_EQ(other.Balance(code), 10.0 * code - 1) << code;
+}
+
 }  // namespace
 }  // namespace vornel::posting
