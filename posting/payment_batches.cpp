@@ -19,10 +19,8 @@
 namespace vornel::posting {
 namespace {
 
-using platform::Button;
 using platform::Entry;
 using platform::Ref;
-using platform::Shown;
 
 constexpr int kFatal = 3;
 constexpr std::int32_t kFirstPaymentDate = 69220;  // 5 July 1990: the purge's start
@@ -106,37 +104,21 @@ reports::ReportDeclaration PurgeClosedPayments(const ui::Services& services) {
           .user_string = "Deleting Closed Client Payment Records"};
 }
 
+// A wrong password cancels the purge without a word.
 ui::DialogDeclaration AskPurgePassword(const ui::Services& services) {
   ui::ProgramValues& values = services.values;
-  auto typed = std::make_shared<std::string>();
-  ui::DialogDeclaration dialog;
-  dialog.window.procedure = "ASKDELPW2";
-  dialog.window.title = "Deletion Control  Form";
-  dialog.window.controls = {
-      Shown("?Warning", "WARNING:"),
-      Shown("?Text1", "This option will permanently delete records from your system."),
-      Shown("?Text2", "Client Payment Records, prior to a user selected cutoff date will be"),
-      Shown("?Text3", "deleted if you continue.  "),
-      Shown("?Text4", "It is recommended that hard copy reports and system"),
-      Shown("?Text5", "backups be performed prior to using this option."),
-      Entry("?topdate", "Delete Closed Client Payments Prior to:", "@d2", Ref(values.topdate)),
-      Shown("?Text6", "This Option Requires a System Password."),
-      PasswordEntry(*typed),
-      Button("?Cancel", "&Cancel"),
-      Button("?Begin", "&Begin Deletions")};
-  dialog.window.default_button = "?Begin";
-  dialog.window.cancel_button = "?Cancel";
-  dialog.on_open = [&values, typed] {
-    values.cancelled = 0;
-    typed->clear();
-  };
-  // A wrong password cancels the purge without a word.
-  dialog.buttons = {{"?Cancel", ui::kCancelled, [&values] { values.cancelled = 1; }},
-                    {"?Begin", ui::kCompleted, [&values, typed] {
-                       if (!IsSystemPassword(values, *typed)) values.cancelled = 1;
-                       values.botdate = kFirstPaymentDate;
-                     }}};
-  return dialog;
+  return DeclarePasswordForm(
+      values,
+      {.procedure = "ASKDELPW2",
+       .title = "Deletion Control  Form",
+       .warning = {"This option will permanently delete records from your system.",
+                   "Client Payment Records, prior to a user selected cutoff date will be",
+                   "deleted if you continue.  ", "It is recommended that hard copy reports and system",
+                   "backups be performed prior to using this option."},
+       .date = Entry("?topdate", "Delete Closed Client Payments Prior to:", "@d2", Ref(values.topdate)),
+       .go_button = "?Begin",
+       .go_text = "&Begin Deletions",
+       .on_right = [&values] { values.botdate = kFirstPaymentDate; }});
 }
 
 }  // namespace

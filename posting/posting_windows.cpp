@@ -156,39 +156,25 @@ ui::DialogDeclaration PostVisits(const ui::Services& services) {
 
 ui::DialogDeclaration SetPostDateBack(const ui::Services& services) {
   ui::ProgramValues& values = services.values;
-  auto typed = std::make_shared<std::string>();
-  ui::DialogDeclaration dialog;
-  dialog.window.procedure = "ASKCHNGPOSTPWD";
-  dialog.window.title = "Enter Prior to Post  Control  Form";
-  dialog.window.controls = {
-      Shown("?Warning", "WARNING:"),
-      Shown("?Text1", "This option will temporarily set the posting date to the Date Entered."),
-      Shown("?Text2", "This will allow adjustments to be made to records prior to the actual"),
-      Shown("?Text3", "posting date.  This date rests to normal when a new department is selected."),
-      Shown("?Text4", "It is recommended that hard copy reports and system"),
-      Shown("?Text5", "backups be performed prior to using this option."),
-      Entry("?topdate", "Set the Post Date for the Active Dept to:", "@d2", Ref(values.topdate)),
-      Shown("?Text6", "This Option Requires a System Password."),
-      PasswordEntry(*typed, "@s8"),
-      Button("?Cancel", "&Cancel"),
-      Button("?Ok", "&Ok")};
-  dialog.window.default_button = "?Ok";
-  dialog.window.cancel_button = "?Cancel";
-  dialog.on_open = [&values, typed] {
-    values.cancelled = 0;
-    typed->clear();
-  };
-  dialog.buttons = {{"?Cancel", ui::kCancelled, [&values] { values.cancelled = 1; }},
-                    {"?Ok", ui::kCompleted, [&services, &values, typed] {
-                       if (!IsSystemPassword(values, *typed)) {
-                         values.cancelled = 1;
-                         ui::Warn(services, "The password is not correct. The posting date is unchanged.");
-                         return;
-                       }
-                       values.last_post_date = values.topdate;
-                       values.post_date_override = 1;
-                     }}};
-  return dialog;
+  return DeclarePasswordForm(
+      values,
+      {.procedure = "ASKCHNGPOSTPWD",
+       .title = "Enter Prior to Post  Control  Form",
+       .warning = {"This option will temporarily set the posting date to the Date Entered.",
+                   "This will allow adjustments to be made to records prior to the actual",
+                   "posting date.  This date rests to normal when a new department is selected.",
+                   "It is recommended that hard copy reports and system",
+                   "backups be performed prior to using this option."},
+       .date = Entry("?topdate", "Set the Post Date for the Active Dept to:", "@d2", Ref(values.topdate)),
+       .password_picture = "@s8",
+       .go_button = "?Ok",
+       .go_text = "&Ok",
+       .on_right =
+           [&values] {
+             values.last_post_date = values.topdate;
+             values.post_date_override = 1;
+           },
+       .on_wrong = [&services] { ui::Warn(services, "The password is not correct. The posting date is unchanged."); }});
 }
 
 }  // namespace
