@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "platform/dates.h"
 #include "platform/text.h"
 #include "platform/window/window_spec.h"
+#include "reports/visit_buffers.h"
 #include "ui/dialog_procedure.h"
 #include "ui/file_drop_list.h"
 #include "ui/pick_date.h"
@@ -121,14 +123,9 @@ void AddDropList(ui::DialogDeclaration& dialog, const ui::Services& services, ui
 // The staff member with this code, read into the thread's Employee buffer;
 // false when there is none. The key ignores case.
 bool FindStaff(data::FileRegistry& files, std::string_view code, std::string* last_name = nullptr) {
-  data::FileManager& staff = files.Get(data::EmployeeFile());
-  staff.Open();
-  auto& employee = staff.record<data::EmployeeRecord>();
-  const bool found = !platform::Clip(code).empty() && platform::AssignPadded(employee.EMPCODE, code) &&
-                     staff.TryFetch(*data::EmployeeFile().FindKey("EMP:STAFF_KEY")) == errors::kGoOn;
-  if (found && last_name) *last_name = platform::ReadField(employee.LASTNAME);
-  staff.Close();
-  return found;
+  const std::optional<data::EmployeeRecord> staff = FindStaffMember(files, code);
+  if (staff && last_name) *last_name = platform::ReadField(staff->LASTNAME);
+  return staff.has_value();
 }
 
 // No period chosen yet (the department had no reference date): the thirty
@@ -258,6 +255,9 @@ ui::DialogDeclaration AppointmentWindow(const ui::Services& services) {
        Entry("?botdate", "Starting:", "@d2", Ref(values.botdate)), Beside(Button("?StartCalendar", "...")),
        Entry("?topdate", "Ending:", "@d2", Ref(values.topdate)), Beside(Button("?EndCalendar", "..."))},
       [&values, staff_name] {
+        // The appointment book hands over the highlighted visit's staff member.
+        if (!platform::Clip(platform::ReadField(values.carry_over_code)).empty())
+          platform::AssignPadded(values.filter2, platform::ReadField(values.carry_over_code));
         values.botdate = values.topdate;
         FindStaff(ui::CurrentThread()->files, platform::ReadField(values.filter2), staff_name.get());
       });

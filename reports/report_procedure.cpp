@@ -73,6 +73,7 @@ int RunReport(const ui::Services& services, const ReportDeclaration& declaration
 
   platform::VariableTable variables;
   ui::BindProgramValues(services.values, variables);
+  if (declaration.variables) declaration.variables(variables);
   const data::FileDef& primary_file = declaration.view.primary();
   const data::KeyDef* key = declaration.key.empty() ? nullptr : primary_file.FindKey(declaration.key);
   const data::FieldDef* step_field =

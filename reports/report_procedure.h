@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/view_def.h"
+#include "platform/expression_scope.h"
 #include "reports/process_manager.h"
 #include "reports/report_layout.h"
 #include "reports/report_manager.h"
@@ -42,6 +43,8 @@ struct ReportDeclaration {
   std::string step_field = {};
   ReportRange range = {};
   std::string filter = {};  // a filter expression over the view and the program values
+  // Names of the report's own for its range and filter, beside the program values.
+  std::function<void(platform::VariableTable&)> variables = {};
   // The layout; none for a batch procedure that prints nothing.
   std::optional<ReportLayout> layout = {};
   // The procedure's rule for one record: 0 go on, 3 stop the run. By

@@ -2,6 +2,9 @@
 
 namespace vornel::reports {
 
-void RegisterReports(const ui::Services& services) { RegisterReportDefinitions(services); }
+void RegisterReports(const ui::Services& services) {
+  RegisterReportDefinitions(services);
+  RegisterDailyLists(services);
+}
 
 }  // namespace vornel::reports

@@ -7,5 +7,6 @@ namespace vornel::reports {
 void RegisterReports(const ui::Services& services);
 // Each report family registers its own.
 void RegisterReportDefinitions(const ui::Services& services);
+void RegisterDailyLists(const ui::Services& services);
 
 }  // namespace vornel::reports
