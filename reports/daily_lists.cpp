@@ -193,8 +193,7 @@ ReportDeclaration StaffAppointments(const ui::Services& services) {
       260);
   layout.page_footer = ListFooter(layout);
   layout.detail = ListLine(columns);
-  layout.named = {{"none", {300, {Text(0, 80, "No appointments of this staff member in the period.", kCell)}}}};
-  return {.procedure = "DailyAppointmentRpt",
+  ReportDeclaration declaration{.procedure = "DailyAppointmentRpt",
           .title = "Session Schedule Report",
           .parameters = {"Date_Range_apppointment"},
           .view = data::ViewDef(data::LogFile()).Join(data::ClientFile(), "CLI:CODE_KEY", {"LOG:CLCODE"}),
@@ -217,11 +216,9 @@ ReportDeclaration StaffAppointments(const ui::Services& services) {
                 const std::optional<data::EmployeeRecord> found = FindStaffMember(staff->code);
                 staff->name = found ? StaffName(*found) : staff->code;
                 staff->title = found ? std::string(platform::Clip(platform::ReadField(found->TITLE))) : "";
-              },
-          .on_closing =
-              [](ReportRun& run) {
-                if (run.writer()->records() == 0) run.writer()->Print("none");
               }};
+  SayWhenEmpty(declaration, "No appointments of this staff member in the period.");
+  return declaration;
 }
 
 // The appointment the caller has in its visit buffer, with the lines the

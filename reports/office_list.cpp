@@ -62,6 +62,7 @@ Band ListFooter(const ReportLayout& layout) { return {200, {HLine(0, 80, ListWid
 Band ListLine(const std::vector<ListColumn>& columns) {
   Band band{190, {}};
   for (const ListColumn& column : columns) {
+    if (column.field.empty() && !column.value) continue;  // a column of totals only
     band.items.push_back(column.value ? Computed(column.x, 0, column.width, column.value, column.align, kCell)
                                       : FieldAt(column.x, 0, column.width, column.field, column.picture,
                                                 column.align, kCell));
@@ -72,9 +73,9 @@ Band ListLine(const std::vector<ListColumn>& columns) {
 void AddColumnTotals(ReportLayout& layout, const std::vector<ListColumn>& columns, const std::string& scope,
                      TotalReset reset, int group) {
   for (const ListColumn& column : columns) {
-    if (!column.sum) continue;
+    if (!column.sum && !column.count) continue;
     layout.totals.push_back({.name = scope + column.title,
-                             .kind = TotalKind::kSum,
+                             .kind = column.count ? TotalKind::kCount : TotalKind::kSum,
                              .field = column.amount ? std::string() : column.field,
                              .amount = column.amount,
                              .reset = reset,
@@ -83,17 +84,25 @@ void AddColumnTotals(ReportLayout& layout, const std::vector<ListColumn>& column
 }
 
 Band TotalsBand(const ReportLayout& layout, const std::vector<ListColumn>& columns, const std::string& scope,
-                const std::string& label, const std::string& count) {
+                const std::string& label) {
   Band band{330, {HLine(0, 20, ListWidth(layout), 5), Text(0, 80, label, kTitle)}};
-  if (!count.empty()) band.items.push_back(TotalAt(1500, 80, 600, count, "@n6", kTitle));
   AddTotalCells(band, columns, scope, 80, kTitle);
   return band;
 }
 
 void AddTotalCells(Band& band, const std::vector<ListColumn>& columns, const std::string& scope, int y, Font font) {
   for (const ListColumn& column : columns) {
-    if (column.sum) band.items.push_back(TotalAt(column.x, y, column.width, scope + column.title, kMoney, font));
+    if (column.sum || column.count)
+      band.items.push_back(
+          TotalAt(column.x, y, column.width, scope + column.title, column.count ? "@n7" : kMoney, font));
   }
+}
+
+void SayWhenEmpty(ReportDeclaration& declaration, std::string text) {
+  declaration.layout->named.push_back({"none", {300, {Text(0, 80, std::move(text), kCell)}}});
+  declaration.on_closing = [](ReportRun& run) {
+    if (run.writer()->records() == 0) run.writer()->Print("none");
+  };
 }
 
 std::string StaffName(const data::EmployeeRecord& staff) {

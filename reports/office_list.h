@@ -11,6 +11,7 @@
 
 #include "data/dictionary/records.h"
 #include "reports/report_layout.h"
+#include "reports/report_procedure.h"
 #include "ui/program_values.h"
 
 namespace vornel::reports {
@@ -28,6 +29,7 @@ struct ListColumn {
   std::function<std::string()> value = {};
   bool sum = false;
   std::function<double()> amount = {};
+  bool count = false;  // its totals count the lines instead
 };
 
 inline constexpr int kListFont = 80;  // tenths of a point
@@ -50,16 +52,19 @@ Band ListFooter(const ReportLayout& layout);
 // One line with a cell per column.
 Band ListLine(const std::vector<ListColumn>& columns);
 
-// The totals of the summed columns, named `scope` + the column's title, and
+// The totals of the summed and counted columns, named `scope` + the column's title, and
 // started again as `reset` says.
 void AddColumnTotals(ReportLayout& layout, const std::vector<ListColumn>& columns, const std::string& scope,
                      TotalReset reset, int group = 0);
 // The totals of `scope` as cells under their columns.
 void AddTotalCells(Band& band, const std::vector<ListColumn>& columns, const std::string& scope, int y, Font font);
-// A band with `label` and the totals of `scope` under their columns;
-// `count` (may be empty) names a count total printed after the label.
+// A band with `label` and the totals of `scope` under their columns.
 Band TotalsBand(const ReportLayout& layout, const std::vector<ListColumn>& columns, const std::string& scope,
-                const std::string& label, const std::string& count = {});
+                const std::string& label);
+
+// A list whose rules left out every record still prints its heading, with
+// a line that says so.
+void SayWhenEmpty(ReportDeclaration& declaration, std::string text);
 
 // "First Last" of a staff member, "First Last" of a client.
 std::string StaffName(const data::EmployeeRecord& staff);

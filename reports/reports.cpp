@@ -5,6 +5,7 @@ namespace vornel::reports {
 void RegisterReports(const ui::Services& services) {
   RegisterReportDefinitions(services);
   RegisterDailyLists(services);
+  RegisterVisitListings(services);
 }
 
 }  // namespace vornel::reports

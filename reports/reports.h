@@ -8,5 +8,6 @@ void RegisterReports(const ui::Services& services);
 // Each report family registers its own.
 void RegisterReportDefinitions(const ui::Services& services);
 void RegisterDailyLists(const ui::Services& services);
+void RegisterVisitListings(const ui::Services& services);
 
 }  // namespace vornel::reports

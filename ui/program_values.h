@@ -79,6 +79,7 @@ struct ProgramValues {
   std::uint8_t cancelled = 0;      // 1 when the last small dialog was cancelled
   char warning_text[255];          // the text the "System Warning" window shows
   double realtemp = 0;             // REALTEMP: units on the visit form, kept between forms
+  std::int16_t history_client = 0;  // the client whose visit history prints; 0 every client
 
   // The appointment book's carry-over: an outcome form that asked for the
   // next visit hands its client and service to the next new appointment.

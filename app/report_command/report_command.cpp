@@ -98,6 +98,10 @@ int RunReportCommand(platform::PathMap paths, const ReportCommand& command, plat
   if (!WaitFor(std::chrono::seconds(30), [&] { return windows.Frame() != nullptr && windows.Frame()->WaitsForUser(); }))
     return fail("the program did not start");
   if (!program.procedures.Known(command.report)) return fail("there is no report of that name");
+  // The option is also the selection character a menu item sets before
+  // its report starts (the session listing's "F" or "E").
+  if (const auto option = command.parameters.find("option"); option != command.parameters.end() && !option->second.empty())
+    program.values.selection = platform::UpperChar(option->second.front());
   const int before = windows.opened_count();
   program.Start(command.report);
 
