@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -75,14 +76,18 @@ QWidget* Parent(QtWindowSystem& windows) {
 }
 
 int RunMessageBox(QtWindowSystem& windows, const MessageBoxRequest& request, QMessageBox::Icon icon) {
+  QPointer<QWidget> parent = Parent(windows);
   QMessageBox box(icon, ToQt(request.caption), ToQt(DisplayedText(request.text)),
-                  ToQtButtons(request.buttons), Parent(windows));
+                  ToQtButtons(request.buttons), parent);
   box.setObjectName("message");
   const QMessageBox::StandardButton fallback = ToQtButton(Dismissed(request));
   if (QAbstractButton* escape = box.button(fallback)) box.setEscapeButton(escape);
   const QMessageBox::StandardButton preferred = ToQtButton(request.default_button);
   if (box.button(preferred) != nullptr) box.setDefaultButton(preferred);
   box.exec();
+  // The window the box stood over takes the keys again, whatever closed
+  // meanwhile (a progress window of the report that said why it stopped).
+  if (!parent.isNull() && QApplication::activeWindow() == nullptr) parent->activateWindow();
   QAbstractButton* clicked = box.clickedButton();
   const int bit = clicked != nullptr ? ToBit(box.standardButton(clicked)) : 0;
   return bit != 0 ? bit : Dismissed(request);

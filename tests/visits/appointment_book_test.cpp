@@ -109,16 +109,37 @@ expect value ?LOG:CLCODE "      0"
 }
 
 // A visit of the posted period is neither deleted nor booked anew; the
-// outcome form makes no new appointments; the reports the book starts are
-// named when they are not there.
-TEST_F(AppointmentBook, GuardsThePostedPeriodAndNamesWhatIsMissing) {
+// outcome form makes no new appointments.
+TEST_F(AppointmentBook, GuardsThePostedPeriod) {
   EXPECT_EQ(Run(std::string(kOpenBook) + R"(
 press ?Insert
 expect message "Invalid Request" "This form cannot be used to insert a record"
+)"),
+            "");
+}
+
+// "Daily Schedule" lists the highlighted visit's staff member on its day;
+// the signature button prints the highlighted appointment's confirmation.
+TEST_F(AppointmentBook, PrintsTheDailyScheduleAndTheConfirmationOfTheHighlightedVisit) {
+  EXPECT_EQ(Run(std::string("timers on\n") + kOpenBook + R"(
 press ?DailySchedule
-expect message "Procedure not defined" "The Procedure DailyAppointmentRpt has not been defined."
+window "Appointment Date Range Selection"
+expect value ?filter2 "BEL02"
+expect value ?botdate "12/02/2026"
+expect value ?topdate "12/02/2026"
+press ?Ok
+window "Report Preview"
+expect text ?Pages 1 "Marcus Bellamy"
+expect text ?Pages 1 "Donna Baker"
+expect text ?Pages 1 "Date Range of Interest : 12/02/2026 - 12/02/2026"
+close
+window "Appointments Selection"
 press ?Signature
-expect message "Procedure not defined" "The Procedure App_Agreement_Rpt has not been defined."
+window "Report Preview"
+expect text ?Pages 1 "Appointment Confirmation Form"
+expect text ?Pages 1 "Wednesday, December 2, 2026"
+expect text ?Pages 1 "Marcus Bellamy"
+close
 )"),
             "");
 }
