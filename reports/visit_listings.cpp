@@ -51,8 +51,9 @@ void ReportTotals(ReportLayout& layout, const std::vector<ListColumn>& columns, 
   layout.closing = TotalsBand(layout, columns, "all:", label);
 }
 
-// The units of an MA individual visit are those of its MA1 and MA2 charge
-// lines; of any other visit, its own.
+// The units of an MA individual visit are those of its two lines to the
+// medical-assistance payer (services MA1 and MA2, as the visit form's auto
+// insert writes them); of any other visit, its own.
 double SessionUnits(data::FileManager& lines, const data::LogRecord& visit) {
   if (platform::Clip(platform::ReadField(visit.SERV_CODE)) != "MA1") return visit.UNITS;
   data::RecordFile& file = lines.file();
@@ -63,7 +64,8 @@ double SessionUnits(data::FileManager& lines, const data::LogRecord& visit) {
   if (file.SetByKey(*data::LineitemFile().FindKey("LIN:LOG_KEY")) != data::kStoreOk) return units;
   while (file.Next() == data::kStoreOk && line.LOG_NO == visit.LOG_NO) {
     const std::string_view service = platform::Clip(platform::ReadField(line.LINE_SVC));
-    if (service == "MA1" || service == "MA2") units += line.MA_UNITS;
+    if (platform::Clip(platform::ReadField(line.VEN_CODE)) == "MA1" && (service == "MA1" || service == "MA2"))
+      units += line.MA_UNITS;
   }
   return units;
 }
@@ -127,6 +129,7 @@ ReportDeclaration SessionListing(const ui::Services& services) {
       .on_open =
           [&values, per_staff, state, lines](ReportRun&) {
             lines()->Open();
+            lines()->EnsurePhysicallyOpen();
             if (!per_staff) return;
             state->code = std::string(platform::Clip(platform::ReadField(values.var3)));
             const std::optional<data::EmployeeRecord> staff = FindStaffMember(state->code);
