@@ -28,8 +28,8 @@ std::vector<ListColumn> MoneyColumns(int x) {
   std::vector<ListColumn> columns;
   for (const auto& [title, field] : kMoneyFields) {
     columns.push_back(
-        {.title = title, .x = x, .width = 740, .field = field, .picture = kMoney, .align = Align::kRight, .sum = true});
-    x += 750;
+        {.title = title, .x = x, .width = 770, .field = field, .picture = kMoney, .align = Align::kRight, .sum = true});
+    x += 780;
   }
   return columns;
 }
@@ -45,9 +45,9 @@ std::vector<ListColumn> VisitColumns(bool with_outcome) {
     columns.push_back({.title = "Outcome", .x = 1900, .width = 550, .field = "LOG:TRANS_TYPE", .picture = "@s5"});
     client_x = 2500;
   }
-  columns.push_back({.title = "Client Name", .x = client_x, .width = 3950 - client_x,
+  columns.push_back({.title = "Client Name", .x = client_x, .width = 3700 - client_x,
                      .value = [] { return ClientName(VisitClient()); }});
-  for (ListColumn& money : MoneyColumns(4000)) columns.push_back(std::move(money));
+  for (ListColumn& money : MoneyColumns(3750)) columns.push_back(std::move(money));
   return columns;
 }
 
@@ -162,10 +162,12 @@ ReportDeclaration EntrySummary(const ui::Services& services) {
 
 // One staff member's appointments of the period, without the cancelled and
 // rescheduled ones. The period is held the other way round: botdate is its
-// start. A staff member whose every appointment was called off gets the
-// heading and a line that says so.
+// start; at the end the two are put back in the order every other period
+// window shows them, so the next report proposes the same period. A staff
+// member whose every appointment was called off gets the heading and a line
+// that says so.
 ReportDeclaration StaffAppointments(const ui::Services& services) {
-  const ui::ProgramValues& values = services.values;
+  ui::ProgramValues& values = services.values;
   struct Staff {
     std::string code, name, title;
   };
@@ -216,6 +218,10 @@ ReportDeclaration StaffAppointments(const ui::Services& services) {
                 const std::optional<data::EmployeeRecord> found = FindStaffMember(staff->code);
                 staff->name = found ? StaffName(*found) : staff->code;
                 staff->title = found ? std::string(platform::Clip(platform::ReadField(found->TITLE))) : "";
+              },
+          .on_end =
+              [&values](ReportRun&, bool) {
+                if (values.botdate < values.topdate) std::swap(values.botdate, values.topdate);
               }};
   SayWhenEmpty(declaration, "No appointments of this staff member in the period.");
   return declaration;

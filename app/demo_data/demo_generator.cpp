@@ -232,7 +232,7 @@ void WriteReportDefinitions(RecordBatch& batch) {
       {"D3", "Session Schedule Report", "Every visit outcome of one day, grouped by staff member.", "Date of interest"},
       {"VE2", "Vendor Activity Over Time Period", "The charge lines of the payers in the period.", "Starting and ending dates"},
       {"M1", "Services Listing", "The services the agency offers with their fees.", "None"},
-      {"MGMT1", "FACILITY VISIT SUMMARY REPORT", "The visits of the period counted by service and staff member.", "Starting and ending dates"},
+      {"MGMT1", "FACILITY VISIT SUMMARY REPORT", "The visits of the period counted by outcome and service.", "Starting and ending dates"},
       {"ST5", "Monthly Statistics", "The month's statistics of the statistics files.", "Month and year"},
   };
   std::int16_t sequence = 0;

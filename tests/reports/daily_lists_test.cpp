@@ -263,7 +263,8 @@ TEST_F(DailyLists, TheSummaryPrintsOneLinePerDayWithTheSCAAndOSMBalance) {
                                       "Totals : | " + MoneyCells(shown_on(0), order)}));
 }
 
-// The period is held the other way round; no-shows are listed, cancelled
+// The period is held the other way round (and put back in order at the
+// end); no-shows are listed, cancelled
 // and rescheduled visits are not; a staff member with only those gets the
 // heading and a line that says so, not "No Records".
 TEST_F(DailyLists, TheAppointmentListHoldsToOneStaffMember) {
@@ -274,6 +275,9 @@ TEST_F(DailyLists, TheAppointmentListHoldsToOneStaffMember) {
   EXPECT_EQ(Matching(lines, "^12/0"),
             (std::vector<std::string>{"12/01/2026 | 1:00PM - 1:50PM | INDV | Ann Archer | Y | (555)123-0001",
                                       "12/02/2026 | 2:00PM - 2:50PM | MA1 | Ben Baker | N | (555)123-0002 | Bring forms"}));
+  // The next period window proposes the same period, start first.
+  EXPECT_EQ(ui::ProgramValues::Global().topdate, kDay1);
+  EXPECT_EQ(ui::ProgramValues::Global().botdate, kDay2);
 
   const std::vector<std::string> none =
       Report("DailyAppointmentRpt", {{"staff", "CHE03"}, {"from", "12/02/2026"}, {"to", "12/02/2026"}});
