@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "data/dictionary/dictionary.h"
-#include "data/store/store_answer.h"
 #include "platform/picture.h"
 #include "platform/text.h"
 #include "reports/office_list.h"
@@ -15,9 +14,6 @@
 
 namespace vornel::reports {
 namespace {
-
-const Font kCell = Sized(kListFont);
-const Font kTitle = Bold(Sized(kListFont));
 
 // The visit's money, in the order the office reads it.
 std::vector<ListColumn> MoneyColumns(int x) {

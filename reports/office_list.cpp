@@ -7,9 +7,6 @@
 namespace vornel::reports {
 namespace {
 
-const Font kCell = Sized(kListFont);
-const Font kTitle = Bold(Sized(kListFont));
-
 std::string Joined(std::string_view first, std::string_view last) {
   std::string name(platform::Clip(first));
   if (!name.empty()) name += ' ';

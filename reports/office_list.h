@@ -33,6 +33,8 @@ struct ListColumn {
 };
 
 inline constexpr int kListFont = 80;  // tenths of a point
+inline const Font kCell = Sized(kListFont);
+inline const Font kTitle = Bold(Sized(kListFont));
 inline constexpr char kMoney[] = "@n-12.2";
 
 // The page of a list: Letter, upright or on its side.

@@ -20,9 +20,6 @@
 namespace vornel::reports {
 namespace {
 
-const Font kCell = Sized(kListFont);
-const Font kTitle = Bold(Sized(kListFont));
-
 std::function<std::string()> Period(const ui::ProgramValues& values, std::string prefix) {
   return [&values, prefix = std::move(prefix)] { return prefix + PeriodText(values.topdate, values.botdate); };
 }
