@@ -13,5 +13,6 @@ void RegisterClientRecords(const ui::Services& services);
 void RegisterSetups(const ui::Services& services);
 void RegisterRevisionHistory(const ui::Services& services);
 void RegisterDisplayError(const ui::Services& services);
+void RegisterClientConsolidation(const ui::Services& services);
 
 }  // namespace vornel::maintenance

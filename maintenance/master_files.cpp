@@ -15,6 +15,7 @@ void RegisterMasterFiles(const ui::Services& services) {
   RegisterClientRecords(services);
   RegisterSetups(services);
   RegisterRevisionHistory(services);
+  RegisterClientConsolidation(services);
   RegisterDisplayError(services);
 }
 

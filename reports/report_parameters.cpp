@@ -75,47 +75,8 @@ void KeepEndAfterStart(ui::DialogDeclaration& dialog, std::int32_t& start, std::
   };
 }
 
-// Controls that do their work without ending the window (a calendar button,
-// an entry checked against a file): each rule runs when its control is
-// accepted.
-using Rule = std::function<void(platform::Window&)>;
-class AcceptedRules : public ui::WindowComponent {
- public:
-  AcceptedRules(ui::WindowManager& manager, std::vector<std::pair<std::string, Rule>> rules)
-      : manager_(manager), rules_(std::move(rules)) {
-    manager_.AddItem(this);
-  }
-  int OnEvent(const platform::Event& event) override {
-    if (event.kind != platform::EventKind::kAccepted) return ui::kContinue;
-    for (const auto& [control, rule] : rules_) {
-      if (manager_.window()->Control(control) != event.control) continue;
-      rule(*manager_.window());
-      return ui::kHandled;
-    }
-    return ui::kContinue;
-  }
-
- private:
-  ui::WindowManager& manager_;
-  std::vector<std::pair<std::string, Rule>> rules_;
-};
-
-// A part the window owns once it is open, after those added before.
-void AddPart(ui::DialogDeclaration& dialog, std::function<void(ui::WindowManager&)> part) {
-  dialog.add_parts = [before = std::move(dialog.add_parts), part = std::move(part)](ui::WindowManager& manager) {
-    if (before) before(manager);
-    part(manager);
-  };
-}
-
-void AddRules(ui::DialogDeclaration& dialog, std::vector<std::pair<std::string, Rule>> rules) {
-  AddPart(dialog, [rules = std::move(rules)](ui::WindowManager& manager) {
-    manager.Own(std::make_unique<AcceptedRules>(manager, rules));
-  });
-}
-
 void AddDropList(ui::DialogDeclaration& dialog, const ui::Services& services, ui::FileDropDeclaration declaration) {
-  AddPart(dialog, [&services, declaration = std::move(declaration)](ui::WindowManager& manager) {
+  ui::AddPart(dialog, [&services, declaration = std::move(declaration)](ui::WindowManager& manager) {
     manager.Own(std::make_unique<ui::FileDropList>(manager, *ui::CurrentThread(), services.errors, declaration));
   });
 }
@@ -262,7 +223,7 @@ ui::DialogDeclaration AppointmentWindow(const ui::Services& services) {
         FindStaff(ui::CurrentThread()->files, platform::ReadField(values.filter2), staff_name.get());
       });
   KeepEndAfterStart(dialog, values.botdate, values.topdate, "?topdate");
-  const auto calendar = [&services](std::int32_t& date, std::string entry) -> Rule {
+  const auto calendar = [&services](std::int32_t& date, std::string entry) -> ui::AcceptedRule {
     return [&services, &date, entry = std::move(entry)](platform::Window& window) {
       const platform::DayNumber chosen = ui::PickDate(services.windows, services.errors, date, "Select a Date", &window);
       if (chosen == 0) return;
@@ -276,7 +237,7 @@ ui::DialogDeclaration AppointmentWindow(const ui::Services& services) {
                .key = "EMP:STAFF_KEY",
                .columns = {{"EMP:EMPCODE", "@s5"}, {"EMP:LASTNAME", "@s20"}},
                .update = {{"EMP:EMPCODE", Ref(values.filter2)}, {"EMP:LASTNAME", Ref(*staff_name)}}});
-  AddRules(dialog, {{"?botdate",
+  ui::AddAcceptedRules(dialog, {{"?botdate",
                      [&values](platform::Window& window) {
                        values.topdate = values.botdate;
                        window.Display(window.Control("?topdate"));
@@ -294,7 +255,7 @@ ui::DialogDeclaration StaffWindow(const ui::Services& services) {
       ParameterWindow(values, "Select_STAFFID", "Employee Selection Form",
                       {Shown("?Prompt", "Enter the Staff ID of the Employee of Interest."),
                        Entry("?VAR3", "Staff ID:", "@s5", Ref(values.var3))});
-  AddRules(dialog, {{"?VAR3", [&services, &values](platform::Window& window) {
+  ui::AddAcceptedRules(dialog, {{"?VAR3", [&services, &values](platform::Window& window) {
                        data::FileRegistry& files = ui::CurrentThread()->files;
                        if (FindStaff(files, platform::ReadField(values.var3))) return;
                        data::FileManager& staff = files.Get(data::EmployeeFile());

@@ -1,6 +1,8 @@
 #include "ui/dialog_procedure.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "errors/error_manager.h"
 #include "ui/window_manager.h"
@@ -66,6 +68,44 @@ class DialogProcedure : public WindowManager {
 };
 
 }  // namespace
+
+namespace {
+
+class AcceptedRules : public WindowComponent {
+ public:
+  AcceptedRules(WindowManager& manager, std::vector<std::pair<std::string, AcceptedRule>> rules)
+      : manager_(manager), rules_(std::move(rules)) {
+    manager_.AddItem(this);
+  }
+  int OnEvent(const platform::Event& event) override {
+    if (event.kind != platform::EventKind::kAccepted) return kContinue;
+    for (const auto& [control, rule] : rules_) {
+      if (manager_.window()->Control(control) != event.control) continue;
+      rule(*manager_.window());
+      return kHandled;
+    }
+    return kContinue;
+  }
+
+ private:
+  WindowManager& manager_;
+  std::vector<std::pair<std::string, AcceptedRule>> rules_;
+};
+
+}  // namespace
+
+void AddPart(DialogDeclaration& dialog, std::function<void(WindowManager&)> part) {
+  dialog.add_parts = [before = std::move(dialog.add_parts), part = std::move(part)](WindowManager& manager) {
+    if (before) before(manager);
+    part(manager);
+  };
+}
+
+void AddAcceptedRules(DialogDeclaration& dialog, std::vector<std::pair<std::string, AcceptedRule>> rules) {
+  AddPart(dialog, [rules = std::move(rules)](WindowManager& manager) {
+    manager.Own(std::make_unique<AcceptedRules>(manager, rules));
+  });
+}
 
 int RunDialog(const Services& services, DialogDeclaration declaration) {
   return DialogProcedure(services, std::move(declaration)).Run();

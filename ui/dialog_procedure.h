@@ -38,6 +38,14 @@ struct DialogDeclaration {
   std::function<void(WindowManager&)> add_parts;
 };
 
+// Controls that do their work without ending the window (a calendar button,
+// an entry checked against a file): each rule runs when its control is
+// accepted.
+using AcceptedRule = std::function<void(platform::Window&)>;
+void AddAcceptedRules(DialogDeclaration& dialog, std::vector<std::pair<std::string, AcceptedRule>> rules);
+// A part the window owns once it is open, after those added before.
+void AddPart(DialogDeclaration& dialog, std::function<void(WindowManager&)> part);
+
 // Runs the dialog on the caller's thread now and answers its response (a
 // dialog that belongs to its caller's own state, not to the catalog).
 int RunDialog(const Services& services, DialogDeclaration declaration);

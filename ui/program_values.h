@@ -80,6 +80,8 @@ struct ProgramValues {
   char warning_text[255];          // the text the "System Warning" window shows
   double realtemp = 0;             // REALTEMP: units on the visit form, kept between forms
   std::int16_t history_client = 0;  // the client whose visit history prints; 0 every client
+  std::int32_t merge_from = 0;      // client consolidation: the client merged ...
+  std::int32_t merge_to = 0;        // ... into this one
 
   // The appointment book's carry-over: an outcome form that asked for the
   // next visit hands its client and service to the next new appointment.

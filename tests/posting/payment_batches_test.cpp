@@ -17,6 +17,7 @@
 #include "posting/client_payments.h"
 #include "tests/maintenance/program_fixture.h"
 #include "tests/posting/payment_records.h"
+#include "tests/support/killed_process.h"
 
 extern char** environ;
 
@@ -120,21 +121,8 @@ expect closed
   EXPECT_EQ(+left[1].LOG_NO, 9004);  // after the cutoff
 }
 
-// Runs the program with the arguments until it ends or is killed `after`
-// milliseconds on (0: never).
 void RunProgram(std::vector<std::string> args, double after) {
-  args.insert(args.begin(), VORNEL_PROGRAM);
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
-  if (after > 0) {
-    std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(after * 1000)));
-    ::kill(pid, SIGKILL);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
+  vornel::test::RunProgram(VORNEL_PROGRAM, std::move(args), after);
 }
 
 // The audit is killed ever later until a run completes: after each kill
