@@ -14,5 +14,6 @@ void RegisterSetups(const ui::Services& services);
 void RegisterRevisionHistory(const ui::Services& services);
 void RegisterDisplayError(const ui::Services& services);
 void RegisterClientConsolidation(const ui::Services& services);
+void RegisterClients(const ui::Services& services);
 
 }  // namespace vornel::maintenance

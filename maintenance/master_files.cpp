@@ -16,6 +16,7 @@ void RegisterMasterFiles(const ui::Services& services) {
   RegisterSetups(services);
   RegisterRevisionHistory(services);
   RegisterClientConsolidation(services);
+  RegisterClients(services);
   RegisterDisplayError(services);
 }
 

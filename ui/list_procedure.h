@@ -100,6 +100,7 @@ class ListProcedure : public WindowManager {
   int OnAccepted(const platform::Event& event) override;
 
   BrowseManager& browse() { return *browse_; }
+  int shown_tab() const { return shown_tab_; }  // the tab in front, from 0
   int ControlNumber(std::string_view name) const;
   ThreadState& thread() { return thread_; }
   const Services& services() const { return services_; }

@@ -1,6 +1,7 @@
 #include "app/script/script_runner.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -67,6 +68,11 @@ constexpr std::array<Named<int>, 10> kKeys = {{
 // A key named in a script: one of kKeys, or a single character typed.
 std::optional<int> KeyNamed(std::string_view name) {
   if (std::optional<int> key = Lookup(kKeys, name)) return key;
+  // F2 to F12: a button's function key.
+  if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
+    const int n = std::atoi(std::string(name.substr(1)).c_str());
+    if (n >= 2 && n <= 12) return platform::kKeyF2 + n - 2;
+  }
   if (name.size() == 1) return platform::kKeyCharacter + static_cast<unsigned char>(name[0]);
   return std::nullopt;
 }

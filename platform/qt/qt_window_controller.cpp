@@ -980,6 +980,12 @@ bool WindowController::eventFilter(QObject* watched, QEvent* event) {
       tabs_->setCurrentIndex((tabs_->currentIndex() + step) % tabs_->count());
       return true;
     }
+    // A button's function key presses it.
+    if (plain && key.key() >= Qt::Key_F2 && key.key() <= Qt::Key_F12) {
+      const int code = kKeyF2 + (key.key() - Qt::Key_F2);
+      for (const ControlSpec& control : spec_.controls)
+        if (control.key == code && PressNamed(control.name)) return true;
+    }
     if (plain && key.key() == Qt::Key_F1) {
       link_->WithWindow([](QtWindow& window) { window.Post({EventKind::kAlertKey, 0, kKeyHelp, {}}); });
       return true;

@@ -287,6 +287,15 @@ bool QueuedWindow::DragThumb(int control, int position) {
 
 bool QueuedWindow::Key(int control, int key) {
   std::lock_guard lock(mutex_);
+  // A function key presses the button it belongs to, wherever the focus is.
+  if (key >= kKeyF2 && key <= kKeyF12) {
+    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
+      const int button = static_cast<int>(i) + 1;
+      if (spec_.controls[i].key != key || !Usable(button)) continue;
+      PostLocked({EventKind::kAccepted, button, 0, {}});
+      return true;
+    }
+  }
   if (!Usable(control)) return false;
   selected_ = control;
   PostLocked({EventKind::kAlertKey, control, key, {}});

@@ -49,6 +49,8 @@ enum ListKey : int {
   kKeyBackspace = 8,
   kKeyDitto = 734,  // Ctrl + the quote key, in a form's entry: the history key
   kKeyHelp = 112,   // F1, in any window: its help
+  kKeyF2 = 113,     // F2 to F12 follow: a button's function key (ControlSpec::key)
+  kKeyF12 = 123,
   // A printable character typed in a list arrives as kKeyCharacter + its code
   // (a locator takes it), so it never meets the codes above.
   kKeyCharacter = 0x10000,

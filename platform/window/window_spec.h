@@ -46,6 +46,7 @@ struct ControlSpec {
   // that many rows, below the other controls of its page.
   int lines = 1;
   bool secret = false;  // an entry whose text is not shown (a password)
+  int key = 0;          // a button's function key (kKeyF2 ... kKeyF12): pressing it presses the button
 };
 
 // Compact declarations of the usual controls.
@@ -107,6 +108,10 @@ inline ControlSpec Shown(std::string name, std::string prompt, std::string pictu
   return c;
 }
 // The control on the row of the one declared before it.
+inline ControlSpec WithKey(ControlSpec c, int key) {
+  c.key = key;
+  return c;
+}
 inline ControlSpec Beside(ControlSpec c) {
   c.beside = true;
   return c;

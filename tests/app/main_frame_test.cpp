@@ -87,8 +87,8 @@ expect closed
 TEST_F(MainFrameTest, MenuItemsOfProceduresNotBuiltSayWhichProcedureIsMissing) {
   ScriptResult result = RunScript(R"(
 frame
-menu "Browse Lists" "Browse the Client File"
-expect message "Procedure not defined" "The Procedure BrowseClient has not been defined."
+menu "Browse Lists" "Browse Archived Client Listing"
+expect message "Procedure not defined" "The Procedure BrowseArchived_Clients has not been defined."
 menu "&Billing Options" "&Medical Assistance  Billing" "FORM CMS-1500 - Any Vendor"
 expect message "Procedure not defined" "The Procedure FORM_CMS_1500_RPT has not been defined."
 tool "Change Departments"

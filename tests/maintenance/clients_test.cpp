@@ -1,0 +1,69 @@
+// The client list and form on the small generated root (clients 1 to 5:
+// Bennett A, Cooper P, Morales I, Turner D, Baker A).
+#include <gtest/gtest.h>
+
+#include "tests/maintenance/program_fixture.h"
+
+namespace vornel::maintenance {
+namespace {
+
+using ClientMaintenance = test::ProgramFixture;
+
+constexpr const char* kOpenList = R"(
+frame
+menu "Browse Lists" "Browse the Client File"
+window "Browse the Client File"
+)";
+
+// The status filters show their clients in the file's order with their
+// titles; F5 (the key as well as the button) brings back the name order,
+// on the client highlighted before.
+TEST_F(ClientMaintenance, TheStatusFiltersNarrowTheListAndF5BringsBackTheNameOrder) {
+  EXPECT_EQ(Run(std::string(kOpenList) + R"(
+expect value ?ClientFilterTitle "All Clients Selected"
+expect highlighted ?List "      5 | Baker | Donna | X | A | 07/26/2026 | 05/02/2003 | 304.20 | F | Y |  |       0.00 |   0"
+press ?F7
+expect value ?ClientFilterTitle "In-Active Clients Selected"
+expect rows ?List "      3 | Morales | Mark | E | I | 02/26/2025 | 02/23/1965 | 305.20 | M | Y |  |       0.00 |   0"
+key ?List F6
+expect value ?ClientFilterTitle "Active & Potential Clients Selected"
+expect rows ?List "      1 | Bennett | Robert | S | A | 04/16/2026 | 05/27/1995 | 305.00 | M | N |  |       0.00 |   0" "      2 | Cooper | Jeffrey | M | P |  | 04/24/1995 | 304.20 | M | Y |  |       0.00 |   0" "      5 | Baker | Donna | X | A | 07/26/2026 | 05/02/2003 | 304.20 | F | Y |  |       0.00 |   0"
+key ?List F8
+expect value ?ClientFilterTitle "Discharged Clients Selected"
+key ?List F5
+expect value ?ClientFilterTitle "All Clients Selected"
+expect highlighted ?List "      4 | Turner | Daniel | D | D | 01/25/2025 | 11/22/1959 | 304.80 | M | Y |  |       0.00 |   0"
+expect row ?List 5
+)"),
+            "");
+}
+
+// A new client is pending, male, white, with call and pay flags set and
+// the other flags not; a client's billing tracking number is his code plus
+// 3333; his staff member's name shows beside the code.
+TEST_F(ClientMaintenance, TheFormPrimesANewClientAndShowsTheTrackingNumber) {
+  EXPECT_EQ(Run(std::string(kOpenList) + R"(
+press ?Insert
+window "Adding a Client Record"
+expect value ?CLI:CURRENT "Pending"
+expect value ?CLI:SEX "M"
+expect value ?CLI:MINORITY "WHIT"
+expect value ?CLI:CALLOK "Y"
+expect value ?CLI:PAYFLG "Y"
+expect value ?CLI:MED_ASSIST "N"
+expect value ?CLI:PHYS_CPT "N"
+expect value ?CLI:PRIINS "N"
+expect value ?CLI:INTAKE "I"
+press ?Cancel
+window "Browse the Client File"
+press ?F7
+press ?Change
+window "Changing a Client Record"
+expect value ?Tracking "          3336"
+expect value ?CLI:CLLNAME "Morales"
+)"),
+            "");
+}
+
+}  // namespace
+}  // namespace vornel::maintenance
