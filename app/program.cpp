@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/about_box.h"
+#include "app/departments.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
 #include "posting/posting_windows.h"
@@ -54,6 +55,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
   visits::RegisterAppointmentBook(services);
   posting::RegisterPosting(services);
   reports::RegisterReports(services);
+  RegisterDepartments(services);
 }
 
 Program::~Program() {

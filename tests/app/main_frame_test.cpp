@@ -91,8 +91,6 @@ menu "Browse Lists" "Browse Archived Client Listing"
 expect message "Procedure not defined" "The Procedure BrowseArchived_Clients has not been defined."
 menu "&Billing Options" "&Medical Assistance  Billing" "FORM CMS-1500 - Any Vendor"
 expect message "Procedure not defined" "The Procedure FORM_CMS_1500_RPT has not been defined."
-tool "Change Departments"
-expect message "Procedure not defined" "The Procedure SwitchDepartments has not been defined."
 expect title ")" + std::string(kTitle) + R"("
 expect no message
 )");
