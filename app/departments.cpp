@@ -84,6 +84,8 @@ ui::ListDeclaration DepartmentList(const ui::Services& services, std::string pro
                      open.window()->Post({.kind = platform::EventKind::kAccepted,
                                           .control = open.ControlNumber("?Insert")});
                    }}};
+  // A copy the form did not take (its insert refused) is not the next insert's.
+  list.after_request = [](ui::ListProcedure&, int, int) { copied.reset(); };
   return list;
 }
 
