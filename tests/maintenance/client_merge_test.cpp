@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <random>
 
@@ -138,24 +143,43 @@ TEST_F(ClientMerge, RefusesWhatIsNoMergeAndRewritesEqualNumbersInPlace) {
   EXPECT_EQ(Counts(1), before);
 }
 
-// Another station writing to the files past the wait: the whole merge is
-// refused with a message, nothing moved.
+// Another station (a process of its own) writing to the payment records
+// past the wait: the whole merge is refused with a message after waiting,
+// nothing moved.
 TEST_F(ClientMerge, AnotherStationsWritesRefuseTheWholeMerge) {
   const std::vector<int> before = Counts(1);
-  vornel::test::Station other(root_.path());
-  data::FileManager& payments = other.files->Get(data::ClipmtsFile());
-  ASSERT_EQ(payments.Open(), 0);
-  ASSERT_EQ(payments.EnsurePhysicallyOpen(), 0);
-  std::array<data::RecordFile*, 1> held = {&payments.file()};
-  ASSERT_EQ(other.files->BeginTransaction(held, 1), data::kStoreOk);
-  {
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t other = ::fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
     vornel::test::Station station(root_.path());
-    const MergeOutcome outcome = MergeClients(*station.files, 1, 2, 1);
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_NE(outcome.problem.find("in use on another station; nothing was merged"), std::string::npos);
+    data::FileManager& payments = station.files->Get(data::ClipmtsFile());
+    payments.Open();
+    payments.EnsurePhysicallyOpen();
+    std::array<data::RecordFile*, 1> held = {&payments.file()};
+    const char began = station.files->BeginTransaction(held, 1) == data::kStoreOk ? 'y' : 'n';
+    (void)!::write(ready[1], &began, 1);
+    ::sleep(30);  // holds the write until it is killed
+    ::_exit(0);
   }
-  other.files->RollbackTransaction();
-  payments.Close();
+  char began = 0;
+  ASSERT_EQ(::read(ready[0], &began, 1), 1);
+  ASSERT_EQ(began, 'y');
+  const auto start = std::chrono::steady_clock::now();
+  const MergeOutcome outcome = [&] {
+    vornel::test::Station station(root_.path());
+    return MergeClients(*station.files, 1, 2, 1);
+  }();
+  const auto waited = std::chrono::steady_clock::now() - start;
+  ::kill(other, SIGKILL);
+  ::waitpid(other, nullptr, 0);
+  ::close(ready[0]);
+  ::close(ready[1]);
+  EXPECT_FALSE(outcome.ok);
+  EXPECT_NE(outcome.problem.find("in use on another station; nothing was merged"), std::string::npos)
+      << outcome.problem;
+  EXPECT_GE(waited, std::chrono::milliseconds(900));
   EXPECT_EQ(Counts(1), before);
 }
 
