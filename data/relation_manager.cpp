@@ -364,7 +364,13 @@ int RelationManager::Delete(bool ask) {
     // record; a silent error manager would answer Yes for ever.
     const int cause = me_.LastError();
     if (cause == msg::kChangedOrDeleted || cause == msg::kChangedByOther) return result;
-    if (errors.silent() || errors.RaiseError(msg::kDeleteRetry) != kGoOn) return result;
+    // Asked as the update's retry is: Yes, No or Cancel, Cancel the default,
+    // so that a box answered by its default (Enter, an unattended run)
+    // never tries again and again.
+    if (errors.silent() ||
+        errors.AskById(msg::kDeleteRetry, platform::kButtonYes | platform::kButtonNo | platform::kButtonCancel,
+                       platform::kButtonCancel) != platform::kButtonYes)
+      return result;
   }
 }
 

@@ -2,7 +2,12 @@
 // Bennett A, Cooper P, Morales I, Turner D, Baker A).
 #include <gtest/gtest.h>
 
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/field_access.h"
+#include "data/file_manager.h"
+#include "data/store/store_answer.h"
 #include "tests/maintenance/program_fixture.h"
+#include "tests/support/station.h"
 
 namespace vornel::maintenance {
 namespace {
@@ -63,6 +68,60 @@ expect value ?Tracking "          3336"
 expect value ?CLI:CLLNAME "Morales"
 )"),
             "");
+}
+
+// The records of `client` in the file, by its client field.
+int Records(const std::filesystem::path& root, const data::FileDef& def, const char* client_field, int client) {
+  vornel::test::Station station(root);
+  data::FileManager& file = station.files->Get(def);
+  file.Open();
+  file.EnsurePhysicallyOpen();
+  int n = 0;
+  for (file.file().SetOrder(nullptr); file.file().Next() == data::kStoreOk;)
+    n += data::ReadNumber(def, *def.FindField(client_field), file.buffer()) == client ? 1 : 0;
+  file.Close();
+  return n;
+}
+
+// Deleting a client takes his visits, charge lines, cards and group
+// assignments with him; a client with a comment (or payment records) is
+// refused, and nothing of his goes.
+TEST_F(ClientMaintenance, DeletingAClientCascadesOrIsRefusedWhole) {
+  const std::vector<std::pair<const data::FileDef*, const char*>> dependents = {
+      {&data::LogFile(), "LOG:CLCODE"}, {&data::LineitemFile(), "LIN:CLCODE"},
+      {&data::Ins_cardFile(), "INS:CLCODE"}, {&data::GrpassinFile(), "SIN:CLI_CODE"}};
+  for (const auto& [def, field] : dependents) ASSERT_GT(Records(root_.path(), *def, field, 5), 0) << def->label;
+  {
+    vornel::test::Station station(root_.path());
+    data::FileManager& comments = station.files->Get(data::Cli_cmmtFile());
+    comments.Open();
+    comments.EnsurePhysicallyOpen();
+    comments.file().ClearBuffer();
+    data::WriteNumber(data::Cli_cmmtFile(), *data::Cli_cmmtFile().FindField("CMT:CLI_CODE"), comments.buffer(), 1);
+    ASSERT_EQ(comments.file().Add(), data::kStoreOk);
+    comments.Close();
+  }
+  const int visits_of_1 = Records(root_.path(), data::LogFile(), "LOG:CLCODE", 1);
+  // Baker (5) is highlighted first; Bennett (1) is the second by name.
+  // The refusal, then the question whether to try again, which its default
+  // (Cancel) answers: no endless retries.
+  EXPECT_EQ(Run(std::string(kOpenList) + R"(
+answer yes
+press ?Delete
+expect message "Confirm Delete" "Are you sure you want to delete the highlighted record?"
+type ?Locator "Bennett"
+answer yes
+press ?Delete
+expect message "Confirm Delete" "Are you sure you want to delete the highlighted record?"
+expect message "Referential Integrity Delete Error" "This record is referenced from the file Cli_cmmt. This record cannot be deleted while these references exist."
+expect message "Record Delete Error" "An error was experienced deleting this record. Do you want to try to delete it again?"
+expect no message
+)"),
+            "");
+  for (const auto& [def, field] : dependents) EXPECT_EQ(Records(root_.path(), *def, field, 5), 0) << def->label;
+  EXPECT_EQ(Records(root_.path(), data::ClientFile(), "CLI:CLCODE", 5), 0);
+  EXPECT_EQ(Records(root_.path(), data::ClientFile(), "CLI:CLCODE", 1), 1);
+  EXPECT_EQ(Records(root_.path(), data::LogFile(), "LOG:CLCODE", 1), visits_of_1);
 }
 
 }  // namespace
