@@ -119,6 +119,13 @@ int RunReportCommand(platform::PathMap paths, const ReportCommand& command, plat
     }
     const std::shared_ptr<platform::HeadlessWindow> window = windows.Active();
     if (window == nullptr || !window->WaitIdle() || window->closed()) continue;
+    // The frame's About box opens as the frame does, and may come after the
+    // report has started: it is closed, and the report's window looked for again.
+    if (window->spec().procedure == "ABOUTPROC") {
+      window->RequestClose();
+      WaitFor(std::chrono::seconds(10), [&] { return window->closed(); });
+      continue;
+    }
     answered = windows.opened_count();
     if (window->title() == "Progress...") continue;
     if (window->title() == "System Warning") return fail(std::string(platform::ReadField(program.values.warning_text)));
