@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "data/dictionary/dictionary.h"
+#include "errors/error_manager.h"
+#include "errors/message_table.h"
 #include "platform/picture.h"
 #include "platform/text.h"
 #include "reports/office_list.h"
@@ -272,7 +274,16 @@ void RegisterDailyLists(const ui::Services& services) {
   RegisterReport(services, "DailySchedRpt", [&services] { return SessionSchedule(services); });
   RegisterReport(services, "DailyEntrySummaryRpt", [&services] { return EntrySummary(services); });
   RegisterReport(services, "DailyAppointmentRpt", [&services] { return StaffAppointments(services); });
-  RegisterReport(services, "App_Agreement_Rpt", [&services] { return Confirmation(services); });
+  // Without a visit in the buffer there is nothing to confirm: said at once,
+  // before any window opens.
+  services.procedures.Register("App_Agreement_Rpt", [&services] {
+    if (CurrentVisit().LOG_NO == 0) {
+      ui::CurrentThread()->global_response = ui::kCancelled;
+      services.errors.RaiseError(errors::msg::kNoRecords);
+      return;
+    }
+    RunReport(services, Confirmation(services));
+  });
 }
 
 }  // namespace vornel::reports

@@ -87,7 +87,7 @@ int RunMessageBox(QtWindowSystem& windows, const MessageBoxRequest& request, QMe
   box.exec();
   // The window the box stood over takes the keys again, whatever closed
   // meanwhile (a progress window of the report that said why it stopped).
-  if (!parent.isNull() && QApplication::activeWindow() == nullptr) parent->activateWindow();
+  if (!parent.isNull()) parent->activateWindow();
   QAbstractButton* clicked = box.clickedButton();
   const int bit = clicked != nullptr ? ToBit(box.standardButton(clicked)) : 0;
   return bit != 0 ? bit : Dismissed(request);
