@@ -113,8 +113,12 @@ int RunReportCommand(platform::PathMap paths, const ReportCommand& command, plat
     if (steady_clock::now() > deadline) return fail("the report did not finish");
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (windows.opened_count() == answered) {
-      // The report ended without an outcome: a parameter window was cancelled.
-      if (program.threads.running() <= 1 && windows.Active() == nullptr) return fail("the report was cancelled");
+      // The report's thread ended without an outcome: a parameter window was
+      // cancelled. The outcome is looked at again: the report may have given
+      // it and ended while this loop slept.
+      if (program.threads.running() <= 1 && windows.Active() == nullptr &&
+          !reports::UnattendedOutput::Global().outcome())
+        return fail("the report was cancelled");
       continue;
     }
     const std::shared_ptr<platform::HeadlessWindow> window = windows.Active();
