@@ -202,8 +202,9 @@ std::string ScriptRunner::Do(const Step& step) {
     return {};
   }
   if (verb == "window") {
-    if (a.size() != 1) return Wrong(step, "a window title");
-    current_ = windows_.WaitForWindow(a[0], patience_);
+    const int count = a.size() == 2 ? std::atoi(a[1].c_str()) : 1;
+    if (a.empty() || a.size() > 2 || count < 1) return Wrong(step, "a window title and maybe how many are open");
+    current_ = windows_.WaitForWindow(a[0], patience_, count);
     if (!current_) {
       std::string open;
       for (const std::string& title : windows_.OpenTitles()) open += (open.empty() ? "" : ", ") + Quoted(title);

@@ -150,15 +150,19 @@ std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::BringToFront(HeadlessWindo
 void HeadlessWindowSystem::Changed() { changed_.notify_all(); }
 
 std::shared_ptr<HeadlessWindow> HeadlessWindowSystem::WaitForWindow(
-    std::string_view title, std::chrono::milliseconds timeout) {
+    std::string_view title, std::chrono::milliseconds timeout, int count) {
   // Titles change under each window's own lock, so this looks again every few
   // milliseconds rather than trusting a wake-up.
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   std::unique_lock lock(mutex_);
   for (;;) {
+    std::shared_ptr<HeadlessWindow> newest;
+    int found = 0;
     for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
-      if ((*it)->title() == title) return *it;
+      if ((*it)->title() != title) continue;
+      if (found++ == 0) newest = *it;
     }
+    if (found >= count) return newest;
     if (std::chrono::steady_clock::now() >= deadline) return nullptr;
     changed_.wait_for(lock, std::chrono::milliseconds(5));
   }

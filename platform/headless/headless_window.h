@@ -64,9 +64,10 @@ class HeadlessWindowSystem : public WindowSystem {
   void CloseDown() override;
 
   // The open window with that title (the newest when several), waiting up to
-  // the timeout for it to open; nullptr when none did.
+  // the timeout until `count` windows of that title are open; nullptr when
+  // they did not open.
   std::shared_ptr<HeadlessWindow> WaitForWindow(
-      std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+      std::string_view title, std::chrono::milliseconds timeout = std::chrono::seconds(10), int count = 1);
   std::shared_ptr<HeadlessWindow> Frame() const;  // the open frame, if any
   bool frame_opened() const;                       // whether a frame has opened yet
   int opened_count() const;                        // windows opened so far

@@ -496,11 +496,18 @@ void WindowController::PlaceInRow(Page& page, QLabel* prompt, QWidget* field, bo
     page.row->insertWidget(page.row->count() - 1, field);
     return;
   }
-  QFormLayout* form = FormForNewRow(page);
   page.row = new QHBoxLayout;
   page.row->setContentsMargins(0, 0, 0, 0);
   page.row->addWidget(field);
   page.row->addStretch(1);
+  if (page.below->count() > 0) {
+    // After a list of a few rows the page goes on below it, in the order
+    // declared: a heading between two lists stays between them.
+    if (prompt != nullptr) page.row->insertWidget(0, prompt);
+    page.below->addLayout(page.row);
+    return;
+  }
+  QFormLayout* form = FormForNewRow(page);
   if (prompt != nullptr) {
     form->addRow(prompt, page.row);
   } else {

@@ -34,6 +34,40 @@ expect value ?CurrentDepartment "2 - PREVENTION"
             "");
 }
 
+// A list open when the department changes keeps its department's files
+// (and so does the form it opens); a list opened afterwards shows the new
+// department's clients.
+TEST_F(Departments, OpenListsKeepTheirFilesAcrossASwitch) {
+  EXPECT_EQ(Run(R"(
+frame
+menu "Browse Lists" "Browse the Client File"
+window "Browse the Client File"
+expect highlighted ?List "      5 | Baker | Donna | X | A | 07/26/2026 | 05/02/2003 | 304.20 | F | Y |  |       0.00 |   0"
+frame
+tool "Change Departments"
+window "Browse the Departments File"
+row ?List 2
+press ?ChangeDepartment
+expect closed
+frame
+menu "Browse Lists" "Browse the Client File"
+window "Browse the Client File" 2
+expect highlighted ?List "      3 | Allen | Carol | M | I | 03/16/2024 | 10/02/1970 | 304.00 | F | Y |  |       0.00 |   0"
+close
+expect closed
+window "Browse the Client File"
+expect highlighted ?List "      5 | Baker | Donna | X | A | 07/26/2026 | 05/02/2003 | 304.20 | F | Y |  |       0.00 |   0"
+press ?Change
+window "Changing a Client Record"
+expect value ?CLI:CLLNAME "Baker"
+press ?Cancel
+window "Browse the Client File"
+key ?List F5
+expect highlighted ?List "      5 | Baker | Donna | X | A | 07/26/2026 | 05/02/2003 | 304.20 | F | Y |  |       0.00 |   0"
+)"),
+            "");
+}
+
 // A copy of department 2 takes the next number and department 2's billing
 // identifiers, with no name and no last posting; saving it makes its three
 // directories, private.
