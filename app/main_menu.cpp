@@ -83,7 +83,7 @@ constexpr std::array kMenu = {
     MainMenuItem{"&Statistical Reports", "&Calculate Monthly Stats", {}, "calcstats"},
     MainMenuItem{"Data &Maintenance", "&Consolidate Client Records", {}, "Select_Consolidations"},
     MainMenuItem{"Data &Maintenance", "&Archive Clients", {}, "ArchiveClients"},
-    MainMenuItem{"Data &Maintenance", "&Delete Visits", {}, "ASKDELPW"},
+    MainMenuItem{"Data &Maintenance", "&Delete Visits", {}, "PurgeVisits"},
     MainMenuItem{"Data &Maintenance", "Delete Old Client &Payments", {}, "DelCliPayments"},
     MainMenuItem{"Data &Maintenance", "&Empty File Creation", {}, "\\vornel\\seedstygp.exe", 25000,
                  ItemAction::kExternal},

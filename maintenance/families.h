@@ -15,5 +15,6 @@ void RegisterRevisionHistory(const ui::Services& services);
 void RegisterDisplayError(const ui::Services& services);
 void RegisterClientConsolidation(const ui::Services& services);
 void RegisterClients(const ui::Services& services);
+void RegisterArchivedClients(const ui::Services& services);
 
 }  // namespace vornel::maintenance

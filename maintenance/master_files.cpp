@@ -17,6 +17,7 @@ void RegisterMasterFiles(const ui::Services& services) {
   RegisterRevisionHistory(services);
   RegisterClientConsolidation(services);
   RegisterClients(services);
+  RegisterArchivedClients(services);
   RegisterDisplayError(services);
 }
 

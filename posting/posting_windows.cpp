@@ -10,6 +10,7 @@
 #include "posting/post_period.h"
 #include "posting/posting_rules.h"
 #include "posting/system_password.h"
+#include "posting/archive_batches.h"
 #include "posting/payment_batches.h"
 #include "ui/dialog_procedure.h"
 #include "ui/system_warning.h"
@@ -183,6 +184,7 @@ void RegisterPosting(const ui::Services& services) {
   RegisterClientPayments(services);
   RegisterPayerPayments(services);
   RegisterPaymentBatches(services);
+  RegisterArchiveBatches(services);
   services.procedures.Register("POST", [&services] { ProgressWindow(services).Run(); });
   ui::RegisterDialog(services, [&services] { return PostVisits(services); });
   ui::RegisterDialog(services, [&services] { return SetPostDateBack(services); });

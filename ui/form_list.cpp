@@ -17,15 +17,33 @@ std::vector<platform::ControlSpec> FormListControls(const FormListDeclaration& l
                                     platform::Button(list.name + "Delete", "&Delete")});
 }
 
-BrowseManager& OpenFormList(RecordForm& form, const FormListDeclaration& list) {
-  ThreadState& thread = form.thread();
-  auto browse = std::make_unique<BrowseManager>(form, thread);
-  browse->Init(form.ControlNumberOf(list.name), list.view, thread.files.Relations(list.view.primary()));
+namespace {
+
+std::unique_ptr<BrowseManager> MakeList(WindowManager& window, ThreadState& thread, int control,
+                                        const data::FileDef& parent, const FormListDeclaration& list) {
+  auto browse = std::make_unique<BrowseManager>(window, thread);
+  browse->Init(control, list.view, thread.files.Relations(list.view.primary()));
   browse->AddSortOrder(list.view.primary().FindKey(list.key));
-  browse->AddRange(thread.files.Relations(list.parent ? *list.parent : *form.primary_file()));
+  browse->AddRange(thread.files.Relations(parent));
   for (const ListColumn& column : list.columns) {
     if (const data::FieldDef* field = ViewField(list.view, column.field)) browse->AddField(*field, column.picture);
   }
+  return browse;
+}
+
+}  // namespace
+
+BrowseManager& OpenRecordList(WindowManager& window, ThreadState& thread, const data::FileDef& parent,
+                              const FormListDeclaration& list) {
+  auto browse = MakeList(window, thread, window.window()->Control(list.name), parent, list);
+  BrowseManager& owned = *browse;
+  window.Own(std::move(browse));
+  return owned;
+}
+
+BrowseManager& OpenFormList(RecordForm& form, const FormListDeclaration& list) {
+  ThreadState& thread = form.thread();
+  auto browse = MakeList(form, thread, form.ControlNumberOf(list.name), list.parent ? *list.parent : *form.primary_file(), list);
   if (form.request() != kView && !list.update_procedure.empty()) {
     browse->INSERTCONTROL = form.ControlNumberOf(list.name + "Insert");
     browse->CHANGECONTROL = form.ControlNumberOf(list.name + "Change");

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "data/view_def.h"
-#include "ui/list_procedure.h"
+#include "ui/browse_manager.h"
+#include "ui/list_column.h"
 #include "ui/record_form.h"
 
 namespace vornel::ui {
@@ -32,5 +33,10 @@ std::vector<platform::ControlSpec> FormListControls(const FormListDeclaration& l
 // Sets the list up on the open form (from FormDeclaration::on_open); the
 // form owns it.
 BrowseManager& OpenFormList(RecordForm& form, const FormListDeclaration& list);
+// Sets a list up on an open window, held to the record of `parent` in its
+// buffer (a list window's highlighted record), without buttons; the
+// window owns it and refills it whenever that record changes.
+BrowseManager& OpenRecordList(WindowManager& window, ThreadState& thread, const data::FileDef& parent,
+                              const FormListDeclaration& list);
 
 }  // namespace vornel::ui

@@ -78,6 +78,8 @@ int ListProcedure::Init() {
   for (const ListColumn& column : declaration_.columns) list.columns.push_back(column.header);
   spec.controls.push_back(list);
   for (const ControlSpec& control : declaration_.controls) spec.controls.push_back(control);
+  for (const FormListDeclaration& shown : declaration_.record_lists)
+    for (ControlSpec& control : FormListControls(shown)) spec.controls.push_back(std::move(control));
   AddControls(spec);
   if (declaration_.selection) {
     spec.controls.push_back(platform::Button("?Select", "&Select"));
@@ -145,6 +147,8 @@ int ListProcedure::Init() {
       return response;
     };
   }
+  for (const FormListDeclaration& shown : declaration_.record_lists)
+    record_lists_.push_back(&OpenRecordList(*this, thread_, declaration_.view.primary(), shown));
   if (declaration_.on_open) declaration_.on_open(*this);
   return 0;
 }
@@ -167,7 +171,14 @@ int ListProcedure::OnEvent(const platform::Event& event) {
     }
   }
   const int result = WindowManager::OnEvent(event);
-  if (result != kEndLoop && declaration_.after_event && window_) declaration_.after_event(*this);
+  if (result != kEndLoop && window_) {
+    // The lists of the highlighted record follow the highlight.
+    if (!record_lists_.empty() && !browse_->rows().empty()) {
+      browse_->CopyRowToRecord();
+      for (BrowseManager* list : record_lists_) list->Reset();
+    }
+    if (declaration_.after_event) declaration_.after_event(*this);
+  }
   return result;
 }
 

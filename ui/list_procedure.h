@@ -11,6 +11,7 @@
 
 #include "data/view_def.h"
 #include "ui/browse_manager.h"
+#include "ui/form_list.h"
 #include "ui/procedure_catalog.h"
 #include "ui/window_manager.h"
 
@@ -28,14 +29,6 @@ struct ListOrder {
   // A name of the declaration's variables the key's first component is held
   // to (the records of one client, read by the key alone); "" = none.
   std::string range = {};
-};
-
-struct ListColumn {
-  std::string header;
-  std::string field;  // "EMP:EMPCODE", of any file of the view
-  std::string picture;
-  // A column worked out from the row's records instead of one field.
-  std::function<std::string()> compute = {};
 };
 
 class ListProcedure;
@@ -63,6 +56,9 @@ struct ListDeclaration {
   // the buttons.
   std::vector<platform::ControlSpec> above = {};
   std::vector<platform::ControlSpec> controls = {};
+  // Lists of the highlighted record (his visits), below the list and the
+  // controls; shown only, refilled as the highlight moves.
+  std::vector<FormListDeclaration> record_lists = {};
   // Names the filters may use besides the view's fields; must outlive the list.
   const platform::NameScope* variables = nullptr;
   // The background of a row, from the row's records (BGR).
@@ -125,15 +121,13 @@ class ListProcedure : public WindowManager {
   ThreadState& thread_;
   std::unique_ptr<BrowseManager> browse_;
   std::vector<int> tab_controls_;
+  std::vector<BrowseManager*> record_lists_;  // owned by the window
   int shown_tab_ = 0;  // the first tab's page is in front when the window opens
   std::string locator_text_;
   double locator_number_ = 0;  // a date or number locator's value
   data::RelationManager* primary_relation_ = nullptr;
   bool name_pushed_ = false;
 };
-
-// The field "PRE:NAME" among the files of the view; nullptr when none has it.
-const data::FieldDef* ViewField(const data::ViewDef& view, std::string_view name);
 
 // Registers a list procedure under its name.
 void RegisterList(const Services& services, ListDeclaration declaration);

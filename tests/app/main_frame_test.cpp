@@ -87,8 +87,8 @@ expect closed
 TEST_F(MainFrameTest, MenuItemsOfProceduresNotBuiltSayWhichProcedureIsMissing) {
   ScriptResult result = RunScript(R"(
 frame
-menu "Browse Lists" "Browse Archived Client Listing"
-expect message "Procedure not defined" "The Procedure BrowseArchived_Clients has not been defined."
+menu "Statistical Reports" "Calculate Monthly Stats"
+expect message "Procedure not defined" "The Procedure calcstats has not been defined."
 menu "&Billing Options" "&Medical Assistance  Billing" "FORM CMS-1500 - Any Vendor"
 expect message "Procedure not defined" "The Procedure FORM_CMS_1500_RPT has not been defined."
 expect title ")" + std::string(kTitle) + R"("

