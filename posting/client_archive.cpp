@@ -1,6 +1,7 @@
 #include "posting/client_archive.h"
 
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "data/dictionary/dictionary.h"
@@ -31,19 +32,38 @@ constexpr std::array<ClientRecords, 7> kDeleted = {{
     {data::LineitemFile, "LIN:CLI_KEY", "LIN:CLCODE"},
 }};
 
-// The positions of the client's records in `file` by `key`, read first so
-// that the deletes that follow reach each record once.
-std::vector<data::RecordPosition> RecordsOf(data::RecordFile& file, const char* key, const char* client_field,
-                                            std::int16_t client) {
+// Walks the client's records in `file` by `key`, from his first; `each`
+// sees every record as the current one and answers a store code: any other
+// than kStoreOk ends the walk with that code. The walk only reads: a write
+// during it would make the file read its rows ahead again for every record.
+int EachRecordOf(data::RecordFile& file, const char* key, const char* client_field, std::int16_t client,
+                 const std::function<int()>& each) {
   const data::FileDef& def = file.def();
   const data::FieldDef& field = *def.FindField(client_field);
-  std::vector<data::RecordPosition> positions;
   file.ClearBuffer();
   data::WriteNumber(def, field, file.buffer(), client);
-  if (file.SetByKey(*def.FindKey(key)) != data::kStoreOk) return positions;
-  while (file.Next() == data::kStoreOk && data::ReadNumber(def, field, file.buffer()) == client)
+  if (const int answer = file.SetByKey(*def.FindKey(key)); answer != data::kStoreOk) return answer;
+  while (file.Next() == data::kStoreOk && data::ReadNumber(def, field, file.buffer()) == client) {
+    if (const int answer = each(); answer != data::kStoreOk) return answer;
+  }
+  return data::kStoreOk;
+}
+
+// Runs `each` on every record of the client in `file`, each the current
+// record when it runs (so that it may delete it): the positions are read
+// first, so that the writes do not disturb the walk.
+int ChangeEachRecordOf(data::RecordFile& file, const char* key, const char* client_field, std::int16_t client,
+                       const std::function<int()>& each) {
+  std::vector<data::RecordPosition> positions;
+  int answer = EachRecordOf(file, key, client_field, client, [&] {
     positions.push_back(file.Position());
-  return positions;
+    return static_cast<int>(data::kStoreOk);
+  });
+  for (std::size_t i = 0; answer == data::kStoreOk && i < positions.size(); ++i) {
+    answer = file.GetByPosition(positions[i]);
+    if (answer == data::kStoreOk) answer = each();
+  }
+  return answer;
 }
 
 // The files of the archive, in the order they are opened and locked.
@@ -129,19 +149,22 @@ ArchiveOutcome ClientArchive::Consider(const data::ClientRecord& client) {
     ++in_archive_already_;
     return {};
   }
-  // The client's visits tell whether he came after the cutoff; his lines
-  // whether a payer may still pay.
+  // His visits tell whether he came after the cutoff; his lines whether a
+  // payer may still pay.
   data::RecordFile& log = files_.Get(data::LogFile()).file();
-  const std::vector<data::RecordPosition> visits = RecordsOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE);
-  if (!visits.empty() && (log.GetByPosition(visits.back()) != data::kStoreOk ||
-                          log.record<data::LogRecord>().LOG_DATE > cutoff_))
-    return {};
+  std::int32_t last_visit = 0;
+  EachRecordOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE, [&log, &last_visit] {
+    last_visit = log.record<data::LogRecord>().LOG_DATE;
+    return static_cast<int>(data::kStoreOk);
+  });
+  if (last_visit > cutoff_) return {};
   data::RecordFile& lines = files_.Get(data::LineitemFile()).file();
-  for (const data::RecordPosition line : RecordsOf(lines, "LIN:CLI_KEY", "LIN:CLCODE", client.CLCODE)) {
-    if (lines.GetByPosition(line) == data::kStoreOk && AwaitsPayer(lines.record<data::LineitemRecord>())) {
-      ++kept_for_payers_;
-      return {};
-    }
+  constexpr int kAwaits = -1;
+  if (EachRecordOf(lines, "LIN:CLI_KEY", "LIN:CLCODE", client.CLCODE, [&lines] {
+        return AwaitsPayer(lines.record<data::LineitemRecord>()) ? kAwaits : data::kStoreOk;
+      }) == kAwaits) {
+    ++kept_for_payers_;
+    return {};
   }
   ++uncommitted_;
   if (!Move(client, why)) return Fail(why);
@@ -174,36 +197,30 @@ bool ClientArchive::Move(const data::ClientRecord& client, std::string& why) {
   }
   data::RecordFile& log = files_.Get(data::LogFile()).file();
   data::RecordFile& archived_visits = files_.Get(data::LogarcFile()).file();
-  for (const data::RecordPosition visit : RecordsOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE)) {
-    int answer = log.GetByPosition(visit);
-    if (answer == data::kStoreOk) {
-      data::CopyRecord(data::LogFile(), log.buffer(), data::LogarcFile(), archived_visits.buffer());
-      answer = archived_visits.Add();
-    }
-    if (answer != data::kStoreOk) {
-      why = "Stop on Add Logarc  - " + Code(answer);
-      return false;
-    }
-    if (answer = log.Delete(); answer != data::kStoreOk) {
-      why = "Stop on Delete Log  - " + Code(answer);
-      return false;
-    }
+  std::string stop;
+  int answer = ChangeEachRecordOf(log, "LOG:LOG_CUST", "LOG:CLCODE", client.CLCODE, [&] {
+    data::CopyRecord(data::LogFile(), log.buffer(), data::LogarcFile(), archived_visits.buffer());
+    int step = archived_visits.Add();
+    if (step != data::kStoreOk) stop = "Stop on Add Logarc  - ";
+    else if (step = log.Delete(); step != data::kStoreOk) stop = "Stop on Delete Log  - ";
+    return step;
+  });
+  if (answer != data::kStoreOk) {
+    why = (stop.empty() ? "Stop on Add Logarc  - " : stop) + Code(answer);
+    return false;
   }
   for (const ClientRecords& deleted : kDeleted) {
     data::RecordFile& file = files_.Get(deleted.def()).file();
-    for (const data::RecordPosition record : RecordsOf(file, deleted.key, deleted.client, client.CLCODE)) {
-      int answer = file.GetByPosition(record);
-      if (answer == data::kStoreOk) answer = file.Delete();
-      if (answer != data::kStoreOk) {
-        why = "Stop on Delete " + std::string(deleted.def().label) + "  - " + Code(answer);
-        return false;
-      }
+    answer = ChangeEachRecordOf(file, deleted.key, deleted.client, client.CLCODE, [&file] { return file.Delete(); });
+    if (answer != data::kStoreOk) {
+      why = "Stop on Delete " + std::string(deleted.def().label) + "  - " + Code(answer);
+      return false;
     }
   }
   data::RecordFile& clients = files_.Get(data::ClientFile()).file();
   clients.ClearBuffer();
   clients.record<data::ClientRecord>().CLCODE = client.CLCODE;
-  int answer = clients.GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY"));
+  answer = clients.GetByKey(*data::ClientFile().FindKey("CLI:CODE_KEY"));
   if (answer == data::kStoreOk) answer = clients.Delete();
   if (answer != data::kStoreOk) {
     why = "Stop Delete of Client  - " + Code(answer);

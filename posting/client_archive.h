@@ -34,7 +34,7 @@ struct ArchiveOutcome {
 // in the working files.
 class ClientArchive {
  public:
-  static constexpr int kClientsPerCommit = 500;
+  static constexpr int kClientsPerCommit = 100;
 
   ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit = kClientsPerCommit);
   ~ClientArchive();  // commits what Finish has not

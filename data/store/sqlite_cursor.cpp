@@ -70,6 +70,9 @@ void SqliteCursor::SetAtRecord(const KeyDef* key, const char* record, std::int64
 int SqliteCursor::Step(bool forward, int page_size, int max_page_size, std::uint64_t generation,
                        Row* row) {
   if (page_next_ >= page_count_ || page_forward_ != forward || page_generation_ != generation) {
+    // Rows read ahead that a write made stale start the run again: a walk
+    // that writes as it goes fetches small pages, not ever larger ones.
+    if (page_generation_ != generation && page_next_ < page_count_) run_pages_ = 0;
     DropPage();
     if ((forward && edge_ == Edge::kEnd) || (!forward && edge_ == Edge::kStart)) {
       return ReportAnswer(kRecordNotAvailable);

@@ -244,7 +244,7 @@ press ?Begin
 // The archive killed at growing delays: every client is wholly working or
 // wholly archived, no visit is lost or doubled, and every file opens.
 TEST_F(ClientArchiveTest, AKilledArchiveLeavesEveryClientWhole) {
-  constexpr int kClients = 1500;
+  constexpr int kClients = 2000;
   constexpr int kVisitsEach = 12;
   std::vector<Client> clients;
   std::vector<Visit> visits;
@@ -258,10 +258,10 @@ TEST_F(ClientArchiveTest, AKilledArchiveLeavesEveryClientWhole) {
 
   std::mt19937 random(20261209);
   int kills = 0, part_way = 0;  // part-way: killed between two commits
-  double after = 40;
+  double after = 20;
   bool finished = false;
   const std::string root = root_.path().string();
-  for (int round = 0; round < 60 && !finished; ++round, after *= 1.12) {
+  for (int round = 0; round < 150 && !finished; ++round, after *= 1.06) {
     const double jitter = std::uniform_real_distribution<double>(0.8, 1.2)(random);
     vornel::test::RunProgram(VORNEL_PROGRAM,
                              {"--root", root, "--report", "ArchiveClients", "--date", "11/15/2026", "--pdf",
