@@ -13,7 +13,6 @@
 namespace vornel::posting {
 namespace {
 
-constexpr int kWaitSeconds = 10;
 
 // A file of a client's records that the archive deletes, walked by its key
 // from the client's first record.
@@ -83,8 +82,9 @@ bool AwaitsPayer(const data::LineitemRecord& line) {
   return status == 'O' || status == 'B' || status == 'R';
 }
 
-ClientArchive::ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit)
-    : files_(files), cutoff_(cutoff), clients_per_commit_(clients_per_commit) {}
+ClientArchive::ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit,
+                             int wait_seconds)
+    : files_(files), cutoff_(cutoff), clients_per_commit_(clients_per_commit), wait_seconds_(wait_seconds) {}
 
 ClientArchive::~ClientArchive() { Finish(); }
 
@@ -99,7 +99,8 @@ ArchiveOutcome ClientArchive::Fail(std::string why) {
 }
 
 ArchiveOutcome ClientArchive::Finish() {
-  if (uncommitted_ > 0) {
+  // The transaction may hold only the tests of clients that stayed.
+  if (uncommitted_ > 0 || files_.in_transaction()) {
     uncommitted_ = 0;
     if (!files_.CommitTransaction())
       return Fail("The archive could not be saved. Clients from " + std::to_string(first_uncommitted_) +
@@ -129,8 +130,8 @@ bool ClientArchive::Begin(std::int16_t client, std::string& why) {
   if (uncommitted_ > 0) return true;
   std::vector<data::RecordFile*> involved;
   for (const data::FileDef* def : ArchiveFiles()) involved.push_back(&files_.Get(*def).file());
-  if (files_.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk) {
-    why = "The client files are in use on another station.";
+  if (files_.BeginTransaction(involved, wait_seconds_) != data::kStoreOk) {
+    why = "The client files are in use on another station; try again when the other station is done.";
     return false;
   }
   first_uncommitted_ = client;

@@ -36,7 +36,9 @@ class ClientArchive {
  public:
   static constexpr int kClientsPerCommit = 100;
 
-  ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit = kClientsPerCommit);
+  // Another station's writes to the files are waited for up to `wait_seconds`.
+  ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit = kClientsPerCommit,
+                int wait_seconds = 10);
   ~ClientArchive();  // commits what Finish has not
   ClientArchive(const ClientArchive&) = delete;
   ClientArchive& operator=(const ClientArchive&) = delete;
@@ -61,6 +63,7 @@ class ClientArchive {
   data::FileRegistry& files_;
   std::int32_t cutoff_;
   int clients_per_commit_;
+  int wait_seconds_;
   bool open_ = false;
   bool stopped_ = false;
   int uncommitted_ = 0;
