@@ -284,7 +284,8 @@ ui::FormDeclaration ClientForm(const ui::Services& services, ui::ThreadState& th
 }  // namespace
 
 void RegisterClients(const ui::Services& services) {
-  ui::RegisterList(services, ClientList());
+  // Each open list has a filter of its own.
+  ui::RegisterList(services, "BrowseClient", [](ui::ThreadState&) { return ClientList(); });
   ui::RegisterForm(services, "UpdateClientN",
                    [&services](ui::ThreadState& thread) { return ClientForm(services, thread); });
 }

@@ -81,7 +81,7 @@ int BrowseManager::AddSortOrder(const data::KeyDef* key, std::unique_ptr<StepPos
 void BrowseManager::AddField(const data::FieldDef& field, std::string picture) {
   for (const data::FileDef& file : data::AllFiles()) {
     for (const data::FieldDef& candidate : file.fields) {
-      if (&candidate == &field) columns_.push_back({&file, &field, std::move(picture)});
+      if (&candidate == &field) columns_.push_back({&file, &field, ColumnPicture(picture)});
     }
   }
 }

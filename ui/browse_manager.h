@@ -9,10 +9,12 @@
 // every event.
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/view_manager.h"
+#include "platform/picture.h"
 #include "ui/procedure_thread.h"
 #include "ui/step_position.h"
 #include "ui/toolbar.h"
@@ -148,7 +150,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   struct Column {
     const data::FileDef* file;
     const data::FieldDef* field;
-    std::string picture;
+    std::optional<platform::Picture> picture;  // parsed once for every row
     std::function<std::string()> compute;  // set for a computed column
   };
 

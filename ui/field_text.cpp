@@ -7,20 +7,40 @@
 
 namespace vornel::ui {
 
+namespace {
+
+std::string Shown(const platform::ValueRef& value, const std::optional<platform::Picture>& picture) {
+  if (!picture) return value.Text();
+  switch (picture->kind()) {
+    case platform::PictureKind::kString:
+    case platform::PictureKind::kPattern: return picture->FormatText(value.Text());
+    default: return picture->Format(value.Number());
+  }
+}
+
+}  // namespace
+
+std::optional<platform::Picture> ColumnPicture(std::string_view picture) {
+  if (picture.empty()) return std::nullopt;
+  return platform::Picture::Parse(picture);
+}
+
 std::string FieldText(const data::FileDef& file, const data::FieldDef& field, std::span<const char> record,
-                      std::string_view picture) {
+                      const std::optional<platform::Picture>& picture) {
   std::string shown;
   if (field.type == data::FieldType::kText) {
-    shown = data::ReadText(file, field, record);
-    if (!picture.empty()) {
-      std::string copy = shown;
-      shown = platform::FormatValue(platform::Ref(copy), picture);
-    }
+    std::string text = data::ReadText(file, field, record);
+    shown = Shown(platform::Ref(text), picture);
   } else {
     double value = data::ReadNumber(file, field, record);
-    shown = platform::FormatValue(platform::Ref(value), picture);
+    shown = Shown(platform::Ref(value), picture);
   }
   return std::string(platform::Clip(shown));
+}
+
+std::string FieldText(const data::FileDef& file, const data::FieldDef& field, std::span<const char> record,
+                      std::string_view picture) {
+  return FieldText(file, field, record, ColumnPicture(picture));
 }
 
 }  // namespace vornel::ui

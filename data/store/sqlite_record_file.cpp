@@ -53,10 +53,10 @@ int SqliteRecordFile::Borrow(bool create, std::shared_ptr<SqliteAttachment>* att
   return SqliteConnection::ForThisThread()->Attach(directory_, create, attachment);
 }
 
-int SqliteRecordFile::Ready(SqliteStatement& statement, const std::string& sql,
+int SqliteRecordFile::Ready(SqliteStatement& statement, const std::function<std::string()>& make_sql,
                             sqlite3_stmt** stmt) {
   if (!statement) {
-    int rc = statement.Prepare(db_, sql);
+    int rc = statement.Prepare(db_, make_sql());
     if (rc != SQLITE_OK) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   }
   *stmt = statement.get();
@@ -136,7 +136,7 @@ std::int64_t SqliteRecordFile::Records() {
     return -1;
   }
   sqlite3_stmt* stmt = nullptr;
-  if (Ready(count_, table_->CountSql(), &stmt)) return -1;
+  if (Ready(count_, [this] { return table_->CountSql(); }, &stmt)) return -1;
   StatementReset reset(stmt);
   int rc = sqlite3_step(stmt);
   if (rc != SQLITE_ROW) {
@@ -234,7 +234,7 @@ int SqliteRecordFile::Deliver(const char* record, RecordPosition position, std::
 int SqliteRecordFile::ReadByPosition(RecordPosition position, char* record,
                                      std::int64_t* revision) {
   sqlite3_stmt* stmt = nullptr;
-  if (int answer = Ready(select_position_, table_->SelectByPositionSql(), &stmt)) return answer;
+  if (int answer = Ready(select_position_, [this] { return table_->SelectByPositionSql(); }, &stmt)) return answer;
   StatementReset reset(stmt);
   sqlite3_bind_int64(stmt, 1, position);
   int rc = sqlite3_step(stmt);
@@ -250,7 +250,7 @@ int SqliteRecordFile::ReadByKey(const KeyDef& key, const char* values, char* rec
                                 RecordPosition* position, std::int64_t* revision) {
   sqlite3_stmt* stmt = nullptr;
   const std::size_t index = static_cast<std::size_t>(&key - def().keys.data());
-  if (int answer = Ready(select_key_[index], table_->SelectByKeySql(key), &stmt)) return answer;
+  if (int answer = Ready(select_key_[index], [this, &key] { return table_->SelectByKeySql(key); }, &stmt)) return answer;
   StatementReset reset(stmt);
   codec_.BindKey(stmt, key, values);
   int rc = sqlite3_step(stmt);
@@ -290,7 +290,7 @@ int SqliteRecordFile::Reget() {
 int SqliteRecordFile::Add() {
   if (int answer = Usable(true)) return ReportAnswer(answer);
   sqlite3_stmt* stmt = nullptr;
-  if (int answer = Ready(insert_, table_->InsertSql(), &stmt)) return answer;
+  if (int answer = Ready(insert_, [this] { return table_->InsertSql(); }, &stmt)) return answer;
   StatementReset reset(stmt);
   codec_.BindFields(stmt, buffer().data());
   int rc = sqlite3_step(stmt);
@@ -324,7 +324,7 @@ int SqliteRecordFile::CurrentWritable() {
 int SqliteRecordFile::Put() {
   if (int answer = CurrentWritable()) return answer;
   sqlite3_stmt* stmt = nullptr;
-  if (int answer = Ready(update_[watch_], table_->UpdateSql(watch_), &stmt)) return answer;
+  if (int answer = Ready(update_[watch_], [this] { return table_->UpdateSql(watch_); }, &stmt)) return answer;
   StatementReset reset(stmt);
   codec_.BindFields(stmt, buffer().data());
   const int position_parameter = table_->field_count() + 1;
@@ -352,7 +352,7 @@ int SqliteRecordFile::Put() {
 int SqliteRecordFile::Delete() {
   if (int answer = CurrentWritable()) return answer;
   sqlite3_stmt* stmt = nullptr;
-  if (int answer = Ready(delete_[watch_], table_->DeleteSql(watch_), &stmt)) return answer;
+  if (int answer = Ready(delete_[watch_], [this] { return table_->DeleteSql(watch_); }, &stmt)) return answer;
   StatementReset reset(stmt);
   sqlite3_bind_int64(stmt, 1, current_position_);
   if (watch_) sqlite3_bind_int64(stmt, 2, current_revision_);
@@ -377,7 +377,7 @@ bool SqliteRecordFile::DuplicatesKey(const KeyDef& key) {
   }
   sqlite3_stmt* stmt = nullptr;
   const std::size_t index = static_cast<std::size_t>(&key - def().keys.data());
-  if (Ready(duplicate_key_[index], table_->DuplicateSql(key), &stmt)) return false;
+  if (Ready(duplicate_key_[index], [this, &key] { return table_->DuplicateSql(key); }, &stmt)) return false;
   StatementReset reset(stmt);
   codec_.BindKey(stmt, key, buffer().data());
   sqlite3_bind_int64(stmt, static_cast<int>(key.components.size()) + 1, current_position_);

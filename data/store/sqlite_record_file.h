@@ -3,6 +3,7 @@
 // one thread through that thread's connection. See docs/record-store.md.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,7 +83,9 @@ class SqliteRecordFile final : public RecordFile {
   int Usable(bool write) const;  // kStoreOk, kFileNotOpen or kAccessDenied
   bool OwnsKey(const KeyDef* key) const;
   int Borrow(bool create, std::shared_ptr<SqliteAttachment>* attachment);
-  int Ready(SqliteStatement& statement, const std::string& sql, sqlite3_stmt** stmt);
+  // The statement, prepared from make_sql() the first time: the text is
+  // built only then, not on every use.
+  int Ready(SqliteStatement& statement, const std::function<std::string()>& make_sql, sqlite3_stmt** stmt);
   // Reads into `record`: kRecordNotAvailable when there is no such record.
   int ReadByPosition(RecordPosition position, char* record, std::int64_t* revision);
   int ReadByKey(const KeyDef& key, const char* values, char* record, RecordPosition* position,

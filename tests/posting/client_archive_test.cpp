@@ -14,6 +14,7 @@
 #include <random>
 #include <set>
 
+#include "data/dictionary/field_access.h"
 #include "platform/dates.h"
 #include "posting/client_archive.h"
 #include "tests/maintenance/program_fixture.h"
@@ -97,10 +98,13 @@ class ClientArchiveTest : public maintenance::test::ProgramFixture {
     records.Add<data::Ins_cardRecord>(data::Ins_cardFile(), 1, [&](auto& r, int) { r.CLCODE = client; });
   }
 
+  // The client numbers of the file's records, by the field's name.
   template <typename Record>
-  std::set<int> Clients(const data::FileDef& def, std::int16_t Record::*code) {
+  std::set<int> Clients(const data::FileDef& def, const char* field) {
     std::set<int> codes;
-    for (const Record& r : ArchiveRecords(root_.path()).All<Record>(def)) codes.insert(r.*code);
+    for (const Record& r : ArchiveRecords(root_.path()).All<Record>(def))
+      codes.insert(static_cast<int>(data::ReadNumber(def, *def.FindField(field),
+                                                     {reinterpret_cast<const char*>(&r), sizeof r})));
     return codes;
   }
 };
@@ -140,7 +144,7 @@ expect value ?MESSAGE "1 client(s) were not archived: a payer may still pay thei
 )"),
             "");
 
-  EXPECT_EQ(Clients(data::ClientFile(), &data::ClientRecord::CLCODE), (std::set<int>{12, 13, 14, 15, 16}));
+  EXPECT_EQ(Clients<data::ClientRecord>(data::ClientFile(), "CLCODE"), (std::set<int>{12, 13, 14, 15, 16}));
   const auto archived = ArchiveRecords(root_.path()).All<data::CliarcRecord>(data::CliarcFile());
   ASSERT_EQ(archived.size(), 2u);
   // Field for field, the phone and social security number as shown.
@@ -155,14 +159,14 @@ expect value ?MESSAGE "1 client(s) were not archived: a payer may still pay thei
     ASSERT_NE(original, visits.end());
     EXPECT_EQ(std::memcmp(&visit, &*original, sizeof visit), 0);
   }
-  EXPECT_EQ(Clients(data::LogFile(), &data::LogRecord::CLCODE), (std::set<int>{12, 15}));
-  EXPECT_EQ(Clients(data::LineitemFile(), &data::LineitemRecord::CLCODE), (std::set<int>{12, 15}));
-  EXPECT_EQ(Clients(data::UdcsFile(), &data::UdcsRecord::CLCODE), (std::set<int>{12}));
-  EXPECT_EQ(Clients(data::DischargFile(), &data::DischargRecord::CLCODE), (std::set<int>{12}));
-  EXPECT_EQ(Clients(data::Cli_cmmtFile(), &data::Cli_cmmtRecord::CLI_CODE), (std::set<int>{12}));
-  EXPECT_EQ(Clients(data::ClipmtsFile(), &data::ClipmtsRecord::CLCODE), (std::set<int>{12}));
-  EXPECT_EQ(Clients(data::GrpassinFile(), &data::GrpassinRecord::CLI_CODE), (std::set<int>{12}));
-  EXPECT_EQ(Clients(data::Ins_cardFile(), &data::Ins_cardRecord::CLCODE), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::LogRecord>(data::LogFile(), "CLCODE"), (std::set<int>{12, 15}));
+  EXPECT_EQ(Clients<data::LineitemRecord>(data::LineitemFile(), "CLCODE"), (std::set<int>{12, 15}));
+  EXPECT_EQ(Clients<data::UdcsRecord>(data::UdcsFile(), "CLCODE"), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::DischargRecord>(data::DischargFile(), "CLCODE"), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::Cli_cmmtRecord>(data::Cli_cmmtFile(), "CLI_CODE"), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::ClipmtsRecord>(data::ClipmtsFile(), "CLCODE"), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::GrpassinRecord>(data::GrpassinFile(), "CLI_CODE"), (std::set<int>{12}));
+  EXPECT_EQ(Clients<data::Ins_cardRecord>(data::Ins_cardFile(), "CLCODE"), (std::set<int>{12}));
 
   // The archived client under review, his visits below the list; the
   // review form neither adds nor deletes.
@@ -277,7 +281,7 @@ press ?Begin
   right.replace(right.find("timers on\n"), 10, "");
   EXPECT_EQ(Run(right + "window \"Progress...\"\npost timer\nexpect closed\n"), "");
   std::set<int> kept, lines;
-  for (const auto& v : ArchiveRecords(root_.path()).All<data::LogRecord>(data::LogFile())) kept.insert(v.LOG_NO);
+  for (const auto& v : ArchiveRecords(root_.path()).All<data::LogRecord>(data::LogFile())) kept.insert(int{v.LOG_NO});
   for (const auto& l : ArchiveRecords(root_.path()).All<data::LineitemRecord>(data::LineitemFile()))
     lines.insert(l.LOG_NO * 10 + (platform::ReadField(l.STATUS) == "P" ? 1 : 0));
   EXPECT_EQ(kept, (std::set<int>{1001, 1002, 1003, 1004}));
