@@ -285,7 +285,9 @@ void RewriteRow(sqlite3_stmt* stmt, const data::FileDef& file, const char* recor
 // The floor's statements, prepared once a run, and its audit of one client.
 class AuditFloor {
  public:
-  explicit AuditFloor(const fs::path& root) : raw_(root / kDepartmentDb, kProgram) {}
+  explicit AuditFloor(const fs::path& root) : raw_(root / kDepartmentDb, kProgram) {
+    raw_.Exec("PRAGMA main.cache_size=-65536");  // the page cache the store gives a batch
+  }
 
   void Prepare() {
     const data::KeyDef& by_client = *data::ClipmtsFile().FindKey("CPY:CLI_KEY");

@@ -53,6 +53,7 @@ void BalanceAudit::Close() {
   open_ = false;
   files_.Get(data::ClientFile()).Close();
   files_.Get(data::ClipmtsFile()).Close();
+  cache_.reset();
 }
 
 std::string BalanceAudit::UnchangedSince(std::int16_t first) const {
@@ -65,6 +66,7 @@ AuditOutcome BalanceAudit::Audit(std::int16_t client) {
   data::FileManager& payments = files_.Get(data::ClipmtsFile());
   if (!open_) {
     open_ = true;
+    cache_.emplace(files_.context().store);
     if (clients.Open() != 0 || payments.Open() != 0 || clients.EnsurePhysicallyOpen() != 0 ||
         payments.EnsurePhysicallyOpen() != 0)
       return Fail("The client or payment file cannot be opened.");

@@ -3,9 +3,11 @@
 // of the files: the windows (posting/payment_batches.cpp) walk the records
 // with the progress window and call them.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "data/file_registry.h"
+#include "data/store/record_store.h"
 
 namespace vornel::posting {
 
@@ -55,6 +57,7 @@ class BalanceAudit {
   std::int32_t last_post_date_;
   int clients_per_commit_;
   bool open_ = false;
+  std::optional<data::BatchCache> cache_;  // while the files are open
   bool stopped_ = false;
   int uncommitted_ = 0;
   std::int16_t first_uncommitted_ = 0;

@@ -33,8 +33,9 @@ constexpr std::array<ClientRecords, 7> kDeleted = {{
 
 // Walks the client's records in `file` by `key`, from his first; `each`
 // sees every record as the current one and answers a store code: any other
-// than kStoreOk ends the walk with that code. The walk only reads: a write
-// during it would make the file read its rows ahead again for every record.
+// than kStoreOk ends the walk with that code. `each` may delete the record;
+// any other write during the walk would make the file read its rows ahead
+// again for every record.
 int EachRecordOf(data::RecordFile& file, const char* key, const char* client_field, std::int16_t client,
                  const std::function<int()>& each) {
   const data::FileDef& def = file.def();
@@ -114,11 +115,13 @@ void ClientArchive::Close() {
   if (!open_) return;
   open_ = false;
   for (const data::FileDef* def : ArchiveFiles()) files_.Get(*def).Close();
+  cache_.reset();
 }
 
 bool ClientArchive::Begin(std::int16_t client, std::string& why) {
   if (!open_) {
     open_ = true;
+    cache_.emplace(files_.context().store);
     for (const data::FileDef* def : ArchiveFiles()) {
       data::FileManager& file = files_.Get(*def);
       if (file.Open() != 0 || file.EnsurePhysicallyOpen() != 0) {
@@ -212,7 +215,8 @@ bool ClientArchive::Move(const data::ClientRecord& client, std::string& why) {
   }
   for (const ClientRecords& deleted : kDeleted) {
     data::RecordFile& file = files_.Get(deleted.def()).file();
-    answer = ChangeEachRecordOf(file, deleted.key, deleted.client, client.CLCODE, [&file] { return file.Delete(); });
+    // Deleting the record just read keeps the rows read ahead: the walk goes on.
+    answer = EachRecordOf(file, deleted.key, deleted.client, client.CLCODE, [&file] { return file.Delete(); });
     if (answer != data::kStoreOk) {
       why = "Stop on Delete " + std::string(deleted.def().label) + "  - " + Code(answer);
       return false;

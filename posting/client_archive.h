@@ -3,10 +3,12 @@
 // batch windows (posting/archive_batches.cpp) walk the records with the
 // progress window and call them.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
+#include "data/store/record_store.h"
 
 namespace vornel::posting {
 
@@ -65,6 +67,7 @@ class ClientArchive {
   int clients_per_commit_;
   int wait_seconds_;
   bool open_ = false;
+  std::optional<data::BatchCache> cache_;  // while the files are open
   bool stopped_ = false;
   int uncommitted_ = 0;
   std::int16_t first_uncommitted_ = 0;

@@ -8,6 +8,7 @@
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_manager.h"
+#include "data/store/record_store.h"
 #include "data/store/store_answer.h"
 #include "platform/picture.h"
 #include "posting/posting_rules.h"
@@ -85,6 +86,7 @@ class PostingRun {
 };
 
 PostingResult PostingRun::Run() {
+  const data::BatchCache cache(files_.context().store);
   PostingResult result;
   std::array<data::FileManager*, 5> managers = {&log_, &clients_, &payments_, &departments_, &setups_};
   std::array<data::RecordFile*, 5> files{};

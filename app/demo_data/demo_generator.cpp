@@ -347,6 +347,7 @@ DemoResult GenerateDemoData(const DemoOptions& options,
     data::DataContext department_context{*store, department_paths, errors};
     DepartmentCounts& counts = result.summary.departments[i];
     try {
+      const data::BatchCache cache(*store);  // a writer of many records
       data::FileRegistry registry(department_context);
       failures[i] = WriteDemoDepartment(department, options, period, registry, &counts);
     } catch (const platform::ProgramStop& stop) {

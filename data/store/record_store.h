@@ -25,6 +25,23 @@ class RecordStore {
   virtual int BeginTransaction(std::span<RecordFile* const> files, int wait_seconds) = 0;
   virtual int Commit() = 0;
   virtual int Rollback() = 0;
+
+  // For the calling thread: a large page cache for batch work (a posting,
+  // an archive, the data generator) until it is turned off, which gives the
+  // memory back. The interactive program keeps the small default.
+  virtual void UseBatchCache(bool on) { (void)on; }
+};
+
+// The batch cache for the lifetime of the object, on the calling thread.
+class BatchCache {
+ public:
+  explicit BatchCache(RecordStore& store) : store_(store) { store_.UseBatchCache(true); }
+  ~BatchCache() { store_.UseBatchCache(false); }
+  BatchCache(const BatchCache&) = delete;
+  BatchCache& operator=(const BatchCache&) = delete;
+
+ private:
+  RecordStore& store_;
 };
 
 // The SQLite store of this process.

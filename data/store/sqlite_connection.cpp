@@ -22,6 +22,8 @@ namespace vornel::data {
 namespace {
 
 thread_local std::weak_ptr<SqliteConnection> this_thread_connection;
+// The page cache this thread's databases use, in KiB (0: SQLite's default).
+thread_local int this_thread_cache_kib = 0;
 
 // A commit over several databases writes a super-journal next to the main
 // database with SQLite's default mode; the mask keeps it private like the
@@ -87,6 +89,23 @@ std::shared_ptr<SqliteConnection> SqliteConnection::OfThisThread() {
   return this_thread_connection.lock();
 }
 
+void SqliteConnection::SetThreadCache(int kib) {
+  this_thread_cache_kib = kib;
+  const std::shared_ptr<SqliteConnection> connection = OfThisThread();
+  if (!connection || connection->db_ == nullptr) return;
+  connection->ApplyCache("main");
+  for (const auto& [key, attachment] : connection->attached_)
+    if (const auto open = attachment.lock(); open && open->schema() != "main") connection->ApplyCache(open->schema());
+  if (kib == 0) sqlite3_db_release_memory(connection->db_);
+}
+
+void SqliteConnection::ApplyCache(const std::string& schema) {
+  constexpr int kDefaultKib = 2000;
+  const std::string pragma = "PRAGMA \"" + schema + "\".cache_size=-" +
+                             std::to_string(this_thread_cache_kib > 0 ? this_thread_cache_kib : kDefaultKib);
+  sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+}
+
 SqliteConnection::~SqliteConnection() {
   // Closing rolls back a transaction that is still running.
   if (db_ != nullptr) sqlite3_close_v2(db_);
@@ -142,6 +161,7 @@ int SqliteConnection::OpenMain(const std::filesystem::path& file) {
     // A rollback journal (not a write-ahead log) is what makes a commit over
     // several attached databases atomic.
     rc = sqlite3_exec(db_, "PRAGMA main.journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (this_thread_cache_kib > 0) ApplyCache("main");
   }
   int answer = rc == SQLITE_OK ? CheckOurDatabase(db_, "main") : ReportSqlite(db_, rc, false, "main");
   if (answer != kStoreOk) {
@@ -166,6 +186,7 @@ int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::s
   if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
   const std::string pragma = "PRAGMA \"" + schema + "\".journal_mode=DELETE";
   rc = sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK && this_thread_cache_kib > 0) ApplyCache(schema);
   int answer =
       rc == SQLITE_OK ? CheckOurDatabase(db_, schema.c_str()) : ReportSqlite(db_, rc, false, schema.c_str());
   if (answer != kStoreOk) {

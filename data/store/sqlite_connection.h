@@ -44,6 +44,9 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   static std::shared_ptr<SqliteConnection> ForThisThread();
   // This thread's connection when one is in use, else nullptr.
   static std::shared_ptr<SqliteConnection> OfThisThread();
+  // The page cache of each database of this thread's connection, in KiB (0:
+  // SQLite's default); databases attached later get it too.
+  static void SetThreadCache(int kib);
 
   SqliteConnection() = default;
   ~SqliteConnection();
@@ -81,6 +84,7 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   bool Detach(const std::string& schema);
   int OpenMain(const std::filesystem::path& file);
   int AttachFile(const std::filesystem::path& file, const std::string& schema);
+  void ApplyCache(const std::string& schema);
 
   sqlite3* db_ = nullptr;
   std::string main_key_;

@@ -41,4 +41,9 @@ int SqliteStore::Rollback() {
   return connection ? connection->Rollback() : kStoreOk;
 }
 
+void SqliteStore::UseBatchCache(bool on) {
+  constexpr int kBatchKib = 64 * 1024;
+  SqliteConnection::SetThreadCache(on ? kBatchKib : 0);
+}
+
 }  // namespace vornel::data

@@ -15,6 +15,8 @@ class SqliteStore final : public RecordStore {
   int BeginTransaction(std::span<RecordFile* const> files, int wait_seconds) override;
   int Commit() override;
   int Rollback() override;
+  // 64 MiB per database of the thread (SQLite's default is 2 MiB).
+  void UseBatchCache(bool on) override;
 };
 
 }  // namespace vornel::data
