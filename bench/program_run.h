@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,6 +27,8 @@ struct ProgramRun {
   std::string output;  // standard output
   int code = -1;       // the exit code, -1 when it did not exit
   long peak_kib = 0;   // the process's peak resident memory
+  double first_output_ms = 0;  // from the spawn to the first output read
+  double ended_ms = 0;         // from the spawn to the process's end
 };
 
 // Runs a program with `env` added to this one's environment.
@@ -47,16 +50,24 @@ inline ProgramRun RunProgram(const std::vector<std::string>& args, const std::ve
   for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
   pid_t pid = 0;
+  const auto spawn = std::chrono::steady_clock::now();
+  const auto since_spawn = [spawn] {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - spawn).count();
+  };
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
   char buffer[512];
-  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) run.output.append(buffer, static_cast<std::size_t>(n));
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
+    if (run.output.empty()) run.first_output_ms = since_spawn();
+    run.output.append(buffer, static_cast<std::size_t>(n));
+  }
   close(out[0]);
   if (spawned != 0) return run;
   int status = 0;
   rusage usage{};
   wait4(pid, &status, 0, &usage);
+  run.ended_ms = since_spawn();
   run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.peak_kib = usage.ru_maxrss;
   return run;

@@ -58,8 +58,11 @@ void* ProcedureThreads::Entry(void* raw) {
     }
     current_thread = nullptr;
   }
-  std::lock_guard lock(owner.mutex_);
-  --owner.running_;
+  {
+    std::lock_guard lock(owner.mutex_);
+    --owner.running_;
+  }
+  if (owner.on_thread_end) owner.on_thread_end();
   return nullptr;
 }
 

@@ -74,6 +74,10 @@ class ProcedureThreads {
   // The texts of the program stops that ended procedure threads (a screenless
   // run unwinds the thread instead of ending the process).
   std::vector<std::string> stops() const;
+  // Runs on each procedure's thread as it ends, once it is no longer
+  // counted (the screen's loop looks whether the program has ended). Set
+  // before the first procedure starts.
+  std::function<void()> on_thread_end;
 
  private:
   struct Started;

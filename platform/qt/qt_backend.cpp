@@ -45,6 +45,7 @@ struct QtBackend::Impl {
   QApplication app;
   QtWindowSystem windows;  // before the application goes: it deletes widgets
   QtMessageDisplay display;
+  std::function<bool()> finished;  // while Run runs
 };
 
 QtBackend::QtBackend(int& argc, char** argv) {
@@ -64,12 +65,25 @@ MessageDisplay& QtBackend::display() { return impl_->display; }
 
 
 int QtBackend::Run(std::function<bool()> finished) {
+  impl_->finished = std::move(finished);
+  // Wake asks at once; the timer only catches a condition nobody woke for.
   QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, &impl_->app, [finished = std::move(finished)] {
-    if (finished()) QCoreApplication::quit();
+  QObject::connect(&poll, &QTimer::timeout, &impl_->app, [this] {
+    if (impl_->finished()) QCoreApplication::quit();
   });
-  poll.start(50);
-  return QApplication::exec();
+  poll.start(250);
+  const int code = QApplication::exec();
+  impl_->finished = nullptr;
+  return code;
+}
+
+void QtBackend::Wake() {
+  QMetaObject::invokeMethod(
+      &impl_->app,
+      [this] {
+        if (impl_->finished && impl_->finished()) QCoreApplication::quit();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace vornel::platform::qt

@@ -23,9 +23,12 @@ class QtBackend {
   WindowSystem& windows();
   MessageDisplay& display();
 
-  // Runs the GUI loop until `finished` answers true (asked a few times a
-  // second on the GUI thread: every procedure has ended). Answers the exit code.
+  // Runs the GUI loop until `finished` answers true (asked on the GUI thread
+  // whenever Wake is called, and a few times a second: every procedure has
+  // ended). Answers the exit code.
   int Run(std::function<bool()> finished);
+  // Has `finished` asked now; from any thread.
+  void Wake();
 
  private:
   struct Impl;

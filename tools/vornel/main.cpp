@@ -100,6 +100,7 @@ int main(int argc, char** argv) {
       program.windows.CloseDown();
     };
   }
+  program.threads.on_thread_end = [&backend] { backend.Wake(); };
   if (!program.StartMain()) {
     std::fputs("vornel: the frame's thread could not be started\n", stderr);
     return 1;
