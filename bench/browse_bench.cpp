@@ -1,18 +1,33 @@
 // A list over Log in LOG_DAY order holding one page of 20 rows, on the
-// 1,000,000-visit root: the first fill (with the thumb's limits), a page
-// down, a jump to the bottom and a thumb drag to 37%. Each reports the
-// records it read from the view (reads per operation, at most two pages);
-// BM_Page_Raw reads the same 20 rows with a raw SQLite statement, the floor.
+// 1,000,000-visit root, each operation against a floor that does the same
+// work at the same place: raw SQLite reading the same rows by the same key
+// (row-value seeks from the edge row, as the list reads) and formatting
+// the same cells through the same pictures, parsed once; statements
+// prepared once; both page caches warm.
+//   FirstFill            a new list's first page with the thumb's limits
+//                        (the first and the last record)
+//   PageDownAfterOpen    the first page down of a freshly filled list
+//   PageDownSteady       page after page down an open list
+//   Bottom               Ctrl+End on a freshly filled list
+//   Thumb37              the thumb dragged to 37% on a freshly filled list
+// Each reports the records it read from the view. The ratios (wall and
+// CPU) are printed after the table; the pairs run in alternating order.
 #include <benchmark/benchmark.h>
 
-#include <random>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "bench/log_root.h"
+#include "bench/raw_rows.h"
 #include "bench/ratio_reporter.h"
 #include "data/relation_manager.h"
 #include "data/store/sqlite_table.h"
 #include "platform/headless/headless_window.h"
+#include "platform/text.h"
 #include "ui/browse_manager.h"
+#include "ui/field_text.h"
 
 namespace {
 
@@ -70,43 +85,197 @@ void ListOperation(benchmark::State& state, Operation operation, bool measure_fi
   state.counters["reads"] = static_cast<double>(reads);
 }
 
-void BM_FirstFill(benchmark::State& state) {
+void BM_FirstFill_Store(benchmark::State& state) {
   ListOperation(state, [](ui::BrowseManager&) {}, true);
 }
-void BM_PageDown(benchmark::State& state) {
+void BM_PageDownAfterOpen_Store(benchmark::State& state) {
   ListOperation(state, [](ui::BrowseManager& b) { b.ScrollPage(platform::ScrollKind::kPageDown); });
 }
-void BM_Bottom(benchmark::State& state) {
+void BM_Bottom_Store(benchmark::State& state) {
   ListOperation(state, [](ui::BrowseManager& b) { b.ScrollEnd(platform::ScrollKind::kBottom); });
 }
-void BM_Thumb37(benchmark::State& state) {
+void BM_Thumb37_Store(benchmark::State& state) {
   ListOperation(state, [](ui::BrowseManager& b) { b.MoveThumbTo(37); });
 }
 
-// The floor: one page of 20 rows in LOG_DAY order from a random day.
-void BM_Page_Raw(benchmark::State& state) {
+// Page after page down one open list, back to the top every 1,000 pages.
+void BM_PageDownSteady_Store(benchmark::State& state) {
   LogRoot& root = LogRoot::Get();
-  const std::string sql = bench::LogPageSql(false);
-  sqlite3_stmt* select = nullptr;
-  bench::Check(sqlite3_prepare_v2(root.raw, sql.c_str(), -1, &select, nullptr) == SQLITE_OK, "browse_bench",
-               "prepare");
-  std::mt19937 random(7);
-  data::LogRecord record;
+  LogList list(root);
+  list.Fill();
+  long pages = 0;
+  const long before = list.browse.reads;
   for (auto _ : state) {
-    sqlite3_bind_int(select, 1, bench::kFirstDay + static_cast<int>(random() % bench::kDays));
-    while (sqlite3_step(select) == SQLITE_ROW) bench::ReadRawRow(data::LogFile(), select, reinterpret_cast<char*>(&record));
-    sqlite3_reset(select);
-    benchmark::DoNotOptimize(record);
+    if (++pages % 1000 == 0) {
+      state.PauseTiming();
+      list.browse.ScrollEnd(platform::ScrollKind::kTop);
+      state.ResumeTiming();
+    }
+    list.browse.ScrollPage(platform::ScrollKind::kPageDown);
   }
-  sqlite3_finalize(select);
+  state.counters["reads"] = static_cast<double>(list.browse.reads - before) / static_cast<double>(pages);
 }
 
-BENCHMARK(BM_Page_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FirstFill)->Unit(benchmark::kMillisecond)->Iterations(50);
-BENCHMARK(BM_PageDown)->Unit(benchmark::kMillisecond)->Iterations(50);
-BENCHMARK(BM_Bottom)->Unit(benchmark::kMillisecond)->Iterations(50);
-BENCHMARK(BM_Thumb37)->Unit(benchmark::kMillisecond)->Iterations(50);
+// ---- the floors ----
+
+// The list's columns as the floor formats them.
+struct FloorColumn {
+  const data::FieldDef* field;
+  std::optional<platform::Picture> picture;
+};
+
+class LogFloor {
+ public:
+  explicit LogFloor(LogRoot& root) : root_(root) {
+    for (const auto& [name, picture] : std::vector<std::pair<const char*, const char*>>{
+             {"LOG_DATE", "@d2"}, {"EMPL_CODE", "@s5"}, {"CLCODE", "@n5"}, {"TRANS_TYPE", "@s6"}})
+      columns_.push_back({data::LogFile().FindField(name), ui::ColumnPicture(picture)});
+    std::string columns;
+    for (const data::FieldDef& field : data::LogFile().fields)
+      columns += (columns.empty() ? "" : ",") + data::QuoteName(data::ColumnName(field));
+    const std::string key = "\"LOG_DATE\",\"EMPL_CODE\",\"TIME_IN\",\"~pos\"";
+    const std::string order = " ORDER BY \"LOG_DATE\",\"EMPL_CODE\" COLLATE NOCASE,\"TIME_IN\",\"~pos\"";
+    const std::string select = "SELECT " + columns + ",\"~pos\" FROM \"Log\"";
+    first_ = Prepare(select + order + " LIMIT ?1");
+    last_ = Prepare(select + order_desc(order) + " LIMIT ?1");
+    after_ = Prepare(select + " WHERE (" + key + ")>(?1,?2 COLLATE NOCASE,?3,?4)" + order + " LIMIT ?5");
+    from_day_ = Prepare(select + " WHERE (" + key + ")>=(?1,'' COLLATE NOCASE,-2147483648,0)" + order + " LIMIT ?2");
+  }
+  ~LogFloor() {
+    for (sqlite3_stmt* stmt : {first_, last_, after_, from_day_}) sqlite3_finalize(stmt);
+  }
+
+  // The rows of the bound statement: each formatted; the last row kept as the edge.
+  int Read(sqlite3_stmt* stmt, int format_rows) {
+    int rows = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      bench::ReadRawRow(data::LogFile(), stmt, reinterpret_cast<char*>(&edge_));
+      edge_position_ = sqlite3_column_int64(stmt, static_cast<int>(data::LogFile().fields.size()));
+      if (rows++ < format_rows) Format();
+    }
+    sqlite3_reset(stmt);
+    return rows;
+  }
+  int First(int rows) { sqlite3_bind_int(first_, 1, rows); return Read(first_, rows); }
+  int Last(int rows) { sqlite3_bind_int(last_, 1, rows); return Read(last_, rows); }
+  int FromDay(int day, int rows) {
+    sqlite3_bind_int(from_day_, 1, day);
+    sqlite3_bind_int(from_day_, 2, rows);
+    return Read(from_day_, rows);
+  }
+  // The rows after the edge row (`look_ahead` more read than shown).
+  int After(int rows, int look_ahead) {
+    const data::LogRecord edge = edge_;
+    sqlite3_bind_int(after_, 1, edge.LOG_DATE);
+    const std::string staff(platform::Clip(std::string_view(edge.EMPL_CODE, sizeof edge.EMPL_CODE)));
+    sqlite3_bind_text(after_, 2, staff.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int(after_, 3, edge.TIME_IN);
+    sqlite3_bind_int64(after_, 4, edge_position_);
+    sqlite3_bind_int(after_, 5, rows + look_ahead);
+    return Read(after_, rows);
+  }
+  void ClearCells() { cells_.clear(); }
+  // The last row read, where the next page starts.
+  struct Edge {
+    data::LogRecord record;
+    std::int64_t position;
+  };
+  Edge edge() const { return {edge_, edge_position_}; }
+  void set_edge(const Edge& edge) {
+    edge_ = edge.record;
+    edge_position_ = edge.position;
+  }
+
+ private:
+  static std::string order_desc(const std::string&) {
+    return " ORDER BY \"LOG_DATE\" DESC,\"EMPL_CODE\" COLLATE NOCASE DESC,\"TIME_IN\" DESC,\"~pos\" DESC";
+  }
+  sqlite3_stmt* Prepare(const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    bench::Check(sqlite3_prepare_v2(root_.raw, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK, "browse_bench",
+                 sql.c_str());
+    return stmt;
+  }
+  void Format() {
+    const std::span<const char> record(reinterpret_cast<const char*>(&edge_), sizeof edge_);
+    for (const FloorColumn& column : columns_)
+      cells_.push_back(ui::FieldText(data::LogFile(), *column.field, record, column.picture));
+  }
+
+  LogRoot& root_;
+  std::vector<FloorColumn> columns_;
+  std::vector<std::string> cells_;
+  data::LogRecord edge_{};
+  std::int64_t edge_position_ = 0;
+  sqlite3_stmt* first_ = nullptr;
+  sqlite3_stmt* last_ = nullptr;
+  sqlite3_stmt* after_ = nullptr;
+  sqlite3_stmt* from_day_ = nullptr;
+};
+
+template <typename Work>
+void FloorOperation(benchmark::State& state, Work work) {
+  LogFloor floor(LogRoot::Get());
+  int reads = 0;
+  for (auto _ : state) {
+    floor.ClearCells();
+    reads = work(floor);
+  }
+  state.counters["reads"] = reads;
+}
+
+// The first page and the thumb's limits: the first and the last record.
+void BM_FirstFill_Raw(benchmark::State& state) {
+  FloorOperation(state, [](LogFloor& f) { return f.First(1) + f.Last(1) + f.First(kRows); });
+}
+// The page after a first page, one row read ahead as the list reads it.
+void BM_PageDownAfterOpen_Raw(benchmark::State& state) {
+  LogFloor floor(LogRoot::Get());
+  floor.First(kRows);
+  const LogFloor::Edge first_page = floor.edge();
+  int reads = 0;
+  for (auto _ : state) {
+    floor.ClearCells();
+    floor.set_edge(first_page);
+    reads = floor.After(kRows, 1);
+  }
+  state.counters["reads"] = reads;
+}
+void BM_PageDownSteady_Raw(benchmark::State& state) {
+  LogFloor floor(LogRoot::Get());
+  floor.First(kRows);
+  long pages = 0;
+  int reads = 0;
+  for (auto _ : state) {
+    if (++pages % 1000 == 0) floor.First(kRows);
+    floor.ClearCells();
+    reads = floor.After(kRows, 1);
+  }
+  state.counters["reads"] = reads;
+}
+void BM_Bottom_Raw(benchmark::State& state) {
+  FloorOperation(state, [](LogFloor& f) { return f.Last(kRows); });
+}
+// The page from the day 37% of the way through the key's range.
+void BM_Thumb37_Raw(benchmark::State& state) {
+  FloorOperation(state, [](LogFloor& f) { return f.FromDay(bench::kFirstDay + (bench::kDays - 1) * 37 / 100, kRows); });
+}
+
+// The pairs, the floor first in every other one.
+BENCHMARK(BM_FirstFill_Raw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstFill_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_PageDownAfterOpen_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_PageDownAfterOpen_Raw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageDownSteady_Raw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PageDownSteady_Store)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Bottom_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_Bottom_Raw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thumb37_Raw)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Thumb37_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  return vornel::bench::RunWithRatios(argc, argv,
+                                      {"_Store", "The list against raw SQLite doing the same work:", {}, true});
+}
