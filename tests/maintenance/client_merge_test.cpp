@@ -6,12 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <array>
 #include <chrono>
-#include <csignal>
 #include <fstream>
 #include <random>
 
@@ -22,6 +17,7 @@
 #include "data/store/store_answer.h"
 #include "tests/maintenance/program_fixture.h"
 #include "tests/support/killed_process.h"
+#include "tests/support/other_station.h"
 #include "tests/support/station.h"
 
 namespace vornel::maintenance {
@@ -148,34 +144,16 @@ TEST_F(ClientMerge, RefusesWhatIsNoMergeAndRewritesEqualNumbersInPlace) {
 // nothing moved.
 TEST_F(ClientMerge, AnotherStationsWritesRefuseTheWholeMerge) {
   const std::vector<int> before = Counts(1);
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t other = ::fork();
-  ASSERT_GE(other, 0);
-  if (other == 0) {
+  MergeOutcome outcome;
+  std::chrono::steady_clock::duration waited{};
+  {
+    const vornel::test::OtherStationWriting other(root_.path(), data::ClipmtsFile());
+    ASSERT_TRUE(other.holding());
+    const auto start = std::chrono::steady_clock::now();
     vornel::test::Station station(root_.path());
-    data::FileManager& payments = station.files->Get(data::ClipmtsFile());
-    payments.Open();
-    payments.EnsurePhysicallyOpen();
-    std::array<data::RecordFile*, 1> held = {&payments.file()};
-    const char began = station.files->BeginTransaction(held, 1) == data::kStoreOk ? 'y' : 'n';
-    (void)!::write(ready[1], &began, 1);
-    ::sleep(30);  // holds the write until it is killed
-    ::_exit(0);
+    outcome = MergeClients(*station.files, 1, 2, 1);
+    waited = std::chrono::steady_clock::now() - start;
   }
-  char began = 0;
-  ASSERT_EQ(::read(ready[0], &began, 1), 1);
-  ASSERT_EQ(began, 'y');
-  const auto start = std::chrono::steady_clock::now();
-  const MergeOutcome outcome = [&] {
-    vornel::test::Station station(root_.path());
-    return MergeClients(*station.files, 1, 2, 1);
-  }();
-  const auto waited = std::chrono::steady_clock::now() - start;
-  ::kill(other, SIGKILL);
-  ::waitpid(other, nullptr, 0);
-  ::close(ready[0]);
-  ::close(ready[1]);
   EXPECT_FALSE(outcome.ok);
   EXPECT_NE(outcome.problem.find("in use on another station; nothing was merged"), std::string::npos)
       << outcome.problem;

@@ -35,8 +35,11 @@ class ArchiveRecords {
       std::vector<data::RecordPosition> all;
       file.SetOrder(nullptr);
       while (file.Next() == data::kStoreOk) all.push_back(file.Position());
-      for (const data::RecordPosition at : all)
-        if (file.GetByPosition(at) == data::kStoreOk) EXPECT_EQ(file.Delete(), data::kStoreOk);
+      for (const data::RecordPosition at : all) {
+        if (file.GetByPosition(at) == data::kStoreOk) {
+          EXPECT_EQ(file.Delete(), data::kStoreOk);
+        }
+      }
       Done(*def);
     }
   }

@@ -2,12 +2,8 @@
 // office uses them from the menu, on clients of the tests' own; and the
 // archive killed at random points while it runs as the program itself.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <array>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -20,6 +16,7 @@
 #include "tests/maintenance/program_fixture.h"
 #include "tests/posting/archive_records.h"
 #include "tests/support/killed_process.h"
+#include "tests/support/other_station.h"
 
 namespace vornel::posting {
 namespace {
@@ -211,34 +208,15 @@ expect closed
 // wait: the client stays working, with a message.
 TEST_F(ClientArchiveTest, AnotherStationsWritesStopTheArchiveBeforeAnythingMoves) {
   Write({{11, "D", 0, kCutoff - 1}}, {{11, kCutoff - 30, "SHOW", "P"}});
-  int ready[2];
-  ASSERT_EQ(::pipe(ready), 0);
-  const pid_t other = ::fork();
-  ASSERT_GE(other, 0);
-  if (other == 0) {
-    vornel::test::Station station(root_.path());
-    data::FileManager& archive = station.files->Get(data::LogarcFile());
-    archive.Open();
-    archive.EnsurePhysicallyOpen();
-    std::array<data::RecordFile*, 1> held = {&archive.file()};
-    const char began = station.files->BeginTransaction(held, 1) == data::kStoreOk ? 'y' : 'n';
-    (void)!::write(ready[1], &began, 1);
-    ::sleep(30);  // holds the write until it is killed
-    ::_exit(0);
-  }
-  char began = 0;
-  ASSERT_EQ(::read(ready[0], &began, 1), 1);
-  ASSERT_EQ(began, 'y');
-  const ArchiveOutcome outcome = [&] {
+  ArchiveOutcome outcome;
+  {
+    const vornel::test::OtherStationWriting other(root_.path(), data::LogarcFile());
+    ASSERT_TRUE(other.holding());
     const auto clients = ArchiveRecords(root_.path()).All<data::ClientRecord>(data::ClientFile());
     vornel::test::Station station(root_.path());
     ClientArchive archive(*station.files, kCutoff, ClientArchive::kClientsPerCommit, 1);
-    return archive.Consider(clients.front());
-  }();
-  ::kill(other, SIGKILL);
-  ::waitpid(other, nullptr, 0);
-  ::close(ready[0]);
-  ::close(ready[1]);
+    outcome = archive.Consider(clients.front());
+  }
   EXPECT_FALSE(outcome.ok);
   EXPECT_NE(outcome.problem.find("in use on another station"), std::string::npos) << outcome.problem;
   EXPECT_EQ(ArchiveRecords(root_.path()).Count(data::ClientFile()), 1);
