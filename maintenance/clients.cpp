@@ -9,6 +9,7 @@
 #include "data/dictionary/records.h"
 #include "data/file_manager.h"
 #include "errors/message_entry.h"
+#include "maintenance/client_fields.h"
 #include "maintenance/families.h"
 #include "platform/text.h"
 #include "ui/form_list.h"
@@ -16,6 +17,11 @@
 #include "ui/record_form.h"
 
 namespace vornel::maintenance {
+
+platform::ControlSpec YesNo(std::string name, std::string prompt, platform::ValueRef value) {
+  return platform::DropChoice(std::move(name), std::move(prompt), value, {{"Y", "Y"}, {"N", "N"}});
+}
+
 namespace {
 
 using platform::Beside;
@@ -95,10 +101,6 @@ ui::ListDeclaration ClientList() {
                       {"?F7", filter_button('I', "In-Active Clients Selected")},
                       {"?F8", filter_button('D', "Discharged Clients Selected")}},
           .on_open = [state](ui::ListProcedure& list) { state->list = &list; }};
-}
-
-platform::ControlSpec YesNo(std::string name, std::string prompt, platform::ValueRef value) {
-  return DropChoice(std::move(name), std::move(prompt), value, {{"Y", "Y"}, {"N", "N"}});
 }
 
 // The lists on the form's tabs, each held to the client's code.
@@ -186,54 +188,9 @@ ui::FormDeclaration ClientForm(const ui::Services& services, ui::ThreadState& th
   auto& c = thread.files.Get(data::ClientFile()).record<data::ClientRecord>();
   auto& staff = thread.files.Get(data::EmployeeFile()).record<data::EmployeeRecord>();
   auto tracking = std::make_shared<std::int32_t>(0);
-  std::vector<platform::ControlSpec> controls = {
-      Entry("?CLI:CLCODE", "Client Code:", "@n_8", VORNEL_FIELD(c, CLCODE)),
-      Entry("?CLI:CLLNAME", "Last Name:", "@s30", VORNEL_FIELD(c, CLLNAME)),
-      Entry("?CLI:CLFNAME", "First Name:", "@s15", VORNEL_FIELD(c, CLFNAME)),
-      Beside(Entry("?CLI:CLMID", "Initial:", "@s1", VORNEL_FIELD(c, CLMID))),
-      Entry("?CLI:SOC_SEC_NO", "Social Sec:", "@p###-##-####p", VORNEL_FIELD(c, SOC_SEC_NO)),
-      Beside(DropChoice("?CLI:SEX", "Sex:", VORNEL_FIELD(c, SEX), {{"M", "M"}, {"F", "F"}})),
-      Beside(Entry("?CLI:BIRTHDATE", "Birth Date:", "@d2", VORNEL_FIELD(c, BIRTHDATE))),
-      Entry("?CLI:ADMDATE", "Admitted:", "@d2", VORNEL_FIELD(c, ADMDATE)),
-      Entry("?CLI:STAFF_ID", "Staff ID:", "@s5", VORNEL_FIELD(c, STAFF_ID)),
-      Beside(Shown("?EMP:LASTNAME", "", "@s15", VORNEL_FIELD(staff, LASTNAME))),
-      Beside(DropChoice("?CLI:MARRYSTAT", "Married?:", VORNEL_FIELD(c, MARRYSTAT),
-                        {{"M", "M"}, {"S", "S"}, {"D", "D"}})),
-      Entry("?CLI:DIAG_CODE", "Diag Code:", "@s6", VORNEL_FIELD(c, DIAG_CODE)),
-      Beside(Entry("?CLI:DIAGNOSIS", "Diagnosis:", "@s12", VORNEL_FIELD(c, DIAGNOSIS))),
-      YesNo("?CLI:PAYFLG", "Pay Flag:", VORNEL_FIELD(c, PAYFLG)),
-      Beside(YesNo("?CLI:MED_ASSIST", "MA?:", VORNEL_FIELD(c, MED_ASSIST))),
-      Beside(Entry("?CLI:INCOME", "Income:", "@n$10.2", VORNEL_FIELD(c, INCOME))),
-      Entry("?CLI:FIRST_SEEN", "First Seen:", "@d2", VORNEL_FIELD(c, FIRST_SEEN)),
-      Beside(Entry("?CLI:LAST_SEEN", "Last Seen:", "@d2", VORNEL_FIELD(c, LAST_SEEN))),
-      Entry("?CLI:INSDUE", "Insurance Due:", "@n-10.2", VORNEL_FIELD(c, INSDUE)),
-      Beside(Entry("?CLI:FEE_DUE", "Client Fee Due:", "@n-10.2", VORNEL_FIELD(c, FEE_DUE))),
-      Entry("?CLI:BAL_DUE", "Balance Due:", "@n-10.2", VORNEL_FIELD(c, BAL_DUE)),
-      Entry("?CLI:ADDRESS1", "Address 1:", "@s30", VORNEL_FIELD(c, ADDRESS1)),
-      Entry("?CLI:ADDRESS2", "Address 2:", "@s30", VORNEL_FIELD(c, ADDRESS2)),
-      Entry("?CLI:CITY", "City / State:", "@s24", VORNEL_FIELD(c, CITY)),
-      Beside(Entry("?CLI:ST", "", "@s2", VORNEL_FIELD(c, ST))),
-      Beside(Entry("?CLI:ZIP", "Zip:", "@s5", VORNEL_FIELD(c, ZIP))),
-      Entry("?CLI:PHONE", "Phone:", "@p(###)###-####p", VORNEL_FIELD(c, PHONE)),
-      YesNo("?CLI:CALLOK", "Call OK?", VORNEL_FIELD(c, CALLOK)),
-      Shown("?PhysicalStatus", "Physical Status"),
-      Beside(YesNo("?CLI:PHYS_CPT", "Complete ?", VORNEL_FIELD(c, PHYS_CPT))),
-      Beside(Entry("?CLI:PHYS_DATE", "Date", "@d2", VORNEL_FIELD(c, PHYS_DATE))),
-      DropChoice("?CLI:MINORITY", "Race:", VORNEL_FIELD(c, MINORITY),
-                 {{"WHIT", "WHIT"}, {"BLAC", "BLAC"}, {"ASIA", "ASIA"}, {"HISP", "HISP"}, {"OTHR", "OTHR"}}),
-      platform::Radio("?CLI:CURRENT", "Status", VORNEL_FIELD(c, CURRENT),
-                      {{"Active", "A"}, {"Pending", "P"}, {"Inactive", "I"}, {"Discharged", "D"}}),
-      DropChoice("?CLI:INTAKE", "Intake/Primary Counselor:", VORNEL_FIELD(c, INTAKE), {{"I", "I"}, {"P", "P"}}),
-      YesNo("?CLI:OUT_COUNTY", "Out of County?", VORNEL_FIELD(c, OUT_COUNTY)),
-      YesNo("?CLI:OUTR_STUDENT", "Outreach Student? ", VORNEL_FIELD(c, OUTR_STUDENT)),
-      Entry("?CLI:OUTR_FACILTY", "Outreach Facility:", "@s18", VORNEL_FIELD(c, OUTR_FACILTY)),
-      YesNo("?CLI:PRIINS", "Primary Insurance?", VORNEL_FIELD(c, PRIINS)),
-      Entry("?CLI:REF_BY", "Referred By:", "@s35", VORNEL_FIELD(c, REF_BY)),
-      Entry("?CLI:REFER_DATE", "Referred Date:", "@d2", VORNEL_FIELD(c, REFER_DATE)),
-      Entry("?CLI:CIS_NO", "CIS No. :", "@s14", VORNEL_FIELD(c, CIS_NO)),
-      Entry("?CLI:NUM_VSTS", "Total Visits:", "@n-7", VORNEL_FIELD(c, NUM_VSTS)),
-      Entry("?CLI:IND_VSTS", "Indiv. Visits:", "@n-7", VORNEL_FIELD(c, IND_VSTS)),
-      Shown("?Tracking", "Client Billing Tracking Number:", "@n_14", Ref(*tracking))};
+  std::vector<platform::ControlSpec> controls =
+      ClientFieldControls("CLI", c, Shown("?EMP:LASTNAME", "", "@s15", VORNEL_FIELD(staff, LASTNAME)));
+  controls.push_back(Shown("?Tracking", "Client Billing Tracking Number:", "@n_14", Ref(*tracking)));
   const std::vector<ui::FormListDeclaration> tabs = ClientTabs();
   std::string tab_shown;
   for (const ui::FormListDeclaration& list : tabs) {
