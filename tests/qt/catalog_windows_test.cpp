@@ -117,9 +117,20 @@ void Escape(QMdiSubWindow* sub) {
   PressEscape(focus != nullptr && sub->isAncestorOf(focus) ? focus : sub->widget());
 }
 
-// Soon, not by a window's own timer.
+// Soon, not by a window's own timer. A batch with nothing to do may say so
+// only after its progress window has shown (a slow build); that box is
+// answered and the window then closes with it.
 bool Closes(const QPointer<QMdiSubWindow>& sub) {
-  return WaitOnGui([&] { return sub.isNull() || !sub->isVisible(); }, std::chrono::seconds(3));
+  return WaitOnGui(
+      [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+          auto* box = qobject_cast<QMessageBox*>(widget);
+          if (box != nullptr && box->isVisible() && box->text() == "There are no records available to process.")
+            box->reject();
+        }
+        return sub.isNull() || !sub->isVisible();
+      },
+      std::chrono::seconds(3));
 }
 
 void Click(QWidget* widget) {
