@@ -1,7 +1,5 @@
 #include "posting/balance_audit.h"
 
-#include <array>
-
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_manager.h"
@@ -27,63 +25,38 @@ bool DuplicateCharge(const data::ClipmtsRecord& r) { return r.CHARGES != 0 && !A
 }  // namespace
 
 BalanceAudit::BalanceAudit(data::FileRegistry& files, std::int32_t last_post_date, int clients_per_commit)
-    : files_(files), last_post_date_(last_post_date), clients_per_commit_(clients_per_commit) {}
+    : files_(files),
+      last_post_date_(last_post_date),
+      groups_(files, {&data::ClipmtsFile(), &data::ClientFile()}, clients_per_commit, kWaitSeconds) {}
 
 BalanceAudit::~BalanceAudit() { Finish(); }
 
 AuditOutcome BalanceAudit::Fail(std::string why) {
-  files_.RollbackTransaction();
-  uncommitted_ = 0;
-  stopped_ = true;
-  Close();
+  groups_.Undo();
   return {.ok = false, .problem = std::move(why)};
 }
 
 AuditOutcome BalanceAudit::Finish() {
-  if (uncommitted_ > 0) {
-    uncommitted_ = 0;
-    if (!files_.CommitTransaction()) return Fail(UnchangedSince(first_uncommitted_));
-  }
-  Close();
+  if (!groups_.Finish()) return Fail(Unchanged());
   return {};
 }
 
-void BalanceAudit::Close() {
-  if (!open_) return;
-  open_ = false;
-  files_.Get(data::ClientFile()).Close();
-  files_.Get(data::ClipmtsFile()).Close();
-  cache_.reset();
-}
-
-std::string BalanceAudit::UnchangedSince(std::int16_t first) const {
-  return "The accounts from client " + std::to_string(first) + " on could not be written; they are unchanged.";
+std::string BalanceAudit::Unchanged() const {
+  return "The accounts from client " + std::to_string(groups_.first_uncommitted()) +
+         " on could not be written; they are unchanged.";
 }
 
 AuditOutcome BalanceAudit::Audit(std::int16_t client) {
-  if (stopped_) return {.ok = false, .problem = "The audit has stopped."};
-  data::FileManager& clients = files_.Get(data::ClientFile());
-  data::FileManager& payments = files_.Get(data::ClipmtsFile());
-  if (!open_) {
-    open_ = true;
-    cache_.emplace(files_.context().store);
-    if (clients.Open() != 0 || payments.Open() != 0 || clients.EnsurePhysicallyOpen() != 0 ||
-        payments.EnsurePhysicallyOpen() != 0)
-      return Fail("The client or payment file cannot be opened.");
-  }
-  if (uncommitted_ == 0) {
-    std::array<data::RecordFile*, 2> involved = {&payments.file(), &clients.file()};
-    if (files_.BeginTransaction(involved, kWaitSeconds) != data::kStoreOk)
+  if (groups_.stopped()) return {.ok = false, .problem = "The audit has stopped."};
+  switch (groups_.Begin(client)) {
+    case ClientGroups::Start::kOk: break;
+    case ClientGroups::Start::kCannotOpen: return Fail("The client or payment file cannot be opened.");
+    case ClientGroups::Start::kInUse:
       return Fail("The payment records of client " + std::to_string(client) + " are in use on another station.");
-    first_uncommitted_ = client;
   }
-  ++uncommitted_;
+  groups_.Join();
   AuditOutcome outcome;
-  if (!AuditAccount(client, outcome)) return Fail(UnchangedSince(first_uncommitted_));
-  if (uncommitted_ >= clients_per_commit_) {
-    uncommitted_ = 0;
-    if (!files_.CommitTransaction()) return Fail(UnchangedSince(first_uncommitted_));
-  }
+  if (!AuditAccount(client, outcome) || !groups_.CommitWhenFull()) return Fail(Unchanged());
   return outcome;
 }
 

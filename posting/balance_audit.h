@@ -3,11 +3,10 @@
 // of the files: the windows (posting/payment_batches.cpp) walk the records
 // with the progress window and call them.
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "data/file_registry.h"
-#include "data/store/record_store.h"
+#include "posting/client_groups.h"
 
 namespace vornel::posting {
 
@@ -49,18 +48,12 @@ class BalanceAudit {
 
  private:
   AuditOutcome Fail(std::string why);
-  void Close();
-  std::string UnchangedSince(std::int16_t first) const;
+  std::string Unchanged() const;
   bool AuditAccount(std::int16_t client, AuditOutcome& outcome);
 
   data::FileRegistry& files_;
   std::int32_t last_post_date_;
-  int clients_per_commit_;
-  bool open_ = false;
-  std::optional<data::BatchCache> cache_;  // while the files are open
-  bool stopped_ = false;
-  int uncommitted_ = 0;
-  std::int16_t first_uncommitted_ = 0;
+  ClientGroups groups_;
 };
 
 // One client audited and committed on its own.

@@ -85,64 +85,41 @@ bool AwaitsPayer(const data::LineitemRecord& line) {
 
 ClientArchive::ClientArchive(data::FileRegistry& files, std::int32_t cutoff, int clients_per_commit,
                              int wait_seconds)
-    : files_(files), cutoff_(cutoff), clients_per_commit_(clients_per_commit), wait_seconds_(wait_seconds) {}
+    : files_(files), cutoff_(cutoff), groups_(files, ArchiveFiles(), clients_per_commit, wait_seconds) {}
 
 ClientArchive::~ClientArchive() { Finish(); }
 
 ArchiveOutcome ClientArchive::Fail(std::string why) {
-  files_.RollbackTransaction();
-  const bool undone = uncommitted_ > 0;
-  uncommitted_ = 0;
-  stopped_ = true;
-  Close();
-  if (undone) why += " Clients from " + std::to_string(first_uncommitted_) + " on were not archived.";
+  const std::int16_t first = groups_.first_uncommitted();
+  if (groups_.Undo()) why += " Clients from " + std::to_string(first) + " on were not archived.";
   return {.ok = false, .problem = std::move(why)};
 }
 
+std::string ClientArchive::NotSaved() const {
+  return "The archive could not be saved. Clients from " + std::to_string(groups_.first_uncommitted()) +
+         " on were not archived.";
+}
+
 ArchiveOutcome ClientArchive::Finish() {
-  // The transaction may hold only the tests of clients that stayed.
-  if (uncommitted_ > 0 || files_.in_transaction()) {
-    uncommitted_ = 0;
-    if (!files_.CommitTransaction())
-      return Fail("The archive could not be saved. Clients from " + std::to_string(first_uncommitted_) +
-                  " on were not archived.");
-  }
-  Close();
+  if (!groups_.Finish()) return Fail(NotSaved());
   return {};
 }
 
-void ClientArchive::Close() {
-  if (!open_) return;
-  open_ = false;
-  for (const data::FileDef* def : ArchiveFiles()) files_.Get(*def).Close();
-  cache_.reset();
-}
-
 bool ClientArchive::Begin(std::int16_t client, std::string& why) {
-  if (!open_) {
-    open_ = true;
-    cache_.emplace(files_.context().store);
-    for (const data::FileDef* def : ArchiveFiles()) {
-      data::FileManager& file = files_.Get(*def);
-      if (file.Open() != 0 || file.EnsurePhysicallyOpen() != 0) {
-        why = "The " + std::string(def->label) + " file cannot be opened; no client was archived.";
-        return false;
-      }
-    }
+  switch (groups_.Begin(client)) {
+    case ClientGroups::Start::kOk: return true;
+    case ClientGroups::Start::kCannotOpen:
+      why = "The " + std::string(groups_.unopened()->label) + " file cannot be opened; no client was archived.";
+      return false;
+    case ClientGroups::Start::kInUse:
+      why = "The client files are in use on another station; try again when the other station is done.";
+      return false;
   }
-  if (uncommitted_ > 0) return true;
-  std::vector<data::RecordFile*> involved;
-  for (const data::FileDef* def : ArchiveFiles()) involved.push_back(&files_.Get(*def).file());
-  if (files_.BeginTransaction(involved, wait_seconds_) != data::kStoreOk) {
-    why = "The client files are in use on another station; try again when the other station is done.";
-    return false;
-  }
-  first_uncommitted_ = client;
-  return true;
+  return false;
 }
 
 ArchiveOutcome ClientArchive::Consider(const data::ClientRecord& client) {
-  if (stopped_) return {.ok = false, .problem = "The archive has stopped."};
+  if (groups_.stopped()) return {.ok = false, .problem = "The archive has stopped."};
   if (!Archivable(client)) return {};
   std::string why;
   if (!Begin(client.CLCODE, why)) return Fail(why);
@@ -170,15 +147,10 @@ ArchiveOutcome ClientArchive::Consider(const data::ClientRecord& client) {
     ++kept_for_payers_;
     return {};
   }
-  ++uncommitted_;
+  groups_.Join();
   if (!Move(client, why)) return Fail(why);
   ++archived_;
-  if (uncommitted_ >= clients_per_commit_) {
-    uncommitted_ = 0;
-    if (!files_.CommitTransaction())
-      return Fail("The archive could not be saved. Clients from " + std::to_string(first_uncommitted_) +
-                  " on were not archived.");
-  }
+  if (!groups_.CommitWhenFull()) return Fail(NotSaved());
   return {.archived = true};
 }
 

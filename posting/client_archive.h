@@ -3,12 +3,11 @@
 // batch windows (posting/archive_batches.cpp) walk the records with the
 // progress window and call them.
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
-#include "data/store/record_store.h"
+#include "posting/client_groups.h"
 
 namespace vornel::posting {
 
@@ -60,17 +59,11 @@ class ClientArchive {
   bool Archivable(const data::ClientRecord& client);
   bool Move(const data::ClientRecord& client, std::string& why);
   ArchiveOutcome Fail(std::string why);
-  void Close();
+  std::string NotSaved() const;
 
   data::FileRegistry& files_;
   std::int32_t cutoff_;
-  int clients_per_commit_;
-  int wait_seconds_;
-  bool open_ = false;
-  std::optional<data::BatchCache> cache_;  // while the files are open
-  bool stopped_ = false;
-  int uncommitted_ = 0;
-  std::int16_t first_uncommitted_ = 0;
+  ClientGroups groups_;
   int archived_ = 0;
   int kept_for_payers_ = 0;
   int in_archive_already_ = 0;
