@@ -350,6 +350,21 @@ int ViewManager::Reset(std::string_view position) {
   return kGoOn;
 }
 
+int ViewManager::ResetAfter(std::span<const char> record, RecordPosition position) {
+  if (!inited_) return kNotUsable;
+  if (!opened_) Open();
+  FileManager& primary = PrimaryFile();
+  if (primary.CheckUse(kUseReadWrite) != kGoOn) return kNotUsable;
+  position_pending_ = true;
+  if (primary.file().SetAfterRecord(read_key_, record, position) != kStoreOk) {
+    ViewError("position", platform::LastRuntimeError().file_error_text);
+    return kNotified;
+  }
+  position_pending_ = false;
+  stopped_ = 0;
+  return kGoOn;
+}
+
 int ViewManager::ResetToBuffer() {
   if (!inited_) return kNotUsable;
   if (!opened_) Open();
@@ -461,6 +476,8 @@ int ViewManager::Read(bool forward) {
   } else if (stopped_ == (forward ? 1 : -1)) {
     return kNotified;
   }
+  // Told after the positioning, which may read on its own (to a range's end).
+  if (expected_ > 0) PrimaryFile().file().ExpectReads(std::exchange(expected_, 0));
   // The end of the view leaves the buffers as they were before the call,
   // not holding the record past the end.
   kept_.clear();

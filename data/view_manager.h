@@ -13,10 +13,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "data/store/record_file.h"
 #include "data/view_def.h"
 #include "data/view_range.h"
 #include "platform/expression.h"
@@ -108,6 +111,13 @@ class ViewManager {
   // Sets the reading at the record of that position string: the next Next
   // reads it, the next Previous the one before it.
   int Reset(std::string_view position);
+  // Sets the reading just after the primary record `record` read at
+  // `position` (it need not be there any more): the next Next reads the
+  // record after it, the next Previous the one before it.
+  int ResetAfter(std::span<const char> record, RecordPosition position);
+  // The reading that follows needs about `records` records: the store
+  // fetches that many at first instead of its read-ahead.
+  void Expect(int records) { expected_ = records; }
   // Sets the reading at the key values in the primary buffer (brought
   // inside the range), as a locator or a scroll thumb does.
   int ResetToBuffer();
@@ -216,6 +226,7 @@ class ViewManager {
   std::optional<platform::Expression> filter_;
   bool position_pending_ = true;
   int stopped_ = 0;  // 1 (-1): reading forwards (backwards) met the end of the range
+  int expected_ = 0;  // records the next reading needs, when told
   std::vector<char> kept_;  // the buffers before a read, for the end of the view
   bool inited_ = false;
   bool killed_ = false;

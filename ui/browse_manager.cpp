@@ -111,6 +111,7 @@ BrowseManager::Row BrowseManager::MakeRow() {
   }
   if (row_colour) row.colour = row_colour();
   row.position = primary_->me().file().PositionString();
+  row.at = primary_->me().file().Position();
   row.record.assign(primary_buffer().begin(), primary_buffer().end());
   return row;
 }
@@ -124,17 +125,13 @@ int BrowseManager::Read(Direction direction) {
 // that no longer fit drop off the far end. Answers how many rows came.
 int BrowseManager::Fetched(Direction direction, int wanted) {
   const bool forwards = direction == kForwards;
-  bool skip_first = false;
   if (!rows_.empty()) {
+    // On from the edge row as it was read, even when another station has
+    // changed or deleted it since.
     const Row& edge = forwards ? rows_.back() : rows_.front();
-    if (data::ViewManager::Reset(edge.position) != errors::kGoOn) {
-      // The edge record has gone: go on from its key values.
-      std::copy(edge.record.begin(), edge.record.end(), primary_buffer().begin());
-      ResetToBuffer();
-    }
-    skip_first = forwards;
+    ResetAfter(edge.record, edge.at);
   }
-  const std::string skip = skip_first ? rows_.back().position : std::string();
+  Expect(wanted);
   int fetched = 0;
   while (fetched < wanted) {
     const int level = Read(direction);
@@ -143,10 +140,6 @@ int BrowseManager::Fetched(Direction direction, int wanted) {
       break;
     }
     Row row = MakeRow();
-    if (skip_first) {
-      skip_first = false;
-      if (row.position == skip) continue;
-    }
     if (static_cast<int>(rows_.size()) >= LASTITEMS) {
       if (forwards) {
         rows_.erase(rows_.begin());
@@ -217,8 +210,8 @@ void BrowseManager::RefillList(RefillMode mode, std::string_view wanted) {
     if (choice > 0) choice += added;
   }
   // The highlighted record stays on the screen row it was on.
-  if (RETAINROW && mode == kFromBuffer && choice > 0) {
-    while (choice < screen_row && !at_top_ && Fetched(kBackwards, 1) == 1) ++choice;
+  if (RETAINROW && mode == kFromBuffer && choice > 0 && choice < screen_row && !at_top_) {
+    choice += Fetched(kBackwards, screen_row - choice);
   }
   CURRENTCHOICE = choice;
   if (rows_.empty()) {
@@ -376,9 +369,11 @@ void BrowseManager::ResetThumbRange() {
   const data::FileDef& file = primary_->me().def();
   const std::vector<char> kept(primary_buffer().begin(), primary_buffer().end());
   data::ViewManager::Reset();
+  Expect(1);
   const bool has_first = Read(kForwards) == errors::kGoOn;
   const std::vector<char> first(primary_buffer().begin(), primary_buffer().end());
   data::ViewManager::Reset();
+  Expect(1);
   const bool has_last = Read(kBackwards) == errors::kGoOn;
   const std::vector<char> last(primary_buffer().begin(), primary_buffer().end());
   std::copy(kept.begin(), kept.end(), primary_buffer().begin());

@@ -47,6 +47,7 @@ class BrowseManager : public data::ViewManager, public WindowComponent, public T
   struct Row {
     std::vector<std::string> cells;
     std::string position;      // the record's position in the primary file
+    data::RecordPosition at = 0;  // and its place in the file's orders
     std::vector<char> record;  // the primary record as read
     std::int32_t colour = platform::Window::kDefaultColour;  // its background
   };

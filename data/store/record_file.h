@@ -72,6 +72,11 @@ class RecordFile {
   virtual int SetOrderEnd(const KeyDef* key) = 0;          // at the end of that order
   virtual int SetByKey(const KeyDef& key) = 0;             // at the key's values in the buffer
   virtual int SetByPosition(const KeyDef* key, RecordPosition position) = 0;  // at that record
+  // Just after the record with the key values of `record` at `position`, in
+  // `key`'s order: the next read returns the record after it, the previous
+  // read the one before. The record itself is not read, and need not be
+  // there any more (a list goes on from the edge row of its page).
+  virtual int SetAfterRecord(const KeyDef* key, std::span<const char> record, RecordPosition position) = 0;
   virtual int Next() = 0;       // into the buffer; kRecordNotAvailable at the end
   virtual int Previous() = 0;   // into the buffer; kRecordNotAvailable at the start
 
@@ -108,6 +113,9 @@ class RecordFile {
   virtual int Flush() = 0;
   virtual int SendCommand(std::string_view command) = 0;  // "QUICKSCAN=on", "Recover=10"
   virtual void SetReadAhead(int records) = 0;             // records fetched per request; 0 = default
+  // The next request fetches about `records` records (the rows a list is
+  // about to show); the requests after it go by the read-ahead.
+  virtual void ExpectReads(int records) = 0;
 
   // Saved position and state; position strings.
   virtual FileState SaveState() const = 0;

@@ -1,10 +1,12 @@
 #include "data/store/sqlite_connection.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -68,6 +70,52 @@ void CleanOnFirstOpen(const std::string& key, const std::filesystem::path& file)
   RemoveLeftoverSuperJournals(file);
 }
 
+// The idle connections of this process, the most recently used last. The
+// pool is never destroyed: a connection may go idle while the process ends.
+// They are closed before a fork: a child process that opened a database
+// while its parent's connection to it stayed open would share the parent's
+// lock state of the file.
+class IdleConnections {
+ public:
+  static constexpr std::size_t kMost = 4;
+
+  static IdleConnections& Get() {
+    static auto* pool = [] {
+      ::pthread_atfork([] { Get().CloseAll(); }, nullptr, nullptr);
+      return new IdleConnections;
+    }();
+    return *pool;
+  }
+  SqliteConnection* Take() {
+    std::lock_guard lock(mutex_);
+    if (idle_.empty()) return nullptr;
+    SqliteConnection* connection = idle_.back();
+    idle_.pop_back();
+    return connection;
+  }
+  bool Give(SqliteConnection* connection) {
+    std::lock_guard lock(mutex_);
+    if (idle_.size() >= kMost) return false;
+    idle_.push_back(connection);
+    return true;
+  }
+
+ private:
+  void CloseAll() {
+    std::lock_guard lock(mutex_);
+    for (SqliteConnection* connection : idle_) delete connection;
+    idle_.clear();
+  }
+
+  std::mutex mutex_;
+  std::vector<SqliteConnection*> idle_;
+};
+
+// Databases a thread no longer uses that stay attached for its next files.
+constexpr std::size_t kLingering = 4;
+// SQLite's limit of attached databases besides the main one.
+constexpr std::size_t kMostAttached = 10;
+
 }  // namespace
 
 SqliteAttachment::SqliteAttachment(std::shared_ptr<SqliteConnection> connection, std::string key,
@@ -78,11 +126,52 @@ SqliteAttachment::~SqliteAttachment() { connection_->Release(key_, schema_); }
 
 std::shared_ptr<SqliteConnection> SqliteConnection::ForThisThread() {
   std::shared_ptr<SqliteConnection> connection = this_thread_connection.lock();
-  if (!connection) {
-    connection = std::make_shared<SqliteConnection>();
-    this_thread_connection = connection;
-  }
+  if (connection) return connection;
+  SqliteConnection* reused = nullptr;
+  while ((reused = IdleConnections::Get().Take()) != nullptr && !reused->StillCurrent()) delete reused;
+  connection.reset(reused != nullptr ? reused : new SqliteConnection(), &SqliteConnection::GoIdle);
+  this_thread_connection = connection;
   return connection;
+}
+
+void SqliteConnection::GoIdle(SqliteConnection* connection) {
+  if (connection->db_ != nullptr && !connection->InTransaction()) {
+    connection->DetachSurplus(kLingering);
+    if (IdleConnections::Get().Give(connection)) return;
+  }
+  delete connection;
+}
+
+// An idle connection taken up again: its main database must be the file now
+// at its path; a lingering one that is not is detached.
+bool SqliteConnection::StillCurrent() {
+  if (Replaced("main")) return false;
+  for (auto it = lingering_.begin(); it != lingering_.end();) {
+    if (Replaced(it->schema) && Detach(it->schema)) {
+      files_.erase(it->schema);
+      it = lingering_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (cache_kib_ != this_thread_cache_kib) {
+    for (const auto& [schema, file] : files_) ApplyCache(schema);
+  }
+  return true;
+}
+
+bool SqliteConnection::Record(const std::string& schema, const std::filesystem::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return false;
+  files_[schema] = {file, status.st_dev, status.st_ino};
+  return true;
+}
+
+bool SqliteConnection::Replaced(const std::string& schema) const {
+  const auto it = files_.find(schema);
+  struct stat status {};
+  return it == files_.end() || ::stat(it->second.path.c_str(), &status) != 0 ||
+         status.st_dev != it->second.device || status.st_ino != it->second.inode;
 }
 
 std::shared_ptr<SqliteConnection> SqliteConnection::OfThisThread() {
@@ -93,9 +182,7 @@ void SqliteConnection::SetThreadCache(int kib) {
   this_thread_cache_kib = kib;
   const std::shared_ptr<SqliteConnection> connection = OfThisThread();
   if (!connection || connection->db_ == nullptr) return;
-  connection->ApplyCache("main");
-  for (const auto& [key, attachment] : connection->attached_)
-    if (const auto open = attachment.lock(); open && open->schema() != "main") connection->ApplyCache(open->schema());
+  for (const auto& [schema, file] : connection->files_) connection->ApplyCache(schema);
   if (kib == 0) sqlite3_db_release_memory(connection->db_);
 }
 
@@ -104,11 +191,31 @@ void SqliteConnection::ApplyCache(const std::string& schema) {
   const std::string pragma = "PRAGMA \"" + schema + "\".cache_size=-" +
                              std::to_string(this_thread_cache_kib > 0 ? this_thread_cache_kib : kDefaultKib);
   sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
+  cache_kib_ = this_thread_cache_kib;
 }
 
 SqliteConnection::~SqliteConnection() {
+  kept_.clear();
   // Closing rolls back a transaction that is still running.
   if (db_ != nullptr) sqlite3_close_v2(db_);
+}
+
+int SqliteConnection::Prepare(SqliteStatement& statement, const std::string& sql) {
+  if (auto kept = kept_.find(sql); kept != kept_.end()) {
+    statement = std::move(kept->second);
+    kept_.erase(kept);
+    return SQLITE_OK;
+  }
+  return statement.Prepare(db_, sql);
+}
+
+void SqliteConnection::Keep(SqliteStatement& statement) {
+  constexpr std::size_t kMostKept = 256;
+  if (!statement) return;
+  if (kept_.size() >= kMostKept) kept_.clear();
+  // A second statement of the same text (two files of one table) is finalized.
+  kept_.try_emplace(sqlite3_sql(statement.get()), std::move(statement));
+  statement.Finalize();
 }
 
 int SqliteConnection::Attach(const std::filesystem::path& directory, bool create,
@@ -131,12 +238,25 @@ int SqliteConnection::Attach(const std::filesystem::path& directory, bool create
     main_key_ = key;
   } else if (key == main_key_) {
     schema = "main";
-  } else if (auto waiting = detach_waiting_.find(key); waiting != detach_waiting_.end()) {
-    schema = waiting->second;
-    detach_waiting_.erase(waiting);
   } else {
-    schema = "d" + std::to_string(next_schema_++);
-    if (int answer = AttachFile(file, schema)) return answer;
+    const auto lingering =
+        std::find_if(lingering_.begin(), lingering_.end(), [&key](const Lingering& l) { return l.key == key; });
+    if (lingering != lingering_.end()) {
+      schema = lingering->schema;
+      lingering_.erase(lingering);
+      // A database file put in place of the one attached is attached anew.
+      if (Replaced(schema) && !InTransaction() && Detach(schema)) {
+        files_.erase(schema);
+        schema.clear();
+      }
+    }
+    if (schema.empty()) {
+      std::size_t in_use = 0;
+      for (const auto& [other, attachment] : attached_) in_use += other != main_key_ && !attachment.expired();
+      DetachSurplus(std::min(kLingering, kMostAttached - 1 - std::min(in_use, kMostAttached - 1)));
+      schema = "d" + std::to_string(next_schema_++);
+      if (int answer = AttachFile(file, schema)) return answer;
+    }
   }
   CleanOnFirstOpen(key, file);
   auto attachment = std::make_shared<SqliteAttachment>(shared_from_this(), key, schema);
@@ -162,6 +282,7 @@ int SqliteConnection::OpenMain(const std::filesystem::path& file) {
     // several attached databases atomic.
     rc = sqlite3_exec(db_, "PRAGMA main.journal_mode=DELETE", nullptr, nullptr, nullptr);
     if (this_thread_cache_kib > 0) ApplyCache("main");
+    Record("main", file);
   }
   int answer = rc == SQLITE_OK ? CheckOurDatabase(db_, "main") : ReportSqlite(db_, rc, false, "main");
   if (answer != kStoreOk) {
@@ -187,6 +308,7 @@ int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::s
   const std::string pragma = "PRAGMA \"" + schema + "\".journal_mode=DELETE";
   rc = sqlite3_exec(db_, pragma.c_str(), nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK && this_thread_cache_kib > 0) ApplyCache(schema);
+  if (rc == SQLITE_OK) Record(schema, file);
   int answer =
       rc == SQLITE_OK ? CheckOurDatabase(db_, schema.c_str()) : ReportSqlite(db_, rc, false, schema.c_str());
   if (answer != kStoreOk) {
@@ -204,10 +326,12 @@ void SqliteConnection::Release(const std::string& key, const std::string& schema
   // The main database stays until the connection closes: SQLite cannot
   // detach it.
   if (schema == "main" || db_ == nullptr) return;
-  if (InTransaction() || !Detach(schema)) detach_waiting_[key] = schema;
+  lingering_.push_back({key, schema});
+  DetachSurplus(kLingering);
 }
 
 bool SqliteConnection::Detach(const std::string& schema) {
+  kept_.clear();  // some may read the database
   SqliteStatement detach;
   if (detach.Prepare(db_, "DETACH DATABASE ?1") != SQLITE_OK) return false;
   sqlite3_bind_text(detach.get(), 1, schema.c_str(), static_cast<int>(schema.size()),
@@ -215,12 +339,12 @@ bool SqliteConnection::Detach(const std::string& schema) {
   return sqlite3_step(detach.get()) == SQLITE_DONE;
 }
 
-void SqliteConnection::DetachWaiting() {
-  for (auto it = detach_waiting_.begin(); it != detach_waiting_.end();) {
-    if (Detach(it->second))
-      it = detach_waiting_.erase(it);
-    else
-      ++it;
+// Detaches the oldest lingering databases down to `keep`; a transaction
+// keeps them until it ends.
+void SqliteConnection::DetachSurplus(std::size_t keep) {
+  while (lingering_.size() > keep && !InTransaction() && Detach(lingering_.front().schema)) {
+    files_.erase(lingering_.front().schema);
+    lingering_.erase(lingering_.begin());
   }
 }
 
@@ -254,7 +378,7 @@ int SqliteConnection::Commit() {
   // the caller may try again or roll back.
   if (rc != SQLITE_OK) return ReportSqlite(db_, rc);
   Changed();
-  DetachWaiting();
+  DetachSurplus(kLingering);
   return kStoreOk;
 }
 
@@ -262,7 +386,7 @@ int SqliteConnection::Rollback() {
   int answer = kStoreOk;
   if (InTransaction()) answer = Execute("ROLLBACK");
   Changed();
-  DetachWaiting();
+  DetachSurplus(kLingering);
   return answer;
 }
 

@@ -8,8 +8,12 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-struct sqlite3;
+#include <sys/types.h>
+
+#include "data/store/sqlite_statement.h"
 
 namespace vornel::data {
 
@@ -39,8 +43,11 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   static constexpr int kDefaultBusyMs = 10000;
   static constexpr const char* kDatabaseName = "records.db";
 
-  // This thread's connection, made when there is none. It closes when the
-  // last attachment and file object using it are gone.
+  // This thread's connection, made when there is none. When the last
+  // attachment and file object using it are gone it waits, idle, for the
+  // next thread that needs one (a window opened next), with its databases
+  // still attached, their schemas read and their pages cached; a few wait
+  // at most, and one whose database files have been replaced is closed.
   static std::shared_ptr<SqliteConnection> ForThisThread();
   // This thread's connection when one is in use, else nullptr.
   static std::shared_ptr<SqliteConnection> OfThisThread();
@@ -72,6 +79,13 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   int Commit();
   int Rollback();
 
+  // Statements that file objects let go of, kept by their text for the
+  // next file object of the same table: a window opened again does not
+  // prepare its reads again. Prepare takes a kept one or prepares anew (an
+  // SQLite result code); Keep takes the statement over.
+  int Prepare(SqliteStatement& statement, const std::string& sql);
+  void Keep(SqliteStatement& statement);
+
   // Counts data changes made through this connection and transaction ends,
   // so that rows read ahead can tell that they may be stale.
   std::uint64_t generation() const { return generation_; }
@@ -79,8 +93,14 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
 
  private:
   friend class SqliteAttachment;
+  struct Lingering {
+    std::string key;
+    std::string schema;
+  };
+  static void GoIdle(SqliteConnection* connection);
+  bool StillCurrent();
   void Release(const std::string& key, const std::string& schema);
-  void DetachWaiting();
+  void DetachSurplus(std::size_t keep);
   bool Detach(const std::string& schema);
   int OpenMain(const std::filesystem::path& file);
   int AttachFile(const std::filesystem::path& file, const std::string& schema);
@@ -89,7 +109,19 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   sqlite3* db_ = nullptr;
   std::string main_key_;
   std::map<std::string, std::weak_ptr<SqliteAttachment>> attached_;
-  std::map<std::string, std::string> detach_waiting_;  // key -> schema, until the transaction ends
+  // Databases no file uses any more, attached still for the next file of
+  // their directory, oldest first.
+  std::vector<Lingering> lingering_;
+  struct DatabaseFile {
+    std::filesystem::path path;
+    dev_t device = 0;
+    ino_t inode = 0;
+  };
+  bool Record(const std::string& schema, const std::filesystem::path& file);
+  bool Replaced(const std::string& schema) const;
+  std::map<std::string, DatabaseFile> files_;  // schema -> its database file
+  int cache_kib_ = 0;  // the page cache its databases were given
+  std::map<std::string, SqliteStatement, std::less<>> kept_;
   int next_schema_ = 1;
   std::uint64_t generation_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "data/store/sqlite_error.h"
 #include "data/store/store_answer.h"
@@ -26,10 +27,11 @@ bool Take(std::string_view* in, T* value) {
 
 }  // namespace
 
-SqliteCursor::SqliteCursor(const SqliteTable& table, const RowCodec& codec, sqlite3* db)
+SqliteCursor::SqliteCursor(const SqliteTable& table, const RowCodec& codec, SqliteConnection& connection)
     : table_(table),
       codec_(codec),
-      db_(db),
+      connection_(connection),
+      db_(connection.db()),
       record_size_(table.def().record_size),
       boundary_(table.def().record_size, '\0'),
       statements_(table.def().keys.size() + 1) {}
@@ -57,13 +59,13 @@ void SqliteCursor::SetAtKey(const KeyDef& key, const char* record) {
   DropPage();
 }
 
-void SqliteCursor::SetAtRecord(const KeyDef* key, const char* record, std::int64_t position) {
+void SqliteCursor::SetAtRecord(const KeyDef* key, const char* record, std::int64_t position, bool inclusive) {
   run_pages_ = 0;
   order_ = key;
   edge_ = Edge::kAt;
   boundary_.assign(record, record_size_);
   boundary_position_ = position;
-  inclusive_ = true;
+  inclusive_ = inclusive;
   DropPage();
 }
 
@@ -83,8 +85,9 @@ int SqliteCursor::Step(bool forward, int page_size, int max_page_size, std::uint
     // fetches only what it shows.
     int size = page_size;
     for (int i = 0; i < run_pages_ && size < max_page_size; ++i) size *= 2;
-    if (int answer = Fetch(forward, std::min(size, std::max(page_size, max_page_size))))
-      return answer;
+    size = std::min(size, std::max(page_size, max_page_size));
+    if (expected_ > 0) size = std::exchange(expected_, 0);
+    if (int answer = Fetch(forward, size)) return answer;
     ++run_pages_;
     page_forward_ = forward;
     page_generation_ = generation;
@@ -147,7 +150,7 @@ int SqliteCursor::Fetch(bool forward, int page_size) {
 int SqliteCursor::Statement(bool forward, Kind kind, sqlite3_stmt** stmt) {
   SqliteStatement& slot = statements_[KeyIndex(order_)][(forward ? 0 : kKinds) + kind];
   if (!slot) {
-    int rc = slot.Prepare(db_, PageSql(forward, kind));
+    int rc = connection_.Prepare(slot, PageSql(forward, kind));
     if (rc != SQLITE_OK) return ReportSqlite(db_, rc, false, table_.schema().c_str());
   }
   *stmt = slot.get();
@@ -249,7 +252,7 @@ bool SqliteCursor::Restore(std::string_view saved) {
 
 void SqliteCursor::Finalize() {
   for (auto& statements : statements_) {
-    for (SqliteStatement& statement : statements) statement.Finalize();
+    for (SqliteStatement& statement : statements) connection_.Keep(statement);
   }
   DropPage();
 }

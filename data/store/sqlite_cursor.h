@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "data/store/sqlite_codec.h"
+#include "data/store/sqlite_connection.h"
 #include "data/store/sqlite_statement.h"
 #include "data/store/sqlite_table.h"
 
@@ -31,15 +32,19 @@ class SqliteCursor {
     std::int64_t revision;
   };
 
-  SqliteCursor(const SqliteTable& table, const RowCodec& codec, sqlite3* db);
+  SqliteCursor(const SqliteTable& table, const RowCodec& codec, SqliteConnection& connection);
 
   const KeyDef* order() const { return order_; }
   bool at_start() const { return edge_ == Edge::kStart; }
   void SetOrder(const KeyDef* key, bool at_end);
   // Before the first record whose key values are at or after those in `record`.
   void SetAtKey(const KeyDef& key, const char* record);
-  // At the record: the next read returns it.
-  void SetAtRecord(const KeyDef* key, const char* record, std::int64_t position);
+  // At the record: the next read returns it, or (not `inclusive`) the
+  // record after it.
+  void SetAtRecord(const KeyDef* key, const char* record, std::int64_t position, bool inclusive = true);
+  // The next page fetched holds `records` rows; the pages after it go by
+  // the page size again.
+  void Expect(int records) { expected_ = records; }
 
   // The next (forward) or previous row. kRecordNotAvailable at the end of the
   // order leaves the cursor at that end. `generation` is the connection's:
@@ -57,7 +62,7 @@ class SqliteCursor {
 
   std::string Save() const;
   bool Restore(std::string_view saved);
-  void Finalize();  // the statements, before the database is detached
+  void Finalize();  // gives the statements to the connection to keep
 
  private:
   enum class Edge : std::uint8_t { kStart, kEnd, kAt };
@@ -72,6 +77,7 @@ class SqliteCursor {
 
   const SqliteTable& table_;
   const RowCodec& codec_;
+  SqliteConnection& connection_;
   sqlite3* db_;
   std::size_t record_size_;
 
@@ -88,6 +94,7 @@ class SqliteCursor {
   std::size_t page_next_ = 0;
   bool page_forward_ = true;
   int run_pages_ = 0;  // pages fetched since the last positioning or turn
+  int expected_ = 0;   // rows of the next page, when set
   std::uint64_t page_generation_ = 0;
 
   // Per order (record order first, then the keys) and direction.

@@ -56,7 +56,7 @@ int SqliteRecordFile::Borrow(bool create, std::shared_ptr<SqliteAttachment>* att
 int SqliteRecordFile::Ready(SqliteStatement& statement, const std::function<std::string()>& make_sql,
                             sqlite3_stmt** stmt) {
   if (!statement) {
-    int rc = statement.Prepare(db_, make_sql());
+    int rc = attachment_->connection().Prepare(statement, make_sql());
     if (rc != SQLITE_OK) return ReportSqlite(db_, rc, false, SchemaOf(table_));
   }
   *stmt = statement.get();
@@ -96,7 +96,7 @@ int SqliteRecordFile::Open(std::uint8_t mode) {
   attachment_ = std::move(attachment);
   db_ = connection.db();
   table_ = std::move(table);
-  cursor_ = std::make_unique<SqliteCursor>(*table_, codec_, db_);
+  cursor_ = std::make_unique<SqliteCursor>(*table_, codec_, connection);
   mode_ = mode;
   open_ = true;
   current_position_ = 0;
@@ -108,13 +108,13 @@ int SqliteRecordFile::Open(std::uint8_t mode) {
 void SqliteRecordFile::CloseStatements() {
   if (cursor_) cursor_->Finalize();
   cursor_.reset();
-  select_position_.Finalize();
-  insert_.Finalize();
-  for (auto& statement : update_) statement.Finalize();
-  for (auto& statement : delete_) statement.Finalize();
-  count_.Finalize();
-  for (auto& statement : select_key_) statement.Finalize();
-  for (auto& statement : duplicate_key_) statement.Finalize();
+  if (!attachment_) return;
+  SqliteConnection& connection = attachment_->connection();
+  for (SqliteStatement* statement : {&select_position_, &insert_, &update_[0], &update_[1], &delete_[0],
+                                     &delete_[1], &count_})
+    connection.Keep(*statement);
+  for (auto& statement : select_key_) connection.Keep(statement);
+  for (auto& statement : duplicate_key_) connection.Keep(statement);
 }
 
 int SqliteRecordFile::Close() {
@@ -200,6 +200,14 @@ int SqliteRecordFile::SetByPosition(const KeyDef* key, RecordPosition position) 
   std::int64_t revision = 0;
   if (int answer = ReadByPosition(position, scratch_.data(), &revision)) return answer;
   cursor_->SetAtRecord(key, scratch_.data(), position);
+  return kStoreOk;
+}
+
+int SqliteRecordFile::SetAfterRecord(const KeyDef* key, std::span<const char> record, RecordPosition position) {
+  if (int answer = Usable(false)) return ReportAnswer(answer);
+  if (!OwnsKey(key)) return ReportDriverText("the key is not a key of this file");
+  if (record.size() != def().record_size) return ReportDriverText("the record is not one of this file");
+  cursor_->SetAtRecord(key, record.data(), position, false);
   return kStoreOk;
 }
 
@@ -444,6 +452,8 @@ int SqliteRecordFile::SendCommand(std::string_view command) {
   }
   return ReportDriverText("unknown driver command");
 }
+
+void SqliteRecordFile::ExpectReads(int records) { cursor_->Expect(std::clamp(records, 0, kMaxReadAhead)); }
 
 void SqliteRecordFile::SetReadAhead(int records) {
   read_ahead_ = std::clamp(records, 0, kMaxReadAhead);

@@ -42,6 +42,7 @@ class SqliteRecordFile final : public RecordFile {
   int SetOrderEnd(const KeyDef* key) override;
   int SetByKey(const KeyDef& key) override;
   int SetByPosition(const KeyDef* key, RecordPosition position) override;
+  int SetAfterRecord(const KeyDef* key, std::span<const char> record, RecordPosition position) override;
   int Next() override { return Step(true); }
   int Previous() override { return Step(false); }
 
@@ -65,6 +66,7 @@ class SqliteRecordFile final : public RecordFile {
   int Flush() override;
   int SendCommand(std::string_view command) override;
   void SetReadAhead(int records) override;
+  void ExpectReads(int records) override;
 
   FileState SaveState() const override;
   int RestoreState(const FileState& state) override;

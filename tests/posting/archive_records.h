@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "platform/runtime_error.h"
 #include <string>
 #include <vector>
 
@@ -79,7 +81,7 @@ class ArchiveRecords {
  private:
   data::RecordFile& Use(const data::FileDef& def) {
     data::FileManager& manager = station_.files->Get(def);
-    EXPECT_EQ(manager.file().Create(), data::kStoreOk);
+    EXPECT_EQ(manager.file().Create(), data::kStoreOk) << platform::LastRuntimeError().file_error_text;
     manager.Open();
     manager.EnsurePhysicallyOpen();
     return manager.file();
