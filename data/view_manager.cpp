@@ -277,6 +277,8 @@ int ViewManager::ApplyOrder() {
 
 int ViewManager::ApplyFilter() {
   if (!inited_) return kNotUsable;
+  std::optional<platform::Expression> compiled = std::move(filter_);
+  const std::string compiled_text = std::move(filter_text_);
   filter_.reset();
   filter_text_.clear();
   applied_order_.reset();
@@ -298,10 +300,15 @@ int ViewManager::ApplyFilter() {
                                    " characters");
   }
   if (text.empty()) return kGoOn;
-  auto compiled = platform::Expression::Compile(text, scope_);
-  if (auto* error = std::get_if<platform::CompileError>(&compiled))
-    return ViewError("filter", error->message);
-  filter_.emplace(std::move(std::get<platform::Expression>(compiled)));
+  // Every reset applies the filter again; the same text keeps its compiled form.
+  if (compiled && text == compiled_text) {
+    filter_ = std::move(compiled);
+    applied_order_ = current_;
+    return kGoOn;
+  }
+  auto made = platform::Expression::Compile(text, scope_);
+  if (auto* error = std::get_if<platform::CompileError>(&made)) return ViewError("filter", error->message);
+  filter_.emplace(std::move(std::get<platform::Expression>(made)));
   filter_before_joins_ = std::holds_alternative<platform::Expression>(platform::Expression::Compile(text, primary_scope_));
   applied_order_ = current_;
   return kGoOn;

@@ -234,6 +234,47 @@ TEST_F(BrowseTest, ScrollsByLinePageEndsAndThumbHoldingOnePage) {
   Finish();
 }
 
+// Another station (here the test's own thread and connection) renames or
+// deletes the record at the page's edge: the next page goes on from where
+// that row was, neither skipping a record nor showing one twice.
+TEST_F(BrowseTest, APageGoesOnFromItsEdgeRowAfterAnotherStationMovedOrDeletedIt) {
+  AddNumbered(25);
+  HeadlessWindow& list = Start();
+  const auto other_station = [this](const std::string& name, const char* renamed) {
+    data::FileManager& staff = Files(data::EmployeeFile());
+    staff.Open();
+    staff.CheckUse(data::kUseReadWrite);
+    data::RecordFile& file = staff.file();
+    file.SetOrder(nullptr);
+    while (file.Next() == data::kStoreOk) {
+      if (platform::ReadField(staff.record<EmployeeRecord>().LASTNAME) != name) continue;
+      if (renamed == nullptr) {
+        EXPECT_EQ(file.Delete(), data::kStoreOk);
+      } else {
+        data::Set(staff.record<EmployeeRecord>().LASTNAME, renamed);
+        EXPECT_EQ(file.Put(), data::kStoreOk);
+      }
+      break;
+    }
+    staff.Close();
+  };
+  ASSERT_EQ(Names().back(), "NAME10");
+  other_station("NAME10", "NAME30");  // moved past the end
+  Do(list.Scroll(1, ScrollKind::kPageDown));
+  EXPECT_EQ(Names().front(), "NAME11");
+  EXPECT_EQ(Names().back(), "NAME20");
+  other_station("NAME20", nullptr);
+  other_station("NAME11", nullptr);
+  Do(list.Scroll(1, ScrollKind::kPageDown));
+  // Six more came: the page slid by six, ending with the moved record.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"NAME17", "NAME18", "NAME19", "NAME20", "NAME21", "NAME22",
+                                                "NAME23", "NAME24", "NAME25", "NAME30"}));
+  Do(list.Scroll(1, ScrollKind::kPageUp));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"NAME05", "NAME06", "NAME07", "NAME08", "NAME09", "NAME12",
+                                                "NAME13", "NAME14", "NAME15", "NAME16"}));
+  Finish();
+}
+
 TEST_F(BrowseTest, ACancelledChangeKeepsThePageAndAChangeLeavingTheFilterDrops) {
   AddNumbered(25);
   HeadlessWindow& list = Start(0, "EMP:STATUS = 'A'");
