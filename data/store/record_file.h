@@ -113,8 +113,9 @@ class RecordFile {
   virtual int Flush() = 0;
   virtual int SendCommand(std::string_view command) = 0;  // "QUICKSCAN=on", "Recover=10"
   virtual void SetReadAhead(int records) = 0;             // records fetched per request; 0 = default
-  // The next request fetches about `records` records (the rows a list is
-  // about to show); the requests after it go by the read-ahead.
+  // The next request fetches `records` records (the rows a list is about to
+  // show), and each further request of that run of reads twice as many as
+  // the one before (a filter that refuses some needs a few more).
   virtual void ExpectReads(int records) = 0;
 
   // Saved position and state; position strings.

@@ -83,10 +83,12 @@ int SqliteCursor::Step(bool forward, int page_size, int max_page_size, std::uint
     // A long run of reads in one direction is a scan: larger pages save the
     // fixed cost of each query, while a short read (a list's page) still
     // fetches only what it shows.
-    int size = page_size;
+    // A run told how many rows it needs starts with that many instead.
+    if (expected_ > 0) run_pages_ = 0;
+    if (run_pages_ == 0) run_base_ = expected_ > 0 ? std::exchange(expected_, 0) : page_size;
+    int size = run_base_;
     for (int i = 0; i < run_pages_ && size < max_page_size; ++i) size *= 2;
-    size = std::min(size, std::max(page_size, max_page_size));
-    if (expected_ > 0) size = std::exchange(expected_, 0);
+    size = std::min(size, std::max(run_base_, max_page_size));
     if (int answer = Fetch(forward, size)) return answer;
     ++run_pages_;
     page_forward_ = forward;

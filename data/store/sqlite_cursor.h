@@ -42,8 +42,8 @@ class SqliteCursor {
   // At the record: the next read returns it, or (not `inclusive`) the
   // record after it.
   void SetAtRecord(const KeyDef* key, const char* record, std::int64_t position, bool inclusive = true);
-  // The next page fetched holds `records` rows; the pages after it go by
-  // the page size again.
+  // The next page fetched holds `records` rows, and the pages after it in
+  // the same run twice as many as the one before.
   void Expect(int records) { expected_ = records; }
 
   // The next (forward) or previous row. kRecordNotAvailable at the end of the
@@ -95,6 +95,7 @@ class SqliteCursor {
   bool page_forward_ = true;
   int run_pages_ = 0;  // pages fetched since the last positioning or turn
   int expected_ = 0;   // rows of the next page, when set
+  int run_base_ = 0;   // rows of the run's first page
   std::uint64_t page_generation_ = 0;
 
   // Per order (record order first, then the keys) and direction.

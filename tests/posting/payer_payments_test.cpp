@@ -121,7 +121,9 @@ TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
       (state.rfind("P ", 0) == 0 ? paid : open) += 1;
     }
     EXPECT_TRUE(paid == 0 || open == 0) << "round " << round << ": " << paid << " paid, " << open << " open";
-    if (round == 0) EXPECT_EQ(open, 0) << "the run left alone pays every line";
+    if (round == 0) {
+      EXPECT_EQ(open, 0) << "the run left alone pays every line";
+    }
     paid_rounds += paid > 0 ? 1 : 0;
   }
   RecordProperty("rounds_paid", paid_rounds);
