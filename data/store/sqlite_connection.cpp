@@ -360,6 +360,9 @@ bool SqliteConnection::InTransaction() const {
 int SqliteConnection::Begin(int wait_ms) {
   if (db_ == nullptr) return ReportAnswer(kFileNotOpen);
   if (InTransaction()) return ReportDriverText("a transaction is already running on this thread");
+  // BEGIN IMMEDIATE write-locks every attached database: the lingering ones
+  // go first, so that other stations are not held off files nobody here uses.
+  DetachSurplus(0);
   sqlite3_busy_timeout(db_, wait_ms);
   int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   int answer = rc == SQLITE_OK ? kStoreOk : ReportSqlite(db_, rc);

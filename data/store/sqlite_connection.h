@@ -73,7 +73,8 @@ class SqliteConnection : public std::enable_shared_from_this<SqliteConnection> {
   int Execute(const char* sql, const char* schema = nullptr);
 
   // One transaction at a time per connection; BEGIN IMMEDIATE takes the write
-  // lock of every attached database at once, waiting up to `wait_ms`.
+  // lock of every attached database at once, waiting up to `wait_ms` (the
+  // lingering ones are detached first).
   bool InTransaction() const;
   int Begin(int wait_ms);
   int Commit();

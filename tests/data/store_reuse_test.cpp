@@ -3,6 +3,7 @@
 // keeps never outlives the files it stands for.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <future>
 #include <string>
@@ -100,6 +101,36 @@ TEST_F(StoreReuse, KeptStatementsFollowTheTableAsItIsNow) {
   std::filesystem::remove(dir / "records.db");
   EXPECT_EQ(Read(dir), "(not open)");
   EXPECT_EQ(ReadOnNewThread(dir), "(not open)");
+}
+
+// A transaction write-locks the directories this thread has files open
+// in, never one whose files it has closed: another station may write there.
+TEST_F(StoreReuse, ATransactionLeavesADirectoryWhoseFilesAreClosedToOthers) {
+  const auto first = Dir("1");
+  const auto second = Dir("2");
+  Write(first, {"Adams"});
+  Write(second, {"Baker"});
+  auto working = store_->MakeFile(kPatientFile, first);
+  auto done_with = store_->MakeFile(kPatientFile, second);
+  ASSERT_EQ(working->Open(kOpenNormal), kStoreOk);
+  ASSERT_EQ(done_with->Open(kOpenNormal), kStoreOk);
+  done_with->Close();
+  std::array<RecordFile*, 1> files = {working.get()};
+  ASSERT_EQ(store_->BeginTransaction(files, 0), kStoreOk);
+  const auto other_station_begins = [&](const std::filesystem::path& dir) {
+    return std::async(std::launch::async, [&] {
+      auto file = store_->MakeFile(kPatientFile, dir);
+      EXPECT_EQ(file->Open(kOpenNormal), kStoreOk);
+      std::array<RecordFile*, 1> theirs = {file.get()};
+      const int answer = store_->BeginTransaction(theirs, 0);
+      if (answer == kStoreOk) store_->Rollback();
+      return answer;
+    }).get();
+  };
+  EXPECT_EQ(other_station_begins(second), kStoreOk);
+  EXPECT_NE(other_station_begins(first), kStoreOk);
+  EXPECT_EQ(store_->Rollback(), kStoreOk);
+  working->Close();
 }
 
 // Going on from a record that is no longer there, in either direction, and
