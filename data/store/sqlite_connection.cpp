@@ -81,7 +81,10 @@ class IdleConnections {
 
   static IdleConnections& Get() {
     static auto* pool = [] {
-      ::pthread_atfork([] { Get().CloseAll(); }, nullptr, nullptr);
+      // The pool stays locked across the fork, so that the child's copy of
+      // it is not left locked by a thread the child does not have.
+      ::pthread_atfork([] { Get().CloseAllAndLock(); }, [] { Get().mutex_.unlock(); },
+                       [] { Get().mutex_.unlock(); });
       return new IdleConnections;
     }();
     return *pool;
@@ -101,8 +104,8 @@ class IdleConnections {
   }
 
  private:
-  void CloseAll() {
-    std::lock_guard lock(mutex_);
+  void CloseAllAndLock() {
+    mutex_.lock();
     for (SqliteConnection* connection : idle_) delete connection;
     idle_.clear();
   }
