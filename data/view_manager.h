@@ -116,7 +116,8 @@ class ViewManager {
   // record after it, the next Previous the one before it.
   int ResetAfter(std::span<const char> record, RecordPosition position);
   // The reading that follows needs about `records` records: the store
-  // fetches that many at first instead of its read-ahead.
+  // fetches that many at first (twice as many through a filter) instead of
+  // its read-ahead.
   void Expect(int records) { expected_ = records; }
   // Sets the reading at the key values in the primary buffer (brought
   // inside the range), as a locator or a scroll thumb does.
