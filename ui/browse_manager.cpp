@@ -129,7 +129,7 @@ int BrowseManager::Fetched(Direction direction, int wanted) {
     // On from the edge row as it was read, even when another station has
     // changed or deleted it since.
     const Row& edge = forwards ? rows_.back() : rows_.front();
-    ResetAfter(edge.record, edge.at);
+    if (ResetAfter(edge.record, edge.at) != errors::kGoOn) return 0;  // the view has said why
   }
   Expect(wanted);
   int fetched = 0;

@@ -317,6 +317,7 @@ int SqliteConnection::AttachFile(const std::filesystem::path& file, const std::s
   if (answer != kStoreOk) {
     const platform::RuntimeError saved = platform::LastRuntimeError();
     Detach(schema);
+    files_.erase(schema);
     platform::SetFileError(saved.code, saved.text, saved.file_error_code, saved.file_error_text);
   }
   return answer;
