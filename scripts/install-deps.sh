@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
   libsqlite3-dev
+  libpq-dev postgresql  # the PostgreSQL record store; the tests start a private server
   qt6-base-dev libgl-dev fonts-dejavu-core
   poppler-utils  # pdfinfo, pdftotext, pdffonts: the tests read the PDF files back
 )
