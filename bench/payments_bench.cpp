@@ -443,7 +443,7 @@ void BM_BulkReceipts_Raw(benchmark::State& state) {
     raw->Exec("BEGIN IMMEDIATE");
     sqlite3_stmt* of_payer = raw->Prepare(
         "SELECT " + lines.columns() + " FROM " + lines.name() + " WHERE " + lines.Column(by_payer.components[0]) +
-        "=?1" + lines.Collation(by_payer.components[0], by_payer) + " AND " + lines.Column(by_payer.components[1]) +
+        "=" + lines.CompareValue(1, by_payer.components[0], by_payer) + " AND " + lines.Column(by_payer.components[1]) +
         ">=?2 AND " + lines.Column(by_payer.components[1]) + "<=?3" + lines.OrderBy(&by_payer, true));
     sqlite3_stmt* of_visit = raw->Prepare("SELECT " + lines.columns() + " FROM " + lines.name() + " WHERE " +
                                           lines.Column(by_visit.components[0]) + "=?1" +

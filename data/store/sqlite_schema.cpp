@@ -29,16 +29,16 @@ int InTransaction(SqliteConnection& connection, Body body) {
   return answer;
 }
 
-int Run(SqliteConnection& connection, const SqliteTable& table, const std::string& sql) {
+int Run(SqliteConnection& connection, const SqlTable& table, const std::string& sql) {
   return connection.Execute(sql.c_str(), table.schema().c_str());
 }
 
-int Fail(SqliteConnection& connection, const SqliteTable& table, int rc) {
+int Fail(SqliteConnection& connection, const SqlTable& table, int rc) {
   return ReportSqlite(connection.db(), rc, false, table.schema().c_str());
 }
 
 // The table's indexes as SQLite keeps them: name -> statement.
-int StoredIndexes(SqliteConnection& connection, const SqliteTable& table,
+int StoredIndexes(SqliteConnection& connection, const SqlTable& table,
                   std::map<std::string, std::string>* indexes) {
   SqliteStatement query;
   const std::string sql = "SELECT name, sql FROM " + QuoteName(table.schema()) +
@@ -58,7 +58,7 @@ int StoredIndexes(SqliteConnection& connection, const SqliteTable& table,
   return rc == SQLITE_DONE ? kStoreOk : Fail(connection, table, rc);
 }
 
-std::string DatabaseFile(SqliteConnection& connection, const SqliteTable& table) {
+std::string DatabaseFile(SqliteConnection& connection, const SqlTable& table) {
   const char* file = sqlite3_db_filename(connection.db(), table.schema().c_str());
   return file != nullptr ? file : table.schema();
 }
@@ -73,7 +73,7 @@ std::string Lower(std::string_view text) {
 
 }  // namespace
 
-int CheckColumns(SqliteConnection& connection, const SqliteTable& table) {
+int CheckColumns(SqliteConnection& connection, const SqlTable& table) {
   SqliteStatement query;
   int rc = query.Prepare(connection.db(), "SELECT name FROM pragma_table_info(?1, ?2)");
   if (rc != SQLITE_OK) return Fail(connection, table, rc);
@@ -114,7 +114,7 @@ int CheckColumns(SqliteConnection& connection, const SqliteTable& table) {
   return kStoreOk;
 }
 
-int TableExists(SqliteConnection& connection, const SqliteTable& table, bool* exists) {
+int TableExists(SqliteConnection& connection, const SqlTable& table, bool* exists) {
   SqliteStatement query;
   const std::string sql = "SELECT 1 FROM " + QuoteName(table.schema()) +
                           ".sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE";
@@ -128,7 +128,7 @@ int TableExists(SqliteConnection& connection, const SqliteTable& table, bool* ex
   return kStoreOk;
 }
 
-int CreateTable(SqliteConnection& connection, const SqliteTable& table) {
+int CreateTable(SqliteConnection& connection, const SqlTable& table) {
   return InTransaction(connection, [&] {
     if (int answer = Run(connection, table, table.CreateTableSql())) return answer;
     // The table may have been there already, made by something else.
@@ -140,7 +140,7 @@ int CreateTable(SqliteConnection& connection, const SqliteTable& table) {
   });
 }
 
-int CheckKeys(SqliteConnection& connection, const SqliteTable& table) {
+int CheckKeys(SqliteConnection& connection, const SqlTable& table) {
   std::map<std::string, std::string> stored;
   if (int answer = StoredIndexes(connection, table, &stored)) return answer;
   for (const KeyDef& key : table.def().keys) {
@@ -156,7 +156,7 @@ int CheckKeys(SqliteConnection& connection, const SqliteTable& table) {
   return kStoreOk;
 }
 
-int RebuildKeys(SqliteConnection& connection, const SqliteTable& table) {
+int RebuildKeys(SqliteConnection& connection, const SqlTable& table) {
   return InTransaction(connection, [&] {
     // Keys are never made over a table that is not the record file's.
     if (int answer = CheckColumns(connection, table)) return answer;
@@ -180,7 +180,7 @@ int RebuildKeys(SqliteConnection& connection, const SqliteTable& table) {
   });
 }
 
-int DropTable(SqliteConnection& connection, const SqliteTable& table) {
+int DropTable(SqliteConnection& connection, const SqlTable& table) {
   return InTransaction(connection,
                        [&] { return Run(connection, table, "DROP TABLE IF EXISTS " + table.name()); });
 }
