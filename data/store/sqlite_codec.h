@@ -1,14 +1,12 @@
 #pragma once
-// Moves values between the record layout of the dictionary and table rows:
-// text is stored without trailing blanks (so that SQL comparison equals the
-// system's comparison without trailing blanks), whole numbers, dates and times
-// as integers, float64 as real numbers.
+// Moves a record's field values (field_values.h) to the parameters of a
+// SQLite statement and from the columns of its rows.
 #include <sqlite3.h>
 
 #include <string>
 #include <vector>
 
-#include "data/dictionary/file_def.h"
+#include "data/store/field_values.h"
 
 namespace vornel::data {
 
@@ -30,15 +28,10 @@ class RowCodec {
   bool ReadFields(sqlite3_stmt* stmt, char* record, std::string* problem) const;
 
  private:
-  struct Slot {
-    FieldType type;
-    std::uint16_t offset;
-    std::uint16_t width;
-  };
-  bool ReadField(sqlite3_stmt* stmt, int column, const Slot& slot, char* record) const;
+  bool ReadField(sqlite3_stmt* stmt, int column, const FieldSlot& slot, char* record) const;
 
   const FileDef& def_;
-  std::vector<Slot> slots_;
+  std::vector<FieldSlot> slots_;
 };
 
 }  // namespace vornel::data
