@@ -2,12 +2,12 @@
 
 #include <sqlite3.h>
 
-#include <map>
 #include <string>
 
 #include "data/store/sqlite_error.h"
 #include "data/store/sqlite_statement.h"
 #include "data/store/store_answer.h"
+#include "data/store/table_checks.h"
 #include "platform/runtime_error.h"
 
 namespace vornel::data {
@@ -38,8 +38,8 @@ int Fail(SqliteConnection& connection, const SqlTable& table, int rc) {
 }
 
 // The table's indexes as SQLite keeps them: name -> statement.
-int StoredIndexes(SqliteConnection& connection, const SqlTable& table,
-                  std::map<std::string, std::string>* indexes) {
+int StoredIndexesOf(SqliteConnection& connection, const SqlTable& table,
+                  StoredIndexes* indexes) {
   SqliteStatement query;
   const std::string sql = "SELECT name, sql FROM " + QuoteName(table.schema()) +
                           ".sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE";
@@ -63,14 +63,6 @@ std::string DatabaseFile(SqliteConnection& connection, const SqlTable& table) {
   return file != nullptr ? file : table.schema();
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 }  // namespace
 
 int CheckColumns(SqliteConnection& connection, const SqlTable& table) {
@@ -80,38 +72,16 @@ int CheckColumns(SqliteConnection& connection, const SqlTable& table) {
   const std::string label(table.def().label);
   sqlite3_bind_text(query.get(), 1, label.c_str(), static_cast<int>(label.size()), SQLITE_STATIC);
   sqlite3_bind_text(query.get(), 2, table.schema().c_str(), -1, SQLITE_STATIC);
-  // SQLite matches column names without regard to ASCII case.
-  std::map<std::string, std::string> stored;  // lower case -> as stored
+  std::vector<std::string> stored;
   while ((rc = sqlite3_step(query.get())) == SQLITE_ROW) {
     const unsigned char* name = sqlite3_column_text(query.get(), 0);
-    if (name != nullptr) {
-      const std::string column = reinterpret_cast<const char*>(name);
-      stored.emplace(Lower(column), column);
-    }
+    if (name != nullptr) stored.emplace_back(reinterpret_cast<const char*>(name));
   }
   if (rc != SQLITE_DONE) return Fail(connection, table, rc);
-  const std::string where = "The table " + label + " in " + DatabaseFile(connection, table);
-  const auto expect = [&](std::string_view column) -> std::string {
-    return stored.erase(Lower(column)) == 1 ? std::string() : std::string(column);
-  };
-  std::string missing;
-  for (const FieldDef& field : table.def().fields) {
-    if (missing.empty()) missing = expect(ColumnName(field));
-  }
-  for (std::string_view hidden : {"~pos", "~rev"}) {
-    if (missing.empty()) missing = expect(hidden);
-  }
-  if (!missing.empty()) {
-    return ReportDamage(SQLITE_CORRUPT, where + " has no column " + missing +
-                                            ": it is not the record file " + label +
-                                            " (or is damaged) and is left as it is");
-  }
-  if (!stored.empty()) {
-    return ReportDamage(SQLITE_CORRUPT, where + " has a column " + stored.begin()->second +
-                                            " that the record file " + label +
-                                            " does not have; it is left as it is");
-  }
-  return kStoreOk;
+  // SQLite matches column names without regard to ASCII case.
+  const std::string problem =
+      ColumnsProblem(table, stored, "The table " + label + " in " + DatabaseFile(connection, table), true);
+  return problem.empty() ? kStoreOk : ReportDamage(SQLITE_CORRUPT, problem);
 }
 
 int TableExists(SqliteConnection& connection, const SqlTable& table, bool* exists) {
@@ -141,33 +111,20 @@ int CreateTable(SqliteConnection& connection, const SqlTable& table) {
 }
 
 int CheckKeys(SqliteConnection& connection, const SqlTable& table) {
-  std::map<std::string, std::string> stored;
-  if (int answer = StoredIndexes(connection, table, &stored)) return answer;
-  for (const KeyDef& key : table.def().keys) {
-    auto it = stored.find(table.IndexName(key));
-    if (it == stored.end() || it->second != table.StoredIndexSql(key)) {
-      return ReportAnswer(kInvalidKeyFile, "the key " + table.IndexName(key) + " in " +
-                                               DatabaseFile(connection, table) +
-                                               (it == stored.end() ? " is missing"
-                                                                   : " was made for another "
-                                                                     "definition of the key"));
-    }
-  }
-  return kStoreOk;
+  StoredIndexes stored;
+  if (int answer = StoredIndexesOf(connection, table, &stored)) return answer;
+  const std::string problem = KeysProblem(table, stored, DatabaseFile(connection, table));
+  return problem.empty() ? kStoreOk : ReportAnswer(kInvalidKeyFile, problem);
 }
 
 int RebuildKeys(SqliteConnection& connection, const SqlTable& table) {
   return InTransaction(connection, [&] {
     // Keys are never made over a table that is not the record file's.
     if (int answer = CheckColumns(connection, table)) return answer;
-    std::map<std::string, std::string> stored;
-    if (int answer = StoredIndexes(connection, table, &stored)) return answer;
-    for (const KeyDef& key : table.def().keys) {
-      auto it = stored.find(table.IndexName(key));
-      if (it != stored.end() && it->second == table.StoredIndexSql(key)) stored.erase(it);
-    }
-    // What is left is stale: indexes of keys that changed or no longer exist.
-    for (const auto& [name, sql] : stored) {
+    StoredIndexes stored;
+    if (int answer = StoredIndexesOf(connection, table, &stored)) return answer;
+    // Indexes of keys that changed or no longer exist go.
+    for (const std::string& name : StaleIndexes(table, stored)) {
       if (int answer =
               Run(connection, table, "DROP INDEX " + QuoteName(table.schema()) + "." + QuoteName(name))) {
         return answer;
