@@ -1,8 +1,11 @@
 #include "data/store/pg_connection.h"
 
 #include <libpq-fe.h>
+#include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -207,54 +210,165 @@ std::unique_ptr<PgConnection> PgConnection::Connect(const PgAddress& address, in
   return std::unique_ptr<PgConnection>(new PgConnection(conn, std::move(used)));
 }
 
-PgConnection::~PgConnection() { PQfinish(conn_); }
+PgConnection::~PgConnection() {
+  // A child process must not end its parent's session: libpq would tell
+  // the server over the socket they share.
+  if (pid_ == ::getpid()) PQfinish(conn_);
+}
+
+int PgConnection::CurrentPid() { return static_cast<int>(::getpid()); }
 
 bool PgConnection::connected() const { return PQstatus(conn_) == CONNECTION_OK; }
 
-int PgConnection::Execute(std::string_view sql,
-                          std::span<const std::optional<std::string>> parameters,
-                          PgResult* result) {
-  if (result != nullptr) *result = PgResult();
+int PgConnection::Usable() {
+  if (PQstatus(conn_) != CONNECTION_BAD) return kStoreOk;
+  if (in_transaction_) {
+    return Report(kDriverError, kConnectionLost,
+                  "The connection to the database server at " + DescribeServer(address_) +
+                      " was lost inside a transaction; the server has undone all of it");
+  }
   // A connection found broken by an earlier command is made again, once per
   // command: a server that has come back is used again without the caller
   // reconnecting, one that is still away answers at once.
-  if (PQstatus(conn_) == CONNECTION_BAD) {
-    PQreset(conn_);
-    if (PQstatus(conn_) != CONNECTION_OK) return ReportConnectFailure(address_, conn_);
-  }
+  PQreset(conn_);
+  prepared_.clear();
+  if (PQstatus(conn_) != CONNECTION_OK) return ReportConnectFailure(address_, conn_);
+  return kStoreOk;
+}
 
+int PgConnection::Finish(PgResult answer, PgResult* out) {
+  const ExecStatusType status = answer.get() != nullptr ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY) {
+    if (out != nullptr) *out = std::move(answer);
+    return kStoreOk;
+  }
+  if (PQstatus(conn_) == CONNECTION_BAD) {
+    prepared_.clear();
+    return Report(kDriverError, kConnectionLost,
+                  "The connection to the database server at " + DescribeServer(address_) +
+                      " was lost: " + OneLine(PQerrorMessage(conn_)));
+  }
+  const char* sqlstate = answer.get() != nullptr ? PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE) : nullptr;
+  const std::string code = sqlstate != nullptr ? sqlstate : "";
+  const std::string message = answer.get() != nullptr ? ServerMessage(answer.get()) : OneLine(PQerrorMessage(conn_));
+  return Report(code == kUniqueViolation ? kDuplicateKey : kDriverError, code, message);
+}
+
+int PgConnection::Execute(std::string_view sql, std::span<const std::optional<std::string>> parameters,
+                          PgResult* result) {
+  if (result != nullptr) *result = PgResult();
+  if (int answer = Usable()) return answer;
   std::vector<const char*> values;
   values.reserve(parameters.size());
   for (const std::optional<std::string>& parameter : parameters) {
     // A text value is passed up to its first NUL; the database cannot store
     // the character, and a value cut short must not be stored in silence.
     if (parameter && parameter->find('\0') != std::string::npos) {
-      return Report(kDriverError, "22021",
-                    "A text value contains a NUL character, which the database cannot store");
+      return Report(kDriverError, "22021", "A text value contains a NUL character, which the database cannot store");
     }
     values.push_back(parameter ? parameter->c_str() : nullptr);
   }
   const std::string command(sql);
-  PgResult answer(PQexecParams(conn_, command.c_str(), static_cast<int>(values.size()), nullptr,
-                               values.data(), nullptr, nullptr, 0));
-  const ExecStatusType status =
-      answer.get() != nullptr ? PQresultStatus(answer.get()) : PGRES_FATAL_ERROR;
-  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK || status == PGRES_EMPTY_QUERY) {
-    if (result != nullptr) *result = std::move(answer);
-    return kStoreOk;
-  }
+  return Finish(PgResult(PQexecParams(conn_, command.c_str(), static_cast<int>(values.size()), nullptr,
+                                      values.data(), nullptr, nullptr, 0)),
+                result);
+}
 
-  if (PQstatus(conn_) == CONNECTION_BAD) {
-    return Report(kDriverError, kConnectionLost,
-                  "The connection to the database server at " + DescribeServer(address_) +
-                      " was lost: " + OneLine(PQerrorMessage(conn_)));
+int PgConnection::Run(const std::string& sql, const PgParams& parameters, PgResult* result) {
+  if (result != nullptr) *result = PgResult();
+  if (int answer = Usable()) return answer;
+  auto it = prepared_.find(sql);
+  if (it == prepared_.end()) {
+    std::string name = "v" + std::to_string(prepared_.size() + 1);
+    if (int answer = Finish(PgResult(PQprepare(conn_, name.c_str(), sql.c_str(), 0, nullptr)), nullptr)) {
+      return answer;
+    }
+    it = prepared_.emplace(sql, std::move(name)).first;
   }
-  const char* sqlstate =
-      answer.get() != nullptr ? PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE) : nullptr;
-  const std::string code = sqlstate != nullptr ? sqlstate : "";
-  const std::string message =
-      answer.get() != nullptr ? ServerMessage(answer.get()) : OneLine(PQerrorMessage(conn_));
-  return Report(code == kUniqueViolation ? kDuplicateKey : kDriverError, code, message);
+  return Finish(PgResult(PQexecPrepared(conn_, it->second.c_str(), parameters.count(), parameters.values(),
+                                        nullptr, nullptr, 0)),
+                result);
+}
+
+int PgConnection::Begin(int wait_ms) {
+  if (in_transaction_) return Report(kDriverError, "25001", "A transaction is running already on this thread");
+  if (int answer = Execute("BEGIN")) return answer;
+  in_transaction_ = true;
+  // lock_timeout 0 would wait for ever; a wait of 0 is the shortest there is.
+  const std::string timeout = std::to_string(wait_ms > 0 ? wait_ms : 1);
+  if (int answer = Execute("SELECT set_config('lock_timeout', $1, true)",
+                           std::vector<std::optional<std::string>>{timeout + "ms"})) {
+    Rollback();
+    return answer;
+  }
+  return kStoreOk;
+}
+
+int PgConnection::Commit() {
+  if (!in_transaction_) return Report(kDriverError, "25P01", "No transaction is running on this thread");
+  if (int answer = Usable()) {
+    in_transaction_ = false;
+    return answer;
+  }
+  PgResult result;
+  int answer = Finish(PgResult(PQexec(conn_, "COMMIT")), &result);
+  in_transaction_ = false;
+  if (answer != kStoreOk) return answer;
+  // The server answers COMMIT of a transaction that a failed command ended
+  // with ROLLBACK, and no error.
+  if (std::strcmp(PQcmdStatus(result.get()), "ROLLBACK") == 0) {
+    return Report(kDriverError, "40000",
+                  "The transaction was undone by the database server: a command inside it had failed");
+  }
+  return kStoreOk;
+}
+
+int PgConnection::Rollback() {
+  if (!in_transaction_) return kStoreOk;
+  in_transaction_ = false;
+  // A lost connection took the transaction with it.
+  if (PQstatus(conn_) == CONNECTION_BAD) return kStoreOk;
+  return Finish(PgResult(PQexec(conn_, "ROLLBACK")), nullptr);
+}
+
+std::string PgConnection::Literal(std::string_view text) const {
+  char* quoted = PQescapeLiteral(conn_, text.data(), text.size());
+  if (quoted == nullptr) return "";
+  std::string literal(quoted);
+  PQfreemem(quoted);
+  return literal;
+}
+
+// --- PgParams ---------------------------------------------------------------
+
+bool PgParams::AddText(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return false;
+  offsets_.push_back(buffer_.size());
+  buffer_.append(text);
+  buffer_.push_back('\0');
+  return true;
+}
+
+void PgParams::AddInteger(std::int64_t value) {
+  char digits[24];
+  auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  offsets_.push_back(buffer_.size());
+  buffer_.append(digits, end);
+  buffer_.push_back('\0');
+}
+
+void PgParams::AddReal(double value) {
+  char digits[32];
+  auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  offsets_.push_back(buffer_.size());
+  buffer_.append(digits, end);
+  buffer_.push_back('\0');
+}
+
+const char* const* PgParams::values() const {
+  pointers_.resize(offsets_.size());
+  for (std::size_t i = 0; i < offsets_.size(); ++i) pointers_[i] = buffer_.data() + offsets_[i];
+  return pointers_.data();
 }
 
 }  // namespace vornel::data

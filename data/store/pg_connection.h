@@ -5,8 +5,11 @@
 // driver's code and a text that says what is wrong in words.
 //
 // A connection is used by one thread at a time.
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
+#include <vector>
 #include <span>
 #include <string>
 #include <string_view>
@@ -62,6 +65,28 @@ class PgResult {
   pg_result* result_ = nullptr;
 };
 
+// The parameters of one command as text values, kept in one buffer so that
+// a command of many fields costs no allocation per value.
+class PgParams {
+ public:
+  void Clear() {
+    buffer_.clear();
+    offsets_.clear();
+  }
+  // False (nothing added) for text with a NUL, which the server cannot store.
+  bool AddText(std::string_view text);
+  void AddInteger(std::int64_t value);
+  void AddReal(double value);  // exactly: the shortest text that reads back as the same number
+  int count() const { return static_cast<int>(offsets_.size()); }
+  // The values for libpq, valid until the next change.
+  const char* const* values() const;
+
+ private:
+  std::string buffer_;  // the values, each ended by a NUL
+  std::vector<std::size_t> offsets_;
+  mutable std::vector<const char*> pointers_;
+};
+
 class PgConnection {
  public:
   // A connection to the server at `address`, or nullptr with `*answer` (when
@@ -83,16 +108,43 @@ class PgConnection {
   int Execute(std::string_view sql, std::span<const std::optional<std::string>> parameters = {},
               PgResult* result = nullptr);
 
+  // Runs `sql` as a statement prepared once per connection (kept by its
+  // text) with `parameters`; answers as Execute.
+  int Run(const std::string& sql, const PgParams& parameters, PgResult* result = nullptr);
+
+  // One transaction at a time. While it runs, a row another transaction has
+  // locked is waited for up to `wait_ms` (0: not at all). A connection lost
+  // inside it answers a failure until Rollback, and is made again only
+  // then: the server has undone the transaction, and the commands after the
+  // loss must not run outside it. A Commit that the server turns into a
+  // rollback (a command of the transaction failed) answers that failure.
+  int Begin(int wait_ms);
+  int Commit();
+  int Rollback();
+  bool InTransaction() const { return in_transaction_; }
+
+  // Quotes `text` as an SQL literal, for the few commands that take no
+  // parameters (COMMENT ON); "" when libpq cannot.
+  std::string Literal(std::string_view text) const;
+
   // False once the connection is known to be broken (until it is reset).
   bool connected() const;
+  static int CurrentPid();  // of the calling process
   // The address connected to, with libpq's choices for what was not given.
   const PgAddress& address() const { return address_; }
 
  private:
   PgConnection(pg_conn* conn, PgAddress address) : conn_(conn), address_(std::move(address)) {}
+  // Before a command: a broken connection made again when that is safe.
+  int Usable();
+  // The answer for a command's result; the result kept in `out` on success.
+  int Finish(PgResult answer, PgResult* out);
 
   pg_conn* conn_ = nullptr;
   PgAddress address_;
+  int pid_ = CurrentPid();  // the process that connected
+  bool in_transaction_ = false;
+  std::unordered_map<std::string, std::string> prepared_;  // SQL -> statement name
 };
 
 }  // namespace vornel::data

@@ -22,7 +22,7 @@ std::string_view KeyShortName(const KeyDef& key) {
   return colon == std::string_view::npos ? key.name : key.name.substr(colon + 1);
 }
 
-SqlTable::SqlTable(const FileDef& def, std::string_view schema, const SqlDialect& dialect)
+SqlTable::SqlTable(const FileDef& def, std::string_view schema, const SqlDialect& dialect, std::string_view mark)
     : def_(def), dialect_(dialect), schema_(schema), name_(QuoteName(schema) + "." + QuoteName(def.label)) {
   for (const FieldDef& field : def_.fields) {
     columns_ += QuoteName(ColumnName(field));
@@ -31,6 +31,10 @@ SqlTable::SqlTable(const FileDef& def, std::string_view schema, const SqlDialect
   columns_ += kPosition;
   columns_ += ',';
   columns_ += kRevision;
+  if (!mark.empty()) {
+    columns_ += ',';
+    columns_ += mark;
+  }
 }
 
 std::string SqlTable::IndexName(const KeyDef& key) const {

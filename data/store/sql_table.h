@@ -18,13 +18,16 @@ class SqlTable {
   static constexpr const char* kPosition = "\"~pos\"";
   static constexpr const char* kRevision = "\"~rev\"";
 
-  SqlTable(const FileDef& def, std::string_view schema, const SqlDialect& dialect);
+  // `mark` is a column of the store's own that every read selects after
+  // the revision ("" for none).
+  SqlTable(const FileDef& def, std::string_view schema, const SqlDialect& dialect, std::string_view mark = "");
 
   const FileDef& def() const { return def_; }
   const SqlDialect& dialect() const { return dialect_; }
   const std::string& schema() const { return schema_; }
   const std::string& name() const { return name_; }  // "d1"."Client"
-  // Every field's column in field order, then the position and revision.
+  // Every field's column in field order, then the position and revision
+  // (and the mark).
   const std::string& columns() const { return columns_; }
   int field_count() const { return static_cast<int>(def_.fields.size()); }
   std::string Parameter(std::size_t number) const { return dialect_.Parameter(number); }

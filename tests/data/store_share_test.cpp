@@ -7,6 +7,7 @@
 #include "data/store/store_answer.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::data {
 namespace {
@@ -15,9 +16,11 @@ using namespace test_files;
 
 // Two stations in one process: each thread has its own file object (and so
 // its own connection and its own locks).
-class StoreShare : public ::testing::Test {
+class StoreShare : public test::StoreTest {
  protected:
   void SetUp() override {
+    StoreTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     auto file = Make();
     ASSERT_EQ(file->Create(), kStoreOk);
     ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
@@ -40,10 +43,9 @@ class StoreShare : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<RecordStore> store_ = MakeSqliteStore();
 };
 
-TEST_F(StoreShare, ChangeWatchTellsAnotherStationsChangeAndDelete) {
+TEST_P(StoreShare, ChangeWatchTellsAnotherStationsChangeAndDelete) {
   auto mine = Make();
   ASSERT_EQ(mine->Open(kOpenNormal), kStoreOk);
   mine->SetWatch(true);
@@ -88,7 +90,7 @@ TEST_F(StoreShare, ChangeWatchTellsAnotherStationsChangeAndDelete) {
   EXPECT_EQ(+mine->record<PatientRecord>().balance, 8);
 }
 
-TEST_F(StoreShare, AHeldRecordIsRefusedToOtherOpenersUntilReleasedOrClosed) {
+TEST_P(StoreShare, AHeldRecordIsRefusedToOtherOpenersUntilReleasedOrClosed) {
   auto holder = Make();
   auto reader = Make();
   ASSERT_EQ(holder->Open(kOpenNormal), kStoreOk);
@@ -133,7 +135,7 @@ TEST_F(StoreShare, AHeldRecordIsRefusedToOtherOpenersUntilReleasedOrClosed) {
   EXPECT_EQ(OnOtherThread([](RecordFile& file) { return file.GetByPosition(3); }), kStoreOk);
 }
 
-TEST_F(StoreShare, SharingModesOfOpenersExcludeEachOther) {
+TEST_P(StoreShare, SharingModesOfOpenersExcludeEachOther) {
   auto normal = Make();
   auto batch = Make();
   auto third = Make();
@@ -160,6 +162,8 @@ TEST_F(StoreShare, SharingModesOfOpenersExcludeEachOther) {
   EXPECT_EQ(normal->Open(kWriteOnly | kDenyNone), kStoreOk) << "deny-read lets writers in";
   EXPECT_EQ(normal->Next(), kAccessDenied) << "a write-only opener does not read";
 }
+
+VORNEL_STORE_TESTS(StoreShare);
 
 }  // namespace
 }  // namespace vornel::data

@@ -1,0 +1,71 @@
+#include "data/store/pg_store.h"
+
+#include <algorithm>
+
+#include "data/store/pg_record_file.h"
+#include "data/store/pg_session.h"
+#include "data/store/sqlite_error.h"
+#include "data/store/store_answer.h"
+
+namespace vornel::data {
+namespace {
+
+// The longest identifier the server keeps whole.
+constexpr std::size_t kLongestName = 63;
+
+}  // namespace
+
+PgStore::PgStore(PgAddress address, std::filesystem::path root)
+    : address_(std::move(address)), root_(std::filesystem::absolute(root).lexically_normal()) {}
+
+std::unique_ptr<RecordStore> MakePgStore(PgAddress address, std::filesystem::path root) {
+  return std::make_unique<PgStore>(std::move(address), std::move(root));
+}
+
+std::string PgStore::SchemaOf(const std::filesystem::path& directory, std::string* problem) const {
+  const std::filesystem::path full = std::filesystem::absolute(directory).lexically_normal();
+  std::filesystem::path relative = full.lexically_relative(root_);
+  std::string name = relative.generic_string();
+  while (!name.empty() && name.back() == '/') name.pop_back();
+  // A directory outside the root is named by its whole path.
+  if (name.empty() || name == ".") name = "/";
+  if (name.starts_with("..")) name = full.generic_string();
+  if (name.size() > kLongestName) {
+    *problem = "The directory " + full.string() + " has no schema on the database server: its name " + name +
+               " is longer than the " + std::to_string(kLongestName) + " characters the server allows";
+    return "";
+  }
+  return name;
+}
+
+std::unique_ptr<RecordFile> PgStore::MakeFile(const FileDef& def, const std::filesystem::path& directory) {
+  std::string problem;
+  std::string schema = SchemaOf(directory, &problem);
+  return std::make_unique<PgRecordFile>(def, address_, std::move(schema), std::move(problem));
+}
+
+int PgStore::BeginTransaction(std::span<RecordFile* const> files, int wait_seconds) {
+  std::shared_ptr<PgSession> session = PgSession::OfThisThread();
+  for (RecordFile* file : files) {
+    auto* pg_file = dynamic_cast<PgRecordFile*>(file);
+    if (pg_file == nullptr || !pg_file->IsOpen()) return ReportAnswer(kFileNotOpen);
+    if (pg_file->session() != session.get()) {
+      return ReportDriverText("a transaction covers only files open on the calling thread");
+    }
+  }
+  if (!session) return ReportAnswer(kFileNotOpen);
+  return session->Begin(std::clamp(wait_seconds, 0, 24 * 3600) * 1000);
+}
+
+int PgStore::Commit() {
+  std::shared_ptr<PgSession> session = PgSession::OfThisThread();
+  if (!session) return ReportDriverText("no transaction is running on this thread");
+  return session->Commit();
+}
+
+int PgStore::Rollback() {
+  std::shared_ptr<PgSession> session = PgSession::OfThisThread();
+  return session ? session->Rollback() : kStoreOk;
+}
+
+}  // namespace vornel::data

@@ -1,0 +1,48 @@
+#pragma once
+// The record stores the store's tests run against, from one test source:
+// the embedded store, and the server store on a private PostgreSQL server
+// that the test process starts the first time it is needed and stops at its
+// end. A test suite takes the store kind as its parameter:
+//
+//   class StoreShare : public test::StoreTest {};
+//   TEST_P(StoreShare, ...) { auto file = store().MakeFile(...); }
+//   VORNEL_STORE_TESTS(StoreShare);
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "data/store/pg_connection.h"
+#include "data/store/record_store.h"
+
+namespace vornel::test {
+
+enum class StoreKind { kSqlite, kPostgres };
+
+// The address of the private server's test database; nullptr (with
+// `*reason`) when no server can run here. With VORNEL_REQUIRE_SERVER=1 in
+// the environment (the test command sets it) a missing server is a failure
+// of the test, not a skip.
+const data::PgAddress* TestServer(std::string* reason);
+
+// A store of that kind for the calling test, or nullptr after the test was
+// skipped or failed for want of a server.
+std::unique_ptr<data::RecordStore> MakeTestStore(StoreKind kind);
+
+class StoreTest : public ::testing::TestWithParam<StoreKind> {
+ protected:
+  void SetUp() override;
+  data::RecordStore& store() { return *store_; }
+  bool on_server() const { return GetParam() == StoreKind::kPostgres; }
+  std::unique_ptr<data::RecordStore> store_;
+};
+
+std::string StoreKindName(const ::testing::TestParamInfo<StoreKind>& info);
+
+}  // namespace vornel::test
+
+#define VORNEL_STORE_TESTS(suite)                                                                          \
+  INSTANTIATE_TEST_SUITE_P(Stores, suite,                                                                 \
+                           ::testing::Values(::vornel::test::StoreKind::kSqlite,                           \
+                                             ::vornel::test::StoreKind::kPostgres),                        \
+                           ::vornel::test::StoreKindName)
