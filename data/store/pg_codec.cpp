@@ -40,6 +40,15 @@ bool PgCodec::ReadFields(const PgResult& result, int row, char* record, std::str
     const FieldSlot& slot = slots_[i];
     const std::string_view text = result.Text(row, static_cast<int>(i));
     bool fits = true;
+    // A value missing from a row written by something else reads as blank
+    // or zero, as in the embedded store.
+    if (!slot.is_text() && result.IsNull(row, static_cast<int>(i))) {
+      if (slot.is_real())
+        PutReal(slot, 0, record);
+      else
+        PutInteger(slot, 0, record);
+      continue;
+    }
     if (slot.is_text()) {
       fits = PutText(slot, text, record);
     } else if (slot.is_real()) {

@@ -206,6 +206,8 @@ std::unique_ptr<PgConnection> PgConnection::Connect(const PgAddress& address, in
     if (answer != nullptr) *answer = failed;
     return nullptr;
   }
+  // The server's notices ("already exists, skipping") are not for the user.
+  PQsetNoticeProcessor(conn, [](void*, const char*) {}, nullptr);
   if (answer != nullptr) *answer = kStoreOk;
   return std::unique_ptr<PgConnection>(new PgConnection(conn, std::move(used)));
 }

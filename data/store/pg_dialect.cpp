@@ -24,14 +24,14 @@ class Postgres final : public SqlDialect {
   const char* ColumnType(FieldType type) const override {
     switch (type) {
       case FieldType::kText:
-        return "text COLLATE \"C\" NOT NULL";
+        return "text COLLATE \"C\"";
       case FieldType::kFloat64:
-        return "double precision NOT NULL";
+        return "double precision";
       case FieldType::kUInt8:
       case FieldType::kInt16:
-        return "smallint NOT NULL";
+        return "smallint";
       default:
-        return "integer NOT NULL";
+        return "integer";
     }
   }
   const char* PositionColumnDefinition() const override {

@@ -9,6 +9,7 @@
 #include "platform/runtime_error.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::data {
 namespace {
@@ -21,14 +22,13 @@ unsigned Mode(const fs::path& file) {
   return ::stat(file.c_str(), &status) == 0 ? (status.st_mode & 0777) : 0xFFFF;
 }
 
-class StoreFile : public ::testing::Test {
+class StoreFile : public test::StoreTest {
  protected:
   test::TempDir dir_;
-  std::unique_ptr<RecordStore> store_ = MakeSqliteStore();
 };
 
-TEST_F(StoreFile, CreateOpenExistsCloseAndPrivateModes) {
-  auto file = store_->MakeFile(kPatientFile, dir_.path());
+TEST_P(StoreFile, CreateOpenExistsCloseAndPrivateModes) {
+  auto file = store().MakeFile(kPatientFile, dir_.path());
   EXPECT_FALSE(file->Exists());
   EXPECT_EQ(file->Open(kOpenNormal), kFileNotFound);
   EXPECT_EQ(platform::LastRuntimeError().code, kFileNotFound);
@@ -52,12 +52,14 @@ TEST_F(StoreFile, CreateOpenExistsCloseAndPrivateModes) {
   EXPECT_EQ(platform::LastRuntimeError().code, kFileNotOpen);
 
   // Another file of the same directory is another table of the same database.
-  auto notes = store_->MakeFile(kNoteFile, dir_.path());
+  auto notes = store().MakeFile(kNoteFile, dir_.path());
   EXPECT_FALSE(notes->Exists());
   EXPECT_EQ(notes->Open(kOpenNormal), kFileNotFound) << "the database is there, the table is not";
   ASSERT_EQ(notes->Create(), kStoreOk);
   EXPECT_TRUE(notes->Exists());
 
+  // The server store keeps nothing in the directory, and needs none.
+  if (on_server()) return;
   // Client data: nothing the store makes is readable by others.
   for (const char* name : {"records.db", "records.lock", "records.db-journal"}) {
     if (fs::exists(dir_ / name)) {
@@ -66,13 +68,13 @@ TEST_F(StoreFile, CreateOpenExistsCloseAndPrivateModes) {
   }
   EXPECT_TRUE(fs::exists(dir_ / "records.lock"));
 
-  auto elsewhere = store_->MakeFile(kPatientFile, dir_ / "missing");
+  auto elsewhere = store().MakeFile(kPatientFile, dir_ / "missing");
   EXPECT_EQ(elsewhere->Create(), kFileNotFound);
   EXPECT_EQ(elsewhere->Open(kOpenNormal), kFileNotFound);
 }
 
-TEST_F(StoreFile, CallsOnAClosedOrReadOnlyFileAreRefused) {
-  auto file = store_->MakeFile(kPatientFile, dir_.path());
+TEST_P(StoreFile, CallsOnAClosedOrReadOnlyFileAreRefused) {
+  auto file = store().MakeFile(kPatientFile, dir_.path());
   ASSERT_EQ(file->Create(), kStoreOk);
   EXPECT_EQ(file->Next(), kFileNotOpen);
   EXPECT_EQ(file->Add(), kFileNotOpen);
@@ -90,8 +92,8 @@ TEST_F(StoreFile, CallsOnAClosedOrReadOnlyFileAreRefused) {
   EXPECT_EQ(file->Reget(), kRecordNotAvailable);
 }
 
-TEST_F(StoreFile, DriverCommands) {
-  auto file = store_->MakeFile(kPatientFile, dir_.path());
+TEST_P(StoreFile, DriverCommands) {
+  auto file = store().MakeFile(kPatientFile, dir_.path());
   ASSERT_EQ(file->Create(), kStoreOk);
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
   EXPECT_EQ(file->SendCommand("QUICKSCAN=on"), kStoreOk);
@@ -104,9 +106,9 @@ TEST_F(StoreFile, DriverCommands) {
   EXPECT_EQ(file->SendCommand("nonsense"), kDriverError);
 }
 
-TEST_F(StoreFile, RemoveDropsTheFileOnlyWhenNobodyHasItOpen) {
-  auto file = store_->MakeFile(kPatientFile, dir_.path());
-  auto other = store_->MakeFile(kPatientFile, dir_.path());
+TEST_P(StoreFile, RemoveDropsTheFileOnlyWhenNobodyHasItOpen) {
+  auto file = store().MakeFile(kPatientFile, dir_.path());
+  auto other = store().MakeFile(kPatientFile, dir_.path());
   EXPECT_EQ(file->Remove(), kFileNotFound);
   ASSERT_EQ(file->Create(), kStoreOk);
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
@@ -118,8 +120,8 @@ TEST_F(StoreFile, RemoveDropsTheFileOnlyWhenNobodyHasItOpen) {
   EXPECT_EQ(file->Open(kOpenNormal), kFileNotFound);
 }
 
-TEST_F(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
-  auto file = store_->MakeFile(kPatientFile, dir_.path());
+TEST_P(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
+  auto file = store().MakeFile(kPatientFile, dir_.path());
   ASSERT_EQ(file->Create(), kStoreOk);
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
   for (int code = 1; code <= 5; ++code) {
@@ -128,7 +130,7 @@ TEST_F(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
   }
   file->Close();
 
-  RawSql(dir_.path(), "DROP INDEX \"Patient.NAME_KEY\"");
+  test::RawStoreSql(GetParam(), dir_.path(), "DROP INDEX $S.\"Patient.NAME_KEY\"");
   EXPECT_EQ(file->Open(kOpenNormal), kInvalidKeyFile);
   EXPECT_EQ(file->BuildKeys(), kStoreOk);
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
@@ -138,19 +140,21 @@ TEST_F(StoreFile, DamagedOrChangedKeysAnswerInvalidKeyFileUntilRebuilt) {
   file->Close();
 
   // An index made from another definition of the key (here: not unique).
-  RawSql(dir_.path(),
-         "DROP INDEX \"Patient.CODE_KEY\"; CREATE INDEX \"Patient.CODE_KEY\" ON \"Patient\" "
-         "(\"CODE\")");
+  test::RawStoreSql(GetParam(), dir_.path(),
+                    "DROP INDEX $S.\"Patient.CODE_KEY\"; CREATE INDEX \"Patient.CODE_KEY\" ON $S.\"Patient\" "
+                    "(\"CODE\")");
   EXPECT_EQ(file->Open(kOpenNormal), kInvalidKeyFile);
   // Rows that break a unique key cannot be rebuilt into it.
-  RawSql(dir_.path(), "INSERT INTO \"Patient\" (\"CODE\",\"NAME\") VALUES (1,'Twin')");
+  test::RawStoreSql(GetParam(), dir_.path(), "INSERT INTO $S.\"Patient\" (\"CODE\",\"NAME\") VALUES (1,'Twin')");
   EXPECT_EQ(file->BuildKeys(), kDuplicateKey);
-  RawSql(dir_.path(), "DELETE FROM \"Patient\" WHERE \"NAME\"='Twin'");
+  test::RawStoreSql(GetParam(), dir_.path(), "DELETE FROM $S.\"Patient\" WHERE \"NAME\"='Twin'");
   EXPECT_EQ(file->BuildKeys(), kStoreOk);
   ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
   SetPatient(*file, 3, "Again");
   EXPECT_EQ(file->Add(), kDuplicateKey);
 }
+
+VORNEL_STORE_TESTS(StoreFile);
 
 }  // namespace
 }  // namespace vornel::data

@@ -8,6 +8,7 @@
 #include "data/store/store_answer.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::data {
 namespace {
@@ -74,10 +75,12 @@ std::vector<RecordPosition> Expected(std::vector<Stored> rows, const KeyDef* key
   return positions;
 }
 
-class StoreOrder : public ::testing::Test {
+class StoreOrder : public test::StoreTest {
  protected:
   void SetUp() override {
-    file_ = store_->MakeFile(kPatientFile, dir_.path());
+    StoreTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    file_ = store().MakeFile(kPatientFile, dir_.path());
     ASSERT_EQ(file_->Create(), kStoreOk);
     ASSERT_EQ(file_->Open(kOpenNormal), kStoreOk);
   }
@@ -99,12 +102,11 @@ class StoreOrder : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<RecordStore> store_ = MakeSqliteStore();
   std::unique_ptr<RecordFile> file_;
   std::vector<Stored> rows_;
 };
 
-TEST_F(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
+TEST_P(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
   std::mt19937 random(7);
   const char* names[] = {"Smith", "smith", "SMITH", "Smithers", "Sm",
                          "Adams", "adams", "Zed",   "",         "smith  "};
@@ -161,7 +163,7 @@ TEST_F(StoreOrder, EveryKeyReadsInItsOrderBothWaysAcrossPages) {
   EXPECT_EQ(file_->SetByPosition(&kNameKey, 40), kRecordNotAvailable);
 }
 
-TEST_F(StoreOrder, SetByKeyFindsTheFirstRecordAtOrAfterTheValues) {
+TEST_P(StoreOrder, SetByKeyFindsTheFirstRecordAtOrAfterTheValues) {
   std::mt19937 random(11);
   const char* names[] = {"Baker", "baker", "Cole", "Dunn", "dunn ", "Eve"};
   ASSERT_EQ(file_->Stream(), kStoreOk);
@@ -207,7 +209,7 @@ TEST_F(StoreOrder, SetByKeyFindsTheFirstRecordAtOrAfterTheValues) {
   }
 }
 
-TEST_F(StoreOrder, UniqueKeysRefuseDuplicatesAndStoreNothing) {
+TEST_P(StoreOrder, UniqueKeysRefuseDuplicatesAndStoreNothing) {
   Add(1, "Adams", "", 0, 0, 0);
   Add(2, "Adams", "", 0, 0, 0);  // the name key accepts duplicates
   SetPatient(*file_, 1, "Other");
@@ -231,7 +233,7 @@ TEST_F(StoreOrder, UniqueKeysRefuseDuplicatesAndStoreNothing) {
   EXPECT_EQ(file_->record<PatientRecord>().code, 2);
 
   // A unique key without case: blanks and case make no new value.
-  auto staff = store_->MakeFile(kStaffFile, dir_.path());
+  auto staff = store().MakeFile(kStaffFile, dir_.path());
   ASSERT_EQ(staff->Create(), kStoreOk);
   ASSERT_EQ(staff->Open(kOpenNormal), kStoreOk);
   SetStaff(*staff, "ab", "First");
@@ -242,6 +244,8 @@ TEST_F(StoreOrder, UniqueKeysRefuseDuplicatesAndStoreNothing) {
   EXPECT_EQ(staff->Add(), kStoreOk);
   EXPECT_EQ(staff->Records(), 2);
 }
+
+VORNEL_STORE_TESTS(StoreOrder);
 
 }  // namespace
 }  // namespace vornel::data

@@ -11,6 +11,7 @@
 #include "data/store/store_answer.h"
 #include "tests/data/store_test_files.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::data {
 namespace {
@@ -19,12 +20,14 @@ using namespace test_files;
 namespace fs = std::filesystem;
 
 // Files of two directories (a department and its archive) in one transaction.
-class StoreTransactions : public ::testing::Test {
+class StoreTransactions : public test::StoreTest {
  protected:
   void SetUp() override {
+    StoreTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     fs::create_directory(dir_ / "ARCS");
-    patients_ = store_->MakeFile(kPatientFile, dir_.path());
-    notes_ = store_->MakeFile(kNoteFile, dir_ / "ARCS");
+    patients_ = store().MakeFile(kPatientFile, dir_.path());
+    notes_ = store().MakeFile(kNoteFile, dir_ / "ARCS");
     for (RecordFile* file : {patients_.get(), notes_.get()}) {
       ASSERT_EQ(file->Create(), kStoreOk);
       ASSERT_EQ(file->Open(kOpenNormal), kStoreOk);
@@ -38,7 +41,6 @@ class StoreTransactions : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  std::unique_ptr<RecordStore> store_ = MakeSqliteStore();
   std::unique_ptr<RecordFile> patients_;
   std::unique_ptr<RecordFile> notes_;
   RecordFile* both_[2] = {nullptr, nullptr};
@@ -49,26 +51,26 @@ class StoreTransactions : public ::testing::Test {
   }
 };
 
-TEST_F(StoreTransactions, CommitAndRollbackCoverFilesOfTwoDirectories) {
-  ASSERT_EQ(store_->BeginTransaction(Both(), 1), kStoreOk);
+TEST_P(StoreTransactions, CommitAndRollbackCoverFilesOfTwoDirectories) {
+  ASSERT_EQ(store().BeginTransaction(Both(), 1), kStoreOk);
   AddBoth(1);
   EXPECT_EQ(patients_->Records(), 1) << "the transaction sees its own writes";
-  EXPECT_EQ(store_->BeginTransaction(Both(), 1), kDriverError) << "one at a time";
-  ASSERT_EQ(store_->Rollback(), kStoreOk);
+  EXPECT_EQ(store().BeginTransaction(Both(), 1), kDriverError) << "one at a time";
+  ASSERT_EQ(store().Rollback(), kStoreOk);
   EXPECT_EQ(patients_->Records(), 0);
   EXPECT_EQ(notes_->Records(), 0);
   ASSERT_EQ(patients_->SetOrder(nullptr), kStoreOk);
   EXPECT_EQ(patients_->Next(), kRecordNotAvailable)
       << "rows read ahead before the rollback are gone";
 
-  ASSERT_EQ(store_->BeginTransaction(Both(), 1), kStoreOk);
+  ASSERT_EQ(store().BeginTransaction(Both(), 1), kStoreOk);
   AddBoth(1);
   AddBoth(2);
-  ASSERT_EQ(store_->Commit(), kStoreOk);
+  ASSERT_EQ(store().Commit(), kStoreOk);
   EXPECT_EQ(patients_->Records(), 2);
   EXPECT_EQ(notes_->Records(), 2);
-  EXPECT_EQ(store_->Commit(), kDriverError);
-  EXPECT_EQ(store_->Rollback(), kStoreOk);
+  EXPECT_EQ(store().Commit(), kDriverError);
+  EXPECT_EQ(store().Rollback(), kStoreOk);
 
   // A failing step: the guard rolls back what was done before it.
   {
@@ -99,33 +101,48 @@ TEST_F(StoreTransactions, CommitAndRollbackCoverFilesOfTwoDirectories) {
   }
 
   patients_->Close();
-  EXPECT_EQ(store_->BeginTransaction(Both(), 1), kFileNotOpen);
+  EXPECT_EQ(store().BeginTransaction(Both(), 1), kFileNotOpen);
 }
 
-TEST_F(StoreTransactions, WaitOfZeroDoesNotWaitForAnotherStationsTransaction) {
+// The embedded store's transaction write-locks its databases from its
+// start; the server's locks the records it writes. Either way a wait of 0
+// gives up at once where the other station's transaction is in the way.
+TEST_P(StoreTransactions, WaitOfZeroDoesNotWaitForAnotherStationsTransaction) {
+  AddBoth(1);
   std::promise<void> started, finish;
   auto other = std::async(std::launch::async, [&] {
-    auto file = store_->MakeFile(kPatientFile, dir_.path());
+    auto file = store().MakeFile(kPatientFile, dir_.path());
     EXPECT_EQ(file->Open(kOpenNormal), kStoreOk);
     RecordFile* files[] = {file.get()};
-    EXPECT_EQ(store_->BeginTransaction(files, 0), kStoreOk);
+    EXPECT_EQ(store().BeginTransaction(files, 0), kStoreOk);
+    EXPECT_EQ(file->GetByPosition(1), kStoreOk);
+    EXPECT_EQ(file->Put(), kStoreOk);
     started.set_value();
     finish.get_future().wait();
-    return store_->Rollback();
+    return store().Rollback();
   });
   started.get_future().wait();
   const auto before = std::chrono::steady_clock::now();
-  EXPECT_EQ(store_->BeginTransaction(Both(), 0), kDriverError);
+  if (on_server()) {
+    ASSERT_EQ(store().BeginTransaction(Both(), 0), kStoreOk);
+    ASSERT_EQ(patients_->GetByPosition(1), kStoreOk);
+    EXPECT_EQ(patients_->Put(), kDriverError);
+    EXPECT_EQ(store().Rollback(), kStoreOk);
+  } else {
+    EXPECT_EQ(store().BeginTransaction(Both(), 0), kDriverError);
+  }
   EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
   // Reading is still possible while the other station writes.
-  EXPECT_EQ(patients_->Records(), 0);
+  EXPECT_EQ(patients_->Records(), 1);
   finish.set_value();
   EXPECT_EQ(other.get(), kStoreOk);
-  ASSERT_EQ(store_->BeginTransaction(Both(), 0), kStoreOk);
-  EXPECT_EQ(store_->Commit(), kStoreOk);
+  ASSERT_EQ(store().BeginTransaction(Both(), 0), kStoreOk);
+  ASSERT_EQ(patients_->GetByPosition(1), kStoreOk);
+  EXPECT_EQ(patients_->Put(), kStoreOk);
+  EXPECT_EQ(store().Commit(), kStoreOk);
 }
 
-TEST_F(StoreTransactions, StreamBatchesWritesUntilFlushOrClose) {
+TEST_P(StoreTransactions, StreamBatchesWritesUntilFlushOrClose) {
   ASSERT_EQ(patients_->Stream(), kStoreOk);
   for (int code = 1; code <= 50; ++code) {
     SetPatient(*patients_, code, "Batch");
@@ -140,6 +157,8 @@ TEST_F(StoreTransactions, StreamBatchesWritesUntilFlushOrClose) {
   ASSERT_EQ(patients_->Open(kOpenNormal), kStoreOk);
   EXPECT_EQ(patients_->Records(), 51);
 }
+
+VORNEL_STORE_TESTS(StoreTransactions);
 
 }  // namespace
 }  // namespace vornel::data

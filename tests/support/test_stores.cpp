@@ -3,7 +3,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include <sqlite3.h>
+
 #include "data/store/pg_store.h"
+#include "data/store/sql_table.h"
+#include "data/store/store_answer.h"
+#include "platform/runtime_error.h"
 #include "tests/support/pg_cluster.h"
 
 namespace vornel::test {
@@ -55,6 +60,44 @@ void StoreTest::SetUp() {
 
 std::string StoreKindName(const ::testing::TestParamInfo<StoreKind>& info) {
   return info.param == StoreKind::kSqlite ? "Sqlite" : "Postgres";
+}
+
+}  // namespace vornel::test
+
+namespace vornel::test {
+
+void RawStoreSql(StoreKind kind, const std::filesystem::path& directory, const std::string& sql) {
+  std::string schema;
+  if (kind == StoreKind::kPostgres) {
+    std::string problem;
+    schema = data::QuoteName(data::PgStore(data::PgAddress{}, "/").SchemaOf(directory, &problem)) + ".";
+  }
+  std::string text = sql;
+  for (std::size_t at = text.find("$S."); at != std::string::npos; at = text.find("$S.", at + schema.size()))
+    text.replace(at, 3, schema);
+  if (kind == StoreKind::kSqlite) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((directory / "records.db").c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, text.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "") << text;
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return;
+  }
+  std::string reason;
+  const data::PgAddress* server = TestServer(&reason);
+  ASSERT_NE(server, nullptr) << reason;
+  auto connection = data::PgConnection::Connect(*server);
+  ASSERT_TRUE(connection);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find("; ", start);
+    if (end == std::string::npos) end = text.size();
+    const std::string statement = text.substr(start, end - start);
+    EXPECT_EQ(connection->Execute(statement), data::kStoreOk)
+        << statement << ": " << platform::LastRuntimeError().file_error_text;
+    start = end + 2;
+  }
 }
 
 }  // namespace vornel::test

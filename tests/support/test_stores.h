@@ -9,6 +9,7 @@
 //   VORNEL_STORE_TESTS(StoreShare);
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -46,3 +47,13 @@ std::string StoreKindName(const ::testing::TestParamInfo<StoreKind>& info);
                            ::testing::Values(::vornel::test::StoreKind::kSqlite,                           \
                                              ::vornel::test::StoreKind::kPostgres),                        \
                            ::vornel::test::StoreKindName)
+
+namespace vornel::test {
+
+// Runs SQL on the store's own database of `directory`, with a connection
+// of its own, as another program would: "$S." in `sql` stands for the
+// directory's schema (nothing in the embedded store, whose database is the
+// directory's), and statements are parted by "; ".
+void RawStoreSql(StoreKind kind, const std::filesystem::path& directory, const std::string& sql);
+
+}  // namespace vornel::test
