@@ -22,9 +22,14 @@ bool ServerRequired() {
 }  // namespace
 
 const data::PgAddress* TestServer(std::string* reason) {
-  // One server per test process, stopped when the process ends.
+  // One server per test process, stopped when the process ends; a station
+  // process uses the server of the test that started it.
   static std::unique_ptr<PgCluster> cluster;
   static data::PgAddress address;
+  if (const char* host = std::getenv("VORNEL_TEST_SERVER_HOST")) {
+    address = {host, std::atoi(std::getenv("VORNEL_TEST_SERVER_PORT")), PgCluster::kDatabase, PgCluster::kUser};
+    return &address;
+  }
   if (!cluster) {
     cluster = std::make_unique<PgCluster>();
     if (cluster->available()) address = cluster->address();
@@ -60,6 +65,20 @@ void StoreTest::SetUp() {
 
 std::string StoreKindName(const ::testing::TestParamInfo<StoreKind>& info) {
   return info.param == StoreKind::kSqlite ? "Sqlite" : "Postgres";
+}
+
+std::vector<std::string> StoreEnvironment(StoreKind kind) {
+  if (kind == StoreKind::kSqlite) return {"VORNEL_TEST_STORE=sqlite"};
+  std::string reason;
+  const data::PgAddress* server = TestServer(&reason);
+  if (server == nullptr) return {"VORNEL_TEST_STORE=postgres"};
+  return {"VORNEL_TEST_STORE=postgres", "VORNEL_TEST_SERVER_HOST=" + server->host,
+          "VORNEL_TEST_SERVER_PORT=" + std::to_string(server->port)};
+}
+
+StoreKind StoreKindOfEnvironment() {
+  const char* kind = std::getenv("VORNEL_TEST_STORE");
+  return kind != nullptr && std::string(kind) == "postgres" ? StoreKind::kPostgres : StoreKind::kSqlite;
 }
 
 }  // namespace vornel::test

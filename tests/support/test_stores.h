@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "data/store/pg_connection.h"
 #include "data/store/record_store.h"
@@ -39,6 +40,12 @@ class StoreTest : public ::testing::TestWithParam<StoreKind> {
 };
 
 std::string StoreKindName(const ::testing::TestParamInfo<StoreKind>& info);
+
+// For a station that is a process of its own: the environment entries that
+// give it the store of this test (the kind, and the server this process
+// runs), and the kind as the station reads it back.
+std::vector<std::string> StoreEnvironment(StoreKind kind);
+StoreKind StoreKindOfEnvironment();
 
 }  // namespace vornel::test
 
