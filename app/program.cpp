@@ -1,7 +1,9 @@
 #include "app/program.h"
 
 #include "app/about_box.h"
+#include "app/department_routine.h"
 #include "app/departments.h"
+#include "data/store/store_choice.h"
 #include "app/main_frame.h"
 #include "maintenance/master_files.h"
 #include "posting/posting_windows.h"
@@ -17,6 +19,13 @@ namespace vornel::app {
 namespace {
 
 constexpr std::string_view kPositionsFile = "vornelwn.INI";
+
+// The record store that the root's program settings choose.
+std::unique_ptr<data::RecordStore> ChosenStore(const platform::PathMap& paths) {
+  auto path = paths.Resolve(kProgramSettingsFile);
+  if (!path) return data::MakeSqliteStore();
+  return data::MakeChosenStore(data::ReadStoreChoice(platform::SettingsFile(*path)), paths.root());
+}
 
 platform::SettingsFile PositionsFile(const platform::PathMap& paths) {
   auto path = paths.ResolveSettingsFile(kPositionsFile);
@@ -36,7 +45,7 @@ Program::Program(platform::PathMap paths_in, platform::WindowSystem& windows_in,
         return path ? *path : paths.root() / "KIVError.Log";
       }),
       positions(PositionsFile(paths)),
-      store(data::MakeSqliteStore()),
+      store(ChosenStore(paths)),
       data{*store, paths, errors},
       values(ui::ProgramValues::Global()),
       threads(data),

@@ -13,6 +13,8 @@
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/file_registry.h"
+#include "data/store/pg_store.h"
+#include "data/store/store_choice.h"
 #include "errors/error_manager.h"
 #include "platform/headless/headless_message_display.h"
 #include "platform/paths.h"
@@ -318,12 +320,23 @@ DemoResult GenerateDemoData(const DemoOptions& options,
   result.summary.period = MakeDemoPeriod(today, options.months);
   const DemoPeriod& period = result.summary.period;
 
-  // File managers over the SQLite store; messages go to the headless
-  // display, whose stop unwinds to the catch blocks below.
+  // The root's own store, or the server's empty database that the root's
+  // settings are made to name.
+  std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
+  if (options.server) {
+    result.message = data::CheckEmptyDatabase(*options.server);
+    platform::SettingsFile settings(options.root / "VORNEL" / "vornel.ini");
+    if (result.message.empty() && !data::WriteStoreChoice(settings, *options.server)) {
+      result.message = settings.LastError();
+    }
+    if (!result.message.empty()) return result;
+    store = data::MakePgStore(*options.server, options.root);
+  }
+  // File managers over the store; messages go to the headless display,
+  // whose stop unwinds to the catch blocks below.
   platform::HeadlessMessageDisplay display;
   errors::ErrorManager errors(display,
                               [root = options.root] { return root / "VORNEL" / "KIVError.Log"; });
-  std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
   platform::PathMap paths(options.root, options.root / "VORNEL");
   data::DataContext context{*store, paths, errors};
   try {

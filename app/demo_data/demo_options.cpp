@@ -3,6 +3,8 @@
 #include <charconv>
 #include <set>
 
+#include "data/store/store_choice.h"
+
 namespace vornel::app::demo {
 namespace {
 
@@ -55,7 +57,7 @@ std::optional<platform::DayNumber> ReadDate(std::string_view text, std::string* 
 
 std::string DemoUsage() {
   return "usage: vornel-demo --root DIR [--clients N] [--months M] [--seed S] [--visits V]\n"
-         "                   [--today YYYY-MM-DD] [--force]\n"
+         "                   [--today YYYY-MM-DD] [--force] [--server postgresql://USER@HOST:PORT/DB]\n"
          "  --clients   clients per department (0.." +
          std::to_string(kMaxClients) +
          ", default 200)\n"
@@ -65,7 +67,9 @@ std::string DemoUsage() {
          "  --seed      the same seed makes the same records (default 1)\n"
          "  --visits    visits per department (default clients x months x 3)\n"
          "  --today     the day the data is as of (default: today)\n"
-         "  --force     replace ROOT/VORNEL when the root is not empty\n";
+         "  --force     replace ROOT/VORNEL when the root is not empty\n"
+         "  --server    fill this empty database on a PostgreSQL server, and make the root use it\n"
+         "              (the password from ~/.pgpass or PGPASSWORD)\n";
 }
 
 std::string CheckDemoOptions(const DemoOptions& options) {
@@ -108,7 +112,7 @@ ParsedArguments ParseDemoArguments(std::span<const std::string_view> arguments) 
       value = argument.substr(equals + 1);
     }
     static constexpr std::string_view kValued[] = {"--root", "--clients", "--months",
-                                                   "--seed", "--visits",  "--today"};
+                                                   "--seed", "--visits",  "--today", "--server"};
     bool known = false;
     for (std::string_view option : kValued) known = known || name == option;
     if (!known) {
@@ -153,6 +157,13 @@ ParsedArguments ParseDemoArguments(std::span<const std::string_view> arguments) 
       auto n = ReadCount<std::int64_t>(name, *value, 0, INT32_MAX, &message);
       if (!n) return parsed;
       options.visits = *n;
+    } else if (name == "--server") {
+      data::PgAddress address;
+      if (!data::ParseServerUrl(*value, &address, &message)) {
+        message = "--server: " + message;
+        return parsed;
+      }
+      options.server = address;
     } else if (name == "--today") {
       auto day = ReadDate(*value, &message);
       if (!day) return parsed;

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+
+#include "data/store/pg_connection.h"
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +28,9 @@ struct DemoOptions {
   // real today; give a date to make the same root on any day.
   platform::DayNumber today = 0;
   bool force = false;  // replace the VORNEL tree of a non-empty root
+  // The database server to fill instead of the root's own store; the
+  // root's settings are made to name it.
+  std::optional<data::PgAddress> server;
 
   std::int64_t VisitsPerDepartment() const {
     return visits >= 0 ? visits : static_cast<std::int64_t>(clients) * months * 3;

@@ -6,6 +6,7 @@
 #include "data/store/pg_session.h"
 #include "data/store/sqlite_error.h"
 #include "data/store/store_answer.h"
+#include "platform/runtime_error.h"
 
 namespace vornel::data {
 namespace {
@@ -15,8 +16,10 @@ constexpr std::size_t kLongestName = 63;
 
 }  // namespace
 
-PgStore::PgStore(PgAddress address, std::filesystem::path root)
-    : address_(std::move(address)), root_(std::filesystem::absolute(root).lexically_normal()) {}
+PgStore::PgStore(PgAddress address, std::filesystem::path root, std::string problem)
+    : address_(std::move(address)),
+      root_(std::filesystem::absolute(root).lexically_normal()),
+      problem_(std::move(problem)) {}
 
 std::unique_ptr<RecordStore> MakePgStore(PgAddress address, std::filesystem::path root) {
   return std::make_unique<PgStore>(std::move(address), std::move(root));
@@ -39,9 +42,24 @@ std::string PgStore::SchemaOf(const std::filesystem::path& directory, std::strin
 }
 
 std::unique_ptr<RecordFile> PgStore::MakeFile(const FileDef& def, const std::filesystem::path& directory) {
-  std::string problem;
-  std::string schema = SchemaOf(directory, &problem);
+  std::string problem = problem_;
+  std::string schema = problem.empty() ? SchemaOf(directory, &problem) : "";
   return std::make_unique<PgRecordFile>(def, address_, std::move(schema), std::move(problem));
+}
+
+std::string CheckEmptyDatabase(const PgAddress& address) {
+  int answer = kStoreOk;
+  std::unique_ptr<PgConnection> connection = PgConnection::Connect(address, &answer);
+  if (!connection) return platform::LastRuntimeError().file_error_text;
+  PgResult result;
+  if (connection->Execute("SELECT to_regclass('\"vornel_store\".\"version\"') IS NOT NULL", {}, &result)) {
+    return platform::LastRuntimeError().file_error_text;
+  }
+  if (result.Text(0, 0) == "t") {
+    return "The database " + connection->address().database + " on " + DescribeServer(connection->address()) +
+           " holds record files already; use an empty database";
+  }
+  return "";
 }
 
 int PgStore::BeginTransaction(std::span<RecordFile* const> files, int wait_seconds) {

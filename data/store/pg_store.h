@@ -4,6 +4,7 @@
 // under the root: "COMMON", "DEPT1/ARCS"), one table per record file, one
 // session per thread. See docs/record-store.md and docs/database-server.md.
 #include <filesystem>
+#include <string>
 
 #include "data/store/pg_connection.h"
 #include "data/store/record_store.h"
@@ -12,7 +13,8 @@ namespace vornel::data {
 
 class PgStore final : public RecordStore {
  public:
-  PgStore(PgAddress address, std::filesystem::path root);
+  // With a `problem` (settings that cannot be used) every file answers it.
+  PgStore(PgAddress address, std::filesystem::path root, std::string problem = "");
 
   std::unique_ptr<RecordFile> MakeFile(const FileDef& def, const std::filesystem::path& directory) override;
   // The files must be open on the calling thread; every file of the
@@ -29,8 +31,14 @@ class PgStore final : public RecordStore {
  private:
   PgAddress address_;
   std::filesystem::path root_;
+  std::string problem_;
 };
 
 std::unique_ptr<RecordStore> MakePgStore(PgAddress address, std::filesystem::path root);
+
+// "" when the database at `address` can be reached and holds no record
+// files yet (a data root is copied or generated only into an empty one),
+// else what is in the way.
+std::string CheckEmptyDatabase(const PgAddress& address);
 
 }  // namespace vornel::data
