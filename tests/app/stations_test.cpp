@@ -11,6 +11,7 @@
 #include "app/demo_data/demo_generator.h"
 #include "platform/settings_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 extern char** environ;
 
@@ -19,15 +20,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Stations : public ::testing::Test {
+// The stations share the root's store: its own, or a database on a server
+// that the root's settings name.
+class Stations : public ::testing::TestWithParam<test::StoreKind> {
  protected:
   void SetUp() override {
     demo::DemoOptions options;
+    if (GetParam() == test::StoreKind::kPostgres) {
+      options.server = test::FreshTestDatabase();
+      if (!options.server) return;
+    }
     options.root = root_ / "root";
     options.clients = 3;
     options.months = 1;
     options.today = platform::DateFromMdy(12, 7, 2026);
-    ASSERT_TRUE(demo::GenerateDemoData(options).ok);
+    const demo::DemoResult made = demo::GenerateDemoData(options);
+    ASSERT_TRUE(made.ok) << made.message;
     platform::SettingsFile(root_ / "root" / "VORNEL" / "vornel.ini").Set("Program Control", "History Popup", "0");
   }
 
@@ -82,7 +90,7 @@ constexpr const char* kShownAgain =
     "expect message \"Record Was Not Updated\" \"This record was changed by another station. Those changes will now "
     "be displayed. Use the Ditto Button or Ctrl+H to recall your changes.\"\n";
 
-TEST_F(Stations, ASaveAfterAnotherStationsChangeIsRefusedAndShowsTheOtherVersion) {
+TEST_P(Stations, ASaveAfterAnotherStationsChangeIsRefusedAndShowsTheOtherVersion) {
   // Staff live in COMMON.
   RunPair("Employee Lisiting", "Browse the Employee File", "Changing a Employee Record", "?EMP:TITLE",
           std::string(kShownAgain) +
@@ -94,13 +102,13 @@ TEST_F(Stations, ASaveAfterAnotherStationsChangeIsRefusedAndShowsTheOtherVersion
                "AMO01 | Amos | Ruth | Station B | MSW, LCSW | A | P");
 }
 
-TEST_F(Stations, TheSameHoldsForAFileOfTheDepartment) {
+TEST_P(Stations, TheSameHoldsForAFileOfTheDepartment) {
   RunPair("Services Listing", "Browse the Services File", "Changing a Services Record", "?SER:DESC",
           std::string(kShownAgain) + "expect value ?SER:DESC \"Station B\"\n",
           "press ?Change\nwindow \"Changing a Services Record\"\ntype ?SER:DESC \"Station B\"\npress ?OK\n");
 }
 
-TEST_F(Stations, ASaveOfARecordAnotherStationDeletedIsRefused) {
+TEST_P(Stations, ASaveOfARecordAnotherStationDeletedIsRefused) {
   RunPair("Employee Lisiting", "Browse the Employee File", "Changing a Employee Record", "?EMP:TITLE",
           "expect message \"Record Retrieval Error\" \"This record was changed or deleted by another station.|Error: "
           "(Record Not Available (33)) attempting to access a record from the Employee file.\"\n",
@@ -110,7 +118,7 @@ TEST_F(Stations, ASaveOfARecordAnotherStationDeletedIsRefused) {
                "BEL02 | Bellamy | Marcus | Counselor | MA, LPC | A | P");
 }
 
-TEST_F(Stations, ARecordGoneUnderTheHighlightLeavesNoRowChosen) {
+TEST_P(Stations, ARecordGoneUnderTheHighlightLeavesNoRowChosen) {
   const pid_t a = Start("a", R"(frame
 menu "Setup" "Employee Lisiting"
 window "Browse the Employee File"
@@ -140,7 +148,7 @@ signal $DIR/b-done
 
 // The same visit changed at two stations: the later save is refused and the
 // form shows the other station's version; the user's text is kept for ditto.
-TEST_F(Stations, TheSecondStationChangingTheSameVisitGetsTheChangedRecordMessage) {
+TEST_P(Stations, TheSecondStationChangingTheSameVisitGetsTheChangedRecordMessage) {
   const std::string open_visit =
       "frame\nmenu \"Browse Lists\" \"Browse the Daily Log File\"\nwindow \"Daily Log File\"\nrow ?List 1\n"
       "press ?Change\nwindow \"Changing a Log Record\"\n";
@@ -156,7 +164,7 @@ TEST_F(Stations, TheSecondStationChangingTheSameVisitGetsTheChangedRecordMessage
 
 // An appointment booked at another station shows in the book once it is in
 // front again, and booking the same client over it is asked about.
-TEST_F(Stations, AnAppointmentBookedElsewhereShowsAndIsNotBookedTwice) {
+TEST_P(Stations, AnAppointmentBookedElsewhereShowsAndIsNotBookedTwice) {
   const std::string open_book = "frame\ntool \"Appointment Management\"\nwindow \"Appointments Selection\"\n";
   const std::string book = "press ?AddNew\nwindow \"Adding a New Appointment\"\ntype ?LOG:CLCODE \"1\"\n"
                            "type ?LOG:SERV_CODE \"INDV\"\ntype ?LOG:LOG_DATE \"12/11/2026\"\n";
@@ -176,7 +184,7 @@ TEST_F(Stations, AnAppointmentBookedElsewhereShowsAndIsNotBookedTwice) {
 // A visit form open at one station while another posts its period: the
 // posting goes through, and the form's save is refused, not written into
 // the posted period.
-TEST_F(Stations, AVisitOpenWhileAnotherStationPostsIsNotSavedIntoThePostedPeriod) {
+TEST_P(Stations, AVisitOpenWhileAnotherStationPostsIsNotSavedIntoThePostedPeriod) {
   const pid_t a = Start("a", "frame\nmenu \"Browse Lists\" \"Browse the Daily Log File\"\nwindow \"Daily Log File\"\n"
                              "row ?List 1\nexpect highlighted ?List \"12/03/2026 | Ellison |  8:15AM |  9:05AM | "
                              "Bennett, Robert S | MA1 | SHOW\"\npress ?Change\nwindow \"Changing a Log Record\"\n"
@@ -190,6 +198,8 @@ TEST_F(Stations, AVisitOpenWhileAnotherStationPostsIsNotSavedIntoThePostedPeriod
   EXPECT_EQ(Wait(b), 0) << "station B's script failed";
   EXPECT_EQ(Wait(a), 0) << "station A's script failed";
 }
+
+VORNEL_STORE_TESTS(Stations);
 
 }  // namespace
 }  // namespace vornel::app

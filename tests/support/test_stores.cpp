@@ -41,6 +41,28 @@ const data::PgAddress* TestServer(std::string* reason) {
   return &address;
 }
 
+std::optional<data::PgAddress> FreshTestDatabase() {
+  std::string reason;
+  const data::PgAddress* server = TestServer(&reason);
+  if (server == nullptr) {
+    if (ServerRequired()) {
+      ADD_FAILURE() << "no PostgreSQL server for the tests: " << reason;
+    } else {
+      [&] { GTEST_SKIP() << "no PostgreSQL server for the tests: " << reason; }();
+    }
+    return std::nullopt;
+  }
+  static int made = 0;
+  data::PgAddress address = *server;
+  address.database = "fresh_" + std::to_string(++made);
+  auto connection = data::PgConnection::Connect(*server);
+  if (!connection || connection->Execute("CREATE DATABASE " + address.database) != data::kStoreOk) {
+    ADD_FAILURE() << "cannot make a database: " << platform::LastRuntimeError().file_error_text;
+    return std::nullopt;
+  }
+  return address;
+}
+
 std::unique_ptr<data::RecordStore> MakeTestStore(StoreKind kind) {
   if (kind == StoreKind::kSqlite) return data::MakeSqliteStore();
   std::string reason;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ enum class StoreKind { kSqlite, kPostgres };
 // the environment (the test command sets it) a missing server is a failure
 // of the test, not a skip.
 const data::PgAddress* TestServer(std::string* reason);
+
+// A new, empty database on the test server for the calling test (a data
+// root copied or generated into it); nullptr after a skip or failure.
+std::optional<data::PgAddress> FreshTestDatabase();
 
 // A store of that kind for the calling test, or nullptr after the test was
 // skipped or failed for want of a server.
