@@ -1,0 +1,393 @@
+// The record-file store on a PostgreSQL server against raw libpq doing the
+// same statements in the same run: a Log file of 1,000,000 visits in a
+// private server started for the run (or the database VORNEL_BENCH_SERVER
+// names, postgresql://...), built once outside the timed loops. The floor
+// formats every value as text and parses every column back into a record,
+// as the store must; what it leaves out is the store itself: the cursor, the
+// record buffer, the checks and the answers.
+#include <benchmark/benchmark.h>
+#include <libpq-fe.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/ratio_reporter.h"
+#include "data/dictionary/dictionary.h"
+#include "data/dictionary/records.h"
+#include "data/store/pg_store.h"
+#include "data/store/record_store.h"
+#include "data/store/sql_table.h"
+#include "data/store/store_answer.h"
+#include "data/store/store_choice.h"
+#include "platform/runtime_error.h"
+#include "tests/support/pg_cluster.h"
+
+namespace {
+
+using namespace vornel::data;
+
+constexpr int kRecords = 1'000'000;
+constexpr int kAdded = 100'000;
+constexpr int kFirstDay = 75'000;
+constexpr int kDays = 2'500;
+constexpr int kSeeks = 1'000;
+constexpr const char* kDirectory = "/bench";  // the schema "bench" under the root "/"
+
+const KeyDef& LogDay() { return *LogFile().FindKey("LOG_DAY"); }
+
+void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "pg_store_bench: %s failed: %s\n", what,
+               vornel::platform::LastRuntimeError().file_error_text.c_str());
+  std::exit(1);
+}
+
+std::string Columns() {
+  std::string columns;
+  for (const FieldDef& field : LogFile().fields) columns += (columns.empty() ? "" : ",") + QuoteName(ColumnName(field));
+  return columns;
+}
+
+// The floor's own connection, commands and text values.
+class Raw {
+ public:
+  explicit Raw(const PgAddress& address) {
+    const std::string port = std::to_string(address.port);
+    const char* keys[] = {"host", "port", "dbname", "user", nullptr};
+    const char* values[] = {address.host.c_str(), port.c_str(), address.database.c_str(), address.user.c_str(),
+                            nullptr};
+    conn_ = PQconnectdbParams(keys, values, 0);
+    Check(PQstatus(conn_) == CONNECTION_OK, "raw connect");
+  }
+  ~Raw() { PQfinish(conn_); }
+  void Exec(const std::string& sql) {
+    PGresult* result = PQexec(conn_, sql.c_str());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+      std::fprintf(stderr, "pg_store_bench: %s: %s\n", sql.c_str(), PQerrorMessage(conn_));
+      std::exit(1);
+    }
+    PQclear(result);
+  }
+  void Prepare(const char* name, const std::string& sql) {
+    PGresult* result = PQprepare(conn_, name, sql.c_str(), 0, nullptr);
+    Check(PQresultStatus(result) == PGRES_COMMAND_OK, name);
+    PQclear(result);
+  }
+  PGresult* Run(const char* name, const std::vector<std::string>& values) {
+    pointers_.clear();
+    for (const std::string& value : values) pointers_.push_back(value.c_str());
+    PGresult* result = PQexecPrepared(conn_, name, static_cast<int>(pointers_.size()), pointers_.data(), nullptr,
+                                      nullptr, 0);
+    Check(PQresultStatus(result) == PGRES_TUPLES_OK || PQresultStatus(result) == PGRES_COMMAND_OK, name);
+    return result;
+  }
+
+ private:
+  PGconn* conn_ = nullptr;
+  std::vector<const char*> pointers_;
+};
+
+// A record's fields as the text values a program without the store would
+// send, and a row's columns back into a record.
+void FieldValues(const char* record, std::vector<std::string>* values) {
+  values->clear();
+  char digits[32];
+  for (const FieldDef& field : LogFile().fields) {
+    const char* at = record + field.offset;
+    switch (field.type) {
+      case FieldType::kText: {
+        int length = field.width;
+        while (length > 0 && (at[length - 1] == ' ' || at[length - 1] == '\0')) --length;
+        values->emplace_back(at, length);
+        break;
+      }
+      case FieldType::kFloat64: {
+        double v;
+        std::memcpy(&v, at, 8);
+        values->emplace_back(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+        break;
+      }
+      case FieldType::kUInt8:
+        values->emplace_back(digits, std::to_chars(digits, digits + sizeof digits,
+                                                   static_cast<unsigned char>(*at)).ptr);
+        break;
+      case FieldType::kInt16: {
+        std::int16_t v;
+        std::memcpy(&v, at, 2);
+        values->emplace_back(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+        break;
+      }
+      default: {
+        std::int32_t v;
+        std::memcpy(&v, at, 4);
+        values->emplace_back(digits, std::to_chars(digits, digits + sizeof digits, v).ptr);
+        break;
+      }
+    }
+  }
+}
+
+void ReadRow(PGresult* result, int row, char* record) {
+  int column = 0;
+  for (const FieldDef& field : LogFile().fields) {
+    const char* text = PQgetvalue(result, row, column);
+    const int length = PQgetlength(result, row, column++);
+    char* at = record + field.offset;
+    if (field.type == FieldType::kText) {
+      std::memcpy(at, text, length);
+      std::memset(at + length, ' ', field.width - length);
+    } else if (field.type == FieldType::kFloat64) {
+      double v = 0;
+      std::from_chars(text, text + length, v);
+      std::memcpy(at, &v, 8);
+    } else {
+      std::int64_t v = 0;
+      std::from_chars(text, text + length, v);
+      if (field.type == FieldType::kUInt8) {
+        *at = static_cast<char>(v);
+      } else if (field.type == FieldType::kInt16) {
+        const auto narrow = static_cast<std::int16_t>(v);
+        std::memcpy(at, &narrow, 2);
+      } else {
+        const auto narrow = static_cast<std::int32_t>(v);
+        std::memcpy(at, &narrow, 4);
+      }
+    }
+  }
+}
+
+struct Bench {
+  std::unique_ptr<vornel::test::PgCluster> cluster;
+  PgAddress address;
+  std::unique_ptr<RecordStore> store;
+  std::unique_ptr<RecordFile> log;
+  std::unique_ptr<Raw> raw;
+  std::string table = "\"bench\".\"Log\"";
+
+  Bench() {
+    if (const char* url = std::getenv("VORNEL_BENCH_SERVER")) {
+      std::string problem;
+      Check(ParseServerUrl(url, &address, &problem), "VORNEL_BENCH_SERVER");
+    } else {
+      cluster = std::make_unique<vornel::test::PgCluster>();
+      if (!cluster->available()) {
+        std::fprintf(stderr, "pg_store_bench: %s\n", cluster->reason().c_str());
+        std::exit(1);
+      }
+      address = cluster->address();
+    }
+    store = MakePgStore(address, "/");
+    raw = std::make_unique<Raw>(address);
+    raw->Exec("DROP SCHEMA IF EXISTS \"bench\" CASCADE");
+    log = store->MakeFile(LogFile(), kDirectory);
+    Check(log->Create() == kStoreOk, "create");
+    const auto started = std::chrono::steady_clock::now();
+    // Rows first, keys after.
+    for (const KeyDef& key : LogFile().keys) {
+      raw->Exec("DROP INDEX \"bench\"." + QuoteName(std::string("Log.") + std::string(KeyShortName(key))));
+    }
+    raw->Exec("INSERT INTO " + table + " (" + Columns() +
+              ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) +
+              "+(i+(i*7919)%800)/400, 'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, "
+              "'IND', 20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 "
+              "FROM generate_series(1::bigint, " + std::to_string(kRecords) + ") AS i");
+    Check(log->BuildKeys() == kStoreOk, "build keys");
+    raw->Exec("VACUUM ANALYZE " + table);
+    Check(log->Open(kOpenNormal) == kStoreOk, "open");
+    std::fprintf(stderr, "pg_store_bench: %d records built in %.1f s\n", kRecords,
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  }
+  static Bench& Get() {
+    static Bench bench;
+    return bench;
+  }
+};
+
+void FillVisit(LogRecord& r, int n) {
+  std::memset(&r, ' ', sizeof r);
+  r.LOG_NO = n;
+  r.CLCODE = static_cast<std::int16_t>(n % 3000 + 1);
+  r.LOG_DATE = kFirstDay + n % kDays;
+  std::string staff = "S" + std::to_string(n * 13 % 20);
+  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
+  r.TOTAL_FEE = 45.5;
+  std::memcpy(r.TRANS_TYPE, "SHOW", 4);
+  r.CLI_PAID = 10;
+  r.TIME_IN = (8 + n % 9) * 360000 + 1;
+  r.TIME_OUT = r.TIME_IN + 360000;
+  std::memcpy(r.SERV_CODE, "IND", 3);
+  r.BILLTOMA = 20;
+  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = 0;
+  r.CLIFEEDUE = 5;
+  r.BILLINS = 15;
+  std::memcpy(r.COMMENT, "comment", 7);
+  r.AMIN[0] = 'Y';
+  r.AMOUT[0] = 'N';
+  r.UNITS = 1;
+  r.RATE = 45.5;
+  r.GROUPFLAG[0] = 'N';
+}
+
+void RemoveAdded(Bench& bench) {
+  bench.raw->Exec("DELETE FROM " + bench.table + " WHERE \"LOG_NO\">" + std::to_string(kRecords));
+}
+
+// The statements of the store, written out.
+std::string Selected(const Bench& bench) {
+  return Columns() + ",\"~pos\",\"~rev\",EXISTS(SELECT 1 FROM \"vornel_store\".\"holds\" h WHERE h.file=(SELECT '" +
+         bench.table + "'::regclass::oid) AND h.position=" + bench.table + ".\"~pos\")";
+}
+const char* kOrder = " ORDER BY \"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~pos\"";
+const char* kAfter = " WHERE (\"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~pos\")>($1,lower($2::text),$3,$4)";
+
+void BM_Add100k_Store(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  RecordFile& log = *bench.log;
+  RecordFile* files[] = {&log};
+  for (auto _ : state) {
+    Check(bench.store->BeginTransaction(files, 10) == kStoreOk, "begin");
+    for (int n = 1; n <= kAdded; ++n) {
+      FillVisit(log.record<LogRecord>(), kRecords + n);
+      Check(log.Add() == kStoreOk, "add");
+    }
+    Check(bench.store->Commit() == kStoreOk, "commit");
+    state.PauseTiming();
+    RemoveAdded(bench);
+    state.ResumeTiming();
+  }
+}
+
+void BM_Add100k_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  std::string values;
+  for (std::size_t i = 1; i <= LogFile().fields.size(); ++i) values += "$" + std::to_string(i) + ",";
+  bench.raw->Prepare("insert", "INSERT INTO " + bench.table + " (" + Columns() + ",\"~rev\") VALUES (" + values +
+                                   "0) ON CONFLICT DO NOTHING RETURNING \"~pos\"");
+  LogRecord record;
+  std::vector<std::string> fields;
+  for (auto _ : state) {
+    bench.raw->Exec("BEGIN");
+    for (int n = 1; n <= kAdded; ++n) {
+      FillVisit(record, kRecords + n);
+      FieldValues(reinterpret_cast<const char*>(&record), &fields);
+      PGresult* result = bench.raw->Run("insert", fields);
+      Check(PQntuples(result) == 1, "raw insert");
+      benchmark::DoNotOptimize(std::atoll(PQgetvalue(result, 0, 0)));
+      PQclear(result);
+    }
+    bench.raw->Exec("COMMIT");
+    state.PauseTiming();
+    RemoveAdded(bench);
+    state.ResumeTiming();
+  }
+}
+
+void BM_ReadAll_Store(benchmark::State& state) {
+  RecordFile& log = *Bench::Get().log;
+  log.SendCommand("QUICKSCAN=on");
+  for (auto _ : state) {
+    Check(log.SetOrder(&LogDay()) == kStoreOk, "set order");
+    std::int64_t count = 0, sum = 0;
+    int answer;
+    while ((answer = log.Next()) == kStoreOk) {
+      ++count;
+      sum += log.record<LogRecord>().LOG_NO;
+    }
+    Check(answer == kRecordNotAvailable && count == kRecords, "read all");
+    benchmark::DoNotOptimize(sum);
+  }
+  log.SendCommand("QUICKSCAN=off");
+}
+
+// The same pages: 500 rows each, every page after the first going on from
+// the last row read.
+void BM_ReadAll_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  bench.raw->Prepare("first", "SELECT " + Selected(bench) + " FROM " + bench.table + kOrder + " LIMIT $1");
+  bench.raw->Prepare("after", "SELECT " + Selected(bench) + " FROM " + bench.table + kAfter + kOrder + " LIMIT $5");
+  const int position = static_cast<int>(LogFile().fields.size());
+  LogRecord record;
+  for (auto _ : state) {
+    std::int64_t count = 0, sum = 0;
+    PGresult* result = bench.raw->Run("first", {"500"});
+    while (PQntuples(result) > 0) {
+      const int rows = PQntuples(result);
+      for (int row = 0; row < rows; ++row) {
+        ReadRow(result, row, reinterpret_cast<char*>(&record));
+        ++count;
+        sum += record.LOG_NO;
+      }
+      int length = sizeof record.EMPL_CODE;
+      while (length > 0 && record.EMPL_CODE[length - 1] == ' ') --length;
+      std::vector<std::string> next = {std::to_string(record.LOG_DATE), std::string(record.EMPL_CODE, length),
+                                       std::to_string(record.TIME_IN), PQgetvalue(result, rows - 1, position),
+                                       "500"};
+      PQclear(result);
+      result = bench.raw->Run("after", next);
+    }
+    PQclear(result);
+    Check(count == kRecords, "raw read all");
+    benchmark::DoNotOptimize(sum);
+  }
+}
+
+void BM_Seek1000x20_Store(benchmark::State& state) {
+  RecordFile& log = *Bench::Get().log;
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int seek = 0; seek < kSeeks; ++seek) {
+      log.ClearBuffer();
+      log.record<LogRecord>().LOG_DATE = kFirstDay + static_cast<int>(random() % kDays);
+      Check(log.SetByKey(LogDay()) == kStoreOk, "set by key");
+      for (int i = 0; i < 20; ++i) {
+        Check(log.Next() == kStoreOk, "next");
+        sum += log.record<LogRecord>().LOG_NO;
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+
+void BM_Seek1000x20_Raw(benchmark::State& state) {
+  Bench& bench = Bench::Get();
+  bench.raw->Prepare("seek", "SELECT " + Selected(bench) + " FROM " + bench.table + kAfter + kOrder + " LIMIT $5");
+  LogRecord record;
+  for (auto _ : state) {
+    std::mt19937 random(42);
+    std::int64_t sum = 0;
+    for (int seek = 0; seek < kSeeks; ++seek) {
+      PGresult* result =
+          bench.raw->Run("seek", {std::to_string(kFirstDay + static_cast<int>(random() % kDays)), "", "0", "0", "20"});
+      Check(PQntuples(result) == 20, "raw seek");
+      for (int row = 0; row < 20; ++row) {
+        ReadRow(result, row, reinterpret_cast<char*>(&record));
+        sum += record.LOG_NO;
+      }
+      PQclear(result);
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+}
+
+BENCHMARK(BM_Add100k_Raw)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_Add100k_Store)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ReadAll_Raw)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadAll_Store)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Seek1000x20_Raw)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Seek1000x20_Store)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return vornel::bench::RunWithRatios(argc, argv, {"_Store", "server store / raw libpq (same statements, same run):",
+                                                   {}, true});
+}
