@@ -1,17 +1,11 @@
 // A list over Log in LOG_DAY order holding one page of 20 rows, on the
-// 1,000,000-visit root, each operation against a floor that does the same
-// work at the same place: raw SQLite reading the same rows by the same key
-// (row-value seeks from the edge row, as the list reads) and formatting
-// the same cells through the same pictures, parsed once; statements
-// prepared once; both page caches warm.
-//   FirstFill            a new list's first page with the thumb's limits
-//                        (the first and the last record)
-//   PageDownAfterOpen    the first page down of a freshly filled list
-//   PageDownSteady       page after page down an open list
-//   Bottom               Ctrl+End on a freshly filled list
-//   Thumb37              the thumb dragged to 37% on a freshly filled list
-// Each reports the records it read from the view. The ratios (wall and
-// CPU) are printed after the table; the pairs run in alternating order.
+// 1,000,000-visit root (bench/log_list.h names the operations), each
+// operation against a floor that does the same work at the same place: raw
+// SQLite reading the same rows by the same key (row-value seeks from the
+// edge row, as the list reads) and formatting the same cells through the
+// same pictures, parsed once; statements prepared once; both page caches
+// warm. The ratios (wall and CPU) are printed after the table; the pairs
+// run in alternating order.
 #include <benchmark/benchmark.h>
 
 #include <optional>
@@ -19,14 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/log_list.h"
 #include "bench/log_root.h"
 #include "bench/raw_rows.h"
 #include "bench/ratio_reporter.h"
-#include "data/relation_manager.h"
 #include "data/store/sqlite_table.h"
-#include "platform/headless/headless_window.h"
 #include "platform/text.h"
-#include "ui/browse_manager.h"
 #include "ui/field_text.h"
 
 namespace {
@@ -34,87 +26,13 @@ namespace {
 using namespace vornel;
 using bench::LogRoot;
 
-constexpr int kRows = 20;
+using bench::kRows;
 
-// A list window on the bench's thread, as a list procedure sets one up.
-struct LogList {
-  platform::HeadlessWindowSystem windows;
-  ui::ThreadState thread;
-  ui::WindowManager window;
-  ui::BrowseManager browse;
-
-  explicit LogList(LogRoot& root)
-      : thread(root.context), window(windows, root.errors), browse(window, thread) {
-    platform::WindowSpec spec;
-    spec.title = "Browse the Daily Log File";
-    platform::ControlSpec list;
-    list.kind = platform::ControlKind::kList;
-    spec.controls = {list};
-    window.Open(spec);
-    windows.WaitForWindow(spec.title)->SetVisibleRows(1, kRows);
-    browse.Init(1, data::ViewDef(data::LogFile()), thread.files.Relations(data::LogFile()));
-    browse.AddSortOrder(data::LogFile().FindKey("LOG_DAY"), std::make_unique<ui::WholeNumberStep>());
-    browse.AddField(*data::LogFile().FindField("LOG_DATE"), "@d2");
-    browse.AddField(*data::LogFile().FindField("EMPL_CODE"), "@s5");
-    browse.AddField(*data::LogFile().FindField("CLCODE"), "@n5");
-    browse.AddField(*data::LogFile().FindField("TRANS_TYPE"), "@s6");
-  }
-  ~LogList() { browse.Shutdown(); }
-  void Fill() { browse.SelectSortOrder(1, true); }
-};
-
-// Runs `operation` on a freshly filled list per iteration; counts its reads.
-template <typename Operation>
-void ListOperation(benchmark::State& state, Operation operation, bool measure_fill = false) {
-  LogRoot& root = LogRoot::Get();
-  long reads = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto list = std::make_unique<LogList>(root);
-    if (!measure_fill) list->Fill();
-    const long before = list->browse.reads;
-    state.ResumeTiming();
-    if (measure_fill) list->Fill();
-    operation(list->browse);
-    state.PauseTiming();
-    reads = list->browse.reads - before;
-    bench::Check(static_cast<int>(list->browse.rows().size()) == kRows, "browse_bench", "a full page");
-    list.reset();
-    state.ResumeTiming();
-  }
-  state.counters["reads"] = static_cast<double>(reads);
-}
-
-void BM_FirstFill_Store(benchmark::State& state) {
-  ListOperation(state, [](ui::BrowseManager&) {}, true);
-}
-void BM_PageDownAfterOpen_Store(benchmark::State& state) {
-  ListOperation(state, [](ui::BrowseManager& b) { b.ScrollPage(platform::ScrollKind::kPageDown); });
-}
-void BM_Bottom_Store(benchmark::State& state) {
-  ListOperation(state, [](ui::BrowseManager& b) { b.ScrollEnd(platform::ScrollKind::kBottom); });
-}
-void BM_Thumb37_Store(benchmark::State& state) {
-  ListOperation(state, [](ui::BrowseManager& b) { b.MoveThumbTo(37); });
-}
-
-// Page after page down one open list, back to the top every 1,000 pages.
-void BM_PageDownSteady_Store(benchmark::State& state) {
-  LogRoot& root = LogRoot::Get();
-  LogList list(root);
-  list.Fill();
-  long pages = 0;
-  const long before = list.browse.reads;
-  for (auto _ : state) {
-    if (++pages % 1000 == 0) {
-      state.PauseTiming();
-      list.browse.ScrollEnd(platform::ScrollKind::kTop);
-      state.ResumeTiming();
-    }
-    list.browse.ScrollPage(platform::ScrollKind::kPageDown);
-  }
-  state.counters["reads"] = static_cast<double>(list.browse.reads - before) / static_cast<double>(pages);
-}
+void BM_FirstFill_Store(benchmark::State& state) { bench::ListFirstFill(state, LogRoot::Get()); }
+void BM_PageDownAfterOpen_Store(benchmark::State& state) { bench::ListPageDownAfterOpen(state, LogRoot::Get()); }
+void BM_Bottom_Store(benchmark::State& state) { bench::ListBottom(state, LogRoot::Get()); }
+void BM_Thumb37_Store(benchmark::State& state) { bench::ListThumb37(state, LogRoot::Get()); }
+void BM_PageDownSteady_Store(benchmark::State& state) { bench::ListPageDownSteady(state, LogRoot::Get()); }
 
 // ---- the floors ----
 

@@ -31,16 +31,18 @@ constexpr int kYearClients = 3'000;
 constexpr std::int32_t kYearFirstDay = 80'001;
 constexpr std::int32_t kYearDays = 365;
 
-// A data root with its store and files, on `root`, working in department 1.
+// A data root with its store (the embedded one unless given) and files, on
+// `root`, working in department 1.
 struct Root {
-  explicit Root(std::filesystem::path at) : root(std::move(at)), paths(root, root / "config") {
+  explicit Root(std::filesystem::path at, std::unique_ptr<data::RecordStore> store_in = data::MakeSqliteStore())
+      : root(std::move(at)), paths(root, root / "config"), store(std::move(store_in)) {
     paths.SetWorkingDirectory("\\VORNEL\\1\\");
   }
   std::filesystem::path root;
   platform::PathMap paths;
   platform::HeadlessMessageDisplay display;
   errors::ErrorManager errors{display, [this] { return root / "KIVError.Log"; }};
-  std::unique_ptr<data::RecordStore> store = data::MakeSqliteStore();
+  std::unique_ptr<data::RecordStore> store;
   data::DataContext context{*store, paths, errors};
   std::unique_ptr<data::FileRegistry> files = std::make_unique<data::FileRegistry>(context);
 };

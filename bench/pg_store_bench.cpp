@@ -19,15 +19,14 @@
 #include <vector>
 
 #include "bench/ratio_reporter.h"
+#include "bench/raw_pg.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/store/pg_store.h"
 #include "data/store/record_store.h"
 #include "data/store/sql_table.h"
 #include "data/store/store_answer.h"
-#include "data/store/store_choice.h"
 #include "platform/runtime_error.h"
-#include "tests/support/pg_cluster.h"
 
 namespace {
 
@@ -54,46 +53,6 @@ std::string Columns() {
   for (const FieldDef& field : LogFile().fields) columns += (columns.empty() ? "" : ",") + QuoteName(ColumnName(field));
   return columns;
 }
-
-// The floor's own connection, commands and text values.
-class Raw {
- public:
-  explicit Raw(const PgAddress& address) {
-    const std::string port = std::to_string(address.port);
-    const char* keys[] = {"host", "port", "dbname", "user", nullptr};
-    const char* values[] = {address.host.c_str(), port.c_str(), address.database.c_str(), address.user.c_str(),
-                            nullptr};
-    conn_ = PQconnectdbParams(keys, values, 0);
-    Check(PQstatus(conn_) == CONNECTION_OK, "raw connect");
-  }
-  ~Raw() { PQfinish(conn_); }
-  void Exec(const std::string& sql) {
-    PGresult* result = PQexec(conn_, sql.c_str());
-    const ExecStatusType status = PQresultStatus(result);
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-      std::fprintf(stderr, "pg_store_bench: %s: %s\n", sql.c_str(), PQerrorMessage(conn_));
-      std::exit(1);
-    }
-    PQclear(result);
-  }
-  void Prepare(const char* name, const std::string& sql) {
-    PGresult* result = PQprepare(conn_, name, sql.c_str(), 0, nullptr);
-    Check(PQresultStatus(result) == PGRES_COMMAND_OK, name);
-    PQclear(result);
-  }
-  PGresult* Run(const char* name, const std::vector<std::string>& values) {
-    pointers_.clear();
-    for (const std::string& value : values) pointers_.push_back(value.c_str());
-    PGresult* result = PQexecPrepared(conn_, name, static_cast<int>(pointers_.size()), pointers_.data(), nullptr,
-                                      nullptr, 0);
-    Check(PQresultStatus(result) == PGRES_TUPLES_OK || PQresultStatus(result) == PGRES_COMMAND_OK, name);
-    return result;
-  }
-
- private:
-  PGconn* conn_ = nullptr;
-  std::vector<const char*> pointers_;
-};
 
 // A record's fields as the text values a program without the store would
 // send, and a row's columns back into a record.
@@ -135,57 +94,16 @@ void FieldValues(const char* record, std::vector<std::string>* values) {
   }
 }
 
-void ReadRow(PGresult* result, int row, char* record) {
-  int column = 0;
-  for (const FieldDef& field : LogFile().fields) {
-    const char* text = PQgetvalue(result, row, column);
-    const int length = PQgetlength(result, row, column++);
-    char* at = record + field.offset;
-    if (field.type == FieldType::kText) {
-      std::memcpy(at, text, length);
-      std::memset(at + length, ' ', field.width - length);
-    } else if (field.type == FieldType::kFloat64) {
-      double v = 0;
-      std::from_chars(text, text + length, v);
-      std::memcpy(at, &v, 8);
-    } else {
-      std::int64_t v = 0;
-      std::from_chars(text, text + length, v);
-      if (field.type == FieldType::kUInt8) {
-        *at = static_cast<char>(v);
-      } else if (field.type == FieldType::kInt16) {
-        const auto narrow = static_cast<std::int16_t>(v);
-        std::memcpy(at, &narrow, 2);
-      } else {
-        const auto narrow = static_cast<std::int32_t>(v);
-        std::memcpy(at, &narrow, 4);
-      }
-    }
-  }
-}
+void ReadRow(PGresult* result, int row, char* record) { vornel::bench::ReadPgRow(LogFile(), result, row, record); }
 
 struct Bench {
-  std::unique_ptr<vornel::test::PgCluster> cluster;
-  PgAddress address;
-  std::unique_ptr<RecordStore> store;
+  vornel::bench::BenchServer server;
+  std::unique_ptr<RecordStore> store = MakePgStore(server.address(), "/");
   std::unique_ptr<RecordFile> log;
-  std::unique_ptr<Raw> raw;
+  std::unique_ptr<vornel::bench::RawPg> raw = std::make_unique<vornel::bench::RawPg>(server.address());
   std::string table = "\"bench\".\"Log\"";
 
   Bench() {
-    if (const char* url = std::getenv("VORNEL_BENCH_SERVER")) {
-      std::string problem;
-      Check(ParseServerUrl(url, &address, &problem), "VORNEL_BENCH_SERVER");
-    } else {
-      cluster = std::make_unique<vornel::test::PgCluster>();
-      if (!cluster->available()) {
-        std::fprintf(stderr, "pg_store_bench: %s\n", cluster->reason().c_str());
-        std::exit(1);
-      }
-      address = cluster->address();
-    }
-    store = MakePgStore(address, "/");
-    raw = std::make_unique<Raw>(address);
     raw->Exec("DROP SCHEMA IF EXISTS \"bench\" CASCADE");
     log = store->MakeFile(LogFile(), kDirectory);
     Check(log->Create() == kStoreOk, "create");
@@ -241,10 +159,7 @@ void RemoveAdded(Bench& bench) {
 }
 
 // The statements of the store, written out.
-std::string Selected(const Bench& bench) {
-  return Columns() + ",\"~pos\",\"~rev\",EXISTS(SELECT 1 FROM \"vornel_store\".\"holds\" h WHERE h.file=(SELECT '" +
-         bench.table + "'::regclass::oid) AND h.position=" + bench.table + ".\"~pos\")";
-}
+std::string Selected(const Bench& bench) { return vornel::bench::PgSelected(LogFile(), bench.table); }
 const char* kOrder = " ORDER BY \"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~pos\"";
 const char* kAfter = " WHERE (\"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~pos\")>($1,lower($2::text),$3,$4)";
 
