@@ -61,7 +61,7 @@ int PgRecordFile::Open(std::uint8_t mode) {
   std::shared_ptr<PgSession> session;
   if (int answer = Borrow(&session)) return answer;
   PgConnection& connection = session->connection();
-  if (int answer = PrepareStore(connection)) return answer;
+  if (int answer = session->PrepareStore()) return answer;
   std::uint32_t oid = 0;
   if (int answer = TableOid(connection, plain_table_, &oid)) return answer;
   if (oid == 0) return ReportAnswer(kFileNotFound);

@@ -1,4 +1,5 @@
 #include "data/store/pg_session.h"
+#include "data/store/pg_schema.h"
 #include "data/store/store_answer.h"
 
 #include <pthread.h>
@@ -84,6 +85,13 @@ std::shared_ptr<PgSession> PgSession::ForThisThread(const PgAddress& address, in
 }
 
 std::shared_ptr<PgSession> PgSession::OfThisThread() { return this_thread_session.lock(); }
+
+int PgSession::PrepareStore() {
+  if (store_prepared_) return kStoreOk;
+  int answer = data::PrepareStore(*connection_);
+  store_prepared_ = answer == kStoreOk;
+  return answer;
+}
 
 int PgSession::Begin(int wait_ms) {
   int answer = connection_->Begin(wait_ms);

@@ -27,6 +27,8 @@ class PgSession {
   // so that rows read ahead can tell that they may be stale.
   std::uint64_t generation() const { return generation_; }
   std::uint64_t Changed() { return ++generation_; }
+  // The store's own schema made or checked once per session.
+  int PrepareStore();
   int Begin(int wait_ms);
   int Commit();
   int Rollback();
@@ -40,6 +42,7 @@ class PgSession {
   std::unique_ptr<PgConnection> connection_;
   std::string server_;  // the key of the address it connected to
   std::uint64_t generation_ = 0;
+  bool store_prepared_ = false;
 };
 
 // The key that tells two addresses of one server apart from another.
