@@ -28,12 +28,6 @@ using bench::LogRoot;
 
 using bench::kRows;
 
-void BM_FirstFill_Store(benchmark::State& state) { bench::ListFirstFill(state, LogRoot::Get()); }
-void BM_PageDownAfterOpen_Store(benchmark::State& state) { bench::ListPageDownAfterOpen(state, LogRoot::Get()); }
-void BM_Bottom_Store(benchmark::State& state) { bench::ListBottom(state, LogRoot::Get()); }
-void BM_Thumb37_Store(benchmark::State& state) { bench::ListThumb37(state, LogRoot::Get()); }
-void BM_PageDownSteady_Store(benchmark::State& state) { bench::ListPageDownSteady(state, LogRoot::Get()); }
-
 // ---- the floors ----
 
 // The list's columns as the floor formats them.
@@ -131,69 +125,11 @@ class LogFloor {
   sqlite3_stmt* from_day_ = nullptr;
 };
 
-template <typename Work>
-void FloorOperation(benchmark::State& state, Work work) {
-  LogFloor floor(LogRoot::Get());
-  int reads = 0;
-  for (auto _ : state) {
-    floor.ClearCells();
-    reads = work(floor);
-  }
-  state.counters["reads"] = reads;
-}
-
-// The first page and the thumb's limits: the first and the last record.
-void BM_FirstFill_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.First(1) + f.Last(1) + f.First(kRows); });
-}
-// The page after a first page, read on from its edge row as the list reads it.
-void BM_PageDownAfterOpen_Raw(benchmark::State& state) {
-  LogFloor floor(LogRoot::Get());
-  floor.First(kRows);
-  const LogFloor::Edge first_page = floor.edge();
-  int reads = 0;
-  for (auto _ : state) {
-    floor.ClearCells();
-    floor.set_edge(first_page);
-    reads = floor.After(kRows);
-  }
-  state.counters["reads"] = reads;
-}
-void BM_PageDownSteady_Raw(benchmark::State& state) {
-  LogFloor floor(LogRoot::Get());
-  floor.First(kRows);
-  long pages = 0;
-  int reads = 0;
-  for (auto _ : state) {
-    if (++pages % 1000 == 0) floor.First(kRows);
-    floor.ClearCells();
-    reads = floor.After(kRows);
-  }
-  state.counters["reads"] = reads;
-}
-void BM_Bottom_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.Last(kRows); });
-}
-// The page from the day 37% of the way through the key's range.
-void BM_Thumb37_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.FromDay(bench::kFirstDay + (bench::kDays - 1) * 37 / 100, kRows); });
-}
-
-// The pairs, the floor first in every other one.
-BENCHMARK(BM_FirstFill_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FirstFill_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_PageDownAfterOpen_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_PageDownAfterOpen_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PageDownSteady_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PageDownSteady_Store)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Bottom_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_Bottom_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Thumb37_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Thumb37_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  return vornel::bench::RunWithRatios(argc, argv,
-                                      {"_Store", "The list against raw SQLite doing the same work:", {}, true});
+  vornel::bench::RegisterListBenchmarks(
+      []() -> bench::Root& { return LogRoot::Get(); }, [] { return std::make_unique<LogFloor>(LogRoot::Get()); },
+      vornel::bench::kFirstDay, vornel::bench::kDays);
+  return vornel::bench::RunWithRatios(argc, argv, {"_Store", "The list against raw SQLite doing the same work:", {}, true});
 }

@@ -98,4 +98,84 @@ inline void ListPageDownSteady(benchmark::State& state, Root& root) {
   state.counters["reads"] = static_cast<double>(list.browse.reads - before) / static_cast<double>(pages);
 }
 
+// The floors of the same operations, on a floor with First(rows),
+// Last(rows), FromDay(day, rows), After(rows) (the rows after its edge
+// row), edge()/set_edge() and ClearCells(); each answers the rows it read.
+template <typename Floor, typename Work>
+void FloorOperation(benchmark::State& state, Floor& floor, Work work) {
+  int reads = 0;
+  for (auto _ : state) {
+    floor.ClearCells();
+    reads = work(floor);
+  }
+  state.counters["reads"] = reads;
+}
+
+// The first page and the thumb's limits: the first and the last record.
+template <typename Floor>
+void FloorFirstFill(benchmark::State& state, Floor& floor) {
+  FloorOperation(state, floor, [](Floor& f) { return f.First(1) + f.Last(1) + f.First(kRows); });
+}
+// The page after a first page, read on from its edge row as the list reads it.
+template <typename Floor>
+void FloorPageDownAfterOpen(benchmark::State& state, Floor& floor) {
+  floor.First(kRows);
+  const auto first_page = floor.edge();
+  FloorOperation(state, floor, [&](Floor& f) {
+    f.set_edge(first_page);
+    return f.After(kRows);
+  });
+}
+template <typename Floor>
+void FloorPageDownSteady(benchmark::State& state, Floor& floor) {
+  floor.First(kRows);
+  long pages = 0;
+  FloorOperation(state, floor, [&](Floor& f) {
+    if (++pages % 1000 == 0) f.First(kRows);
+    return f.After(kRows);
+  });
+}
+template <typename Floor>
+void FloorBottom(benchmark::State& state, Floor& floor) {
+  FloorOperation(state, floor, [](Floor& f) { return f.Last(kRows); });
+}
+// The page from the day 37% of the way through the key's range.
+template <typename Floor>
+void FloorThumb37(benchmark::State& state, Floor& floor, int first_day, int days) {
+  FloorOperation(state, floor, [&](Floor& f) { return f.FromDay(first_day + (days - 1) * 37 / 100, kRows); });
+}
+
+// Registers the list's operations and their floors as the pairs
+// BM_<Operation>_Store / BM_<Operation>_Raw, the floor first in every other
+// pair. `root` gives the root of the list; `make_floor` a new floor (a
+// std::unique_ptr) for each floor benchmark.
+template <typename GetRoot, typename MakeFloor>
+void RegisterListBenchmarks(GetRoot root, MakeFloor make_floor, int first_day, int days) {
+  using Floor = typename decltype(make_floor())::element_type;
+  const auto store = [root](const char* name, void (*operation)(benchmark::State&, Root&)) {
+    return benchmark::RegisterBenchmark(name, [root, operation](benchmark::State& state) { operation(state, root()); })
+        ->Unit(benchmark::kMillisecond);
+  };
+  const auto floor = [make_floor](const char* name, void (*operation)(benchmark::State&, Floor&)) {
+    return benchmark::RegisterBenchmark(name, [make_floor, operation](benchmark::State& state) {
+             auto made = make_floor();
+             operation(state, *made);
+           })
+        ->Unit(benchmark::kMillisecond);
+  };
+  floor("BM_FirstFill_Raw", &FloorFirstFill<Floor>);
+  store("BM_FirstFill_Store", &ListFirstFill)->Iterations(200);
+  store("BM_PageDownAfterOpen_Store", &ListPageDownAfterOpen)->Iterations(200);
+  floor("BM_PageDownAfterOpen_Raw", &FloorPageDownAfterOpen<Floor>);
+  floor("BM_PageDownSteady_Raw", &FloorPageDownSteady<Floor>);
+  store("BM_PageDownSteady_Store", &ListPageDownSteady);
+  store("BM_Bottom_Store", &ListBottom)->Iterations(200);
+  floor("BM_Bottom_Raw", &FloorBottom<Floor>);
+  benchmark::RegisterBenchmark("BM_Thumb37_Raw", [make_floor, first_day, days](benchmark::State& state) {
+    auto made = make_floor();
+    FloorThumb37(state, *made, first_day, days);
+  })->Unit(benchmark::kMillisecond);
+  store("BM_Thumb37_Store", &ListThumb37)->Iterations(200);
+}
+
 }  // namespace vornel::bench

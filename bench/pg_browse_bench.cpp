@@ -46,13 +46,6 @@ struct ServerLogRoot {
   }
 };
 
-bench::Root& Root() { return ServerLogRoot::Get().root; }
-
-void BM_FirstFill_Store(benchmark::State& state) { bench::ListFirstFill(state, Root()); }
-void BM_PageDownAfterOpen_Store(benchmark::State& state) { bench::ListPageDownAfterOpen(state, Root()); }
-void BM_Bottom_Store(benchmark::State& state) { bench::ListBottom(state, Root()); }
-void BM_Thumb37_Store(benchmark::State& state) { bench::ListThumb37(state, Root()); }
-void BM_PageDownSteady_Store(benchmark::State& state) { bench::ListPageDownSteady(state, Root()); }
 
 // ---- the floors ----
 
@@ -125,65 +118,12 @@ class LogFloor {
   std::int64_t edge_position_ = 0;
 };
 
-template <typename Work>
-void FloorOperation(benchmark::State& state, Work work) {
-  LogFloor floor;
-  int reads = 0;
-  for (auto _ : state) {
-    floor.ClearCells();
-    reads = work(floor);
-  }
-  state.counters["reads"] = reads;
-}
-
-void BM_FirstFill_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.First(1) + f.Last(1) + f.First(kRows); });
-}
-void BM_PageDownAfterOpen_Raw(benchmark::State& state) {
-  LogFloor floor;
-  floor.First(kRows);
-  const LogFloor::Edge first_page = floor.edge();
-  int reads = 0;
-  for (auto _ : state) {
-    floor.ClearCells();
-    floor.set_edge(first_page);
-    reads = floor.After(kRows);
-  }
-  state.counters["reads"] = reads;
-}
-void BM_PageDownSteady_Raw(benchmark::State& state) {
-  LogFloor floor;
-  floor.First(kRows);
-  long pages = 0;
-  int reads = 0;
-  for (auto _ : state) {
-    if (++pages % 1000 == 0) floor.First(kRows);
-    floor.ClearCells();
-    reads = floor.After(kRows);
-  }
-  state.counters["reads"] = reads;
-}
-void BM_Bottom_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.Last(kRows); });
-}
-void BM_Thumb37_Raw(benchmark::State& state) {
-  FloorOperation(state, [](LogFloor& f) { return f.FromDay(bench::kFirstDay + (bench::kDays - 1) * 37 / 100, kRows); });
-}
-
-BENCHMARK(BM_FirstFill_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FirstFill_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_PageDownAfterOpen_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_PageDownAfterOpen_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PageDownSteady_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PageDownSteady_Store)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Bottom_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_Bottom_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Thumb37_Raw)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Thumb37_Store)->Unit(benchmark::kMillisecond)->Iterations(200);
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  vornel::bench::RegisterListBenchmarks(
+      []() -> bench::Root& { return ServerLogRoot::Get().root; }, [] { return std::make_unique<LogFloor>(); },
+      vornel::bench::kFirstDay, vornel::bench::kDays);
   return vornel::bench::RunWithRatios(
       argc, argv, {"_Store", "The list on the server store against raw libpq doing the same statements:", {}, true});
 }

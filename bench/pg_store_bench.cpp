@@ -20,6 +20,7 @@
 
 #include "bench/ratio_reporter.h"
 #include "bench/raw_pg.h"
+#include "bench/store_work.h"
 #include "data/dictionary/dictionary.h"
 #include "data/dictionary/records.h"
 #include "data/store/pg_store.h"
@@ -32,14 +33,9 @@ namespace {
 
 using namespace vornel::data;
 
-constexpr int kRecords = 1'000'000;
-constexpr int kAdded = 100'000;
-constexpr int kFirstDay = 75'000;
-constexpr int kDays = 2'500;
-constexpr int kSeeks = 1'000;
-constexpr const char* kDirectory = "/bench";  // the schema "bench" under the root "/"
+using namespace vornel::bench::store_work;
 
-const KeyDef& LogDay() { return *LogFile().FindKey("LOG_DAY"); }
+constexpr const char* kDirectory = "/bench";  // the schema "bench" under the root "/"
 
 void Check(bool ok, const char* what) {
   if (ok) return;
@@ -112,11 +108,8 @@ struct Bench {
     for (const KeyDef& key : LogFile().keys) {
       raw->Exec("DROP INDEX \"bench\"." + QuoteName(std::string("Log.") + std::string(KeyShortName(key))));
     }
-    raw->Exec("INSERT INTO " + table + " (" + Columns() +
-              ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) +
-              "+(i+(i*7919)%800)/400, 'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, "
-              "'IND', 20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 "
-              "FROM generate_series(1::bigint, " + std::to_string(kRecords) + ") AS i");
+    raw->Exec("INSERT INTO " + table + " (" + Columns() + ",\"~rev\") SELECT " + VisitValuesSql() +
+              " FROM generate_series(1::bigint, " + std::to_string(kRecords) + ") AS i");
     Check(log->BuildKeys() == kStoreOk, "build keys");
     raw->Exec("VACUUM ANALYZE " + table);
     Check(log->Open(kOpenNormal) == kStoreOk, "open");
@@ -129,31 +122,6 @@ struct Bench {
   }
 };
 
-void FillVisit(LogRecord& r, int n) {
-  std::memset(&r, ' ', sizeof r);
-  r.LOG_NO = n;
-  r.CLCODE = static_cast<std::int16_t>(n % 3000 + 1);
-  r.LOG_DATE = kFirstDay + n % kDays;
-  std::string staff = "S" + std::to_string(n * 13 % 20);
-  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
-  r.TOTAL_FEE = 45.5;
-  std::memcpy(r.TRANS_TYPE, "SHOW", 4);
-  r.CLI_PAID = 10;
-  r.TIME_IN = (8 + n % 9) * 360000 + 1;
-  r.TIME_OUT = r.TIME_IN + 360000;
-  std::memcpy(r.SERV_CODE, "IND", 3);
-  r.BILLTOMA = 20;
-  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = 0;
-  r.CLIFEEDUE = 5;
-  r.BILLINS = 15;
-  std::memcpy(r.COMMENT, "comment", 7);
-  r.AMIN[0] = 'Y';
-  r.AMOUT[0] = 'N';
-  r.UNITS = 1;
-  r.RATE = 45.5;
-  r.GROUPFLAG[0] = 'N';
-}
-
 void RemoveAdded(Bench& bench) {
   bench.raw->Exec("DELETE FROM " + bench.table + " WHERE \"LOG_NO\">" + std::to_string(kRecords));
 }
@@ -165,19 +133,7 @@ const char* kAfter = " WHERE (\"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~p
 
 void BM_Add100k_Store(benchmark::State& state) {
   Bench& bench = Bench::Get();
-  RecordFile& log = *bench.log;
-  RecordFile* files[] = {&log};
-  for (auto _ : state) {
-    Check(bench.store->BeginTransaction(files, 10) == kStoreOk, "begin");
-    for (int n = 1; n <= kAdded; ++n) {
-      FillVisit(log.record<LogRecord>(), kRecords + n);
-      Check(log.Add() == kStoreOk, "add");
-    }
-    Check(bench.store->Commit() == kStoreOk, "commit");
-    state.PauseTiming();
-    RemoveAdded(bench);
-    state.ResumeTiming();
-  }
+  Add100k(state, *bench.store, *bench.log, [&] { RemoveAdded(bench); });
 }
 
 void BM_Add100k_Raw(benchmark::State& state) {
@@ -205,22 +161,7 @@ void BM_Add100k_Raw(benchmark::State& state) {
   }
 }
 
-void BM_ReadAll_Store(benchmark::State& state) {
-  RecordFile& log = *Bench::Get().log;
-  log.SendCommand("QUICKSCAN=on");
-  for (auto _ : state) {
-    Check(log.SetOrder(&LogDay()) == kStoreOk, "set order");
-    std::int64_t count = 0, sum = 0;
-    int answer;
-    while ((answer = log.Next()) == kStoreOk) {
-      ++count;
-      sum += log.record<LogRecord>().LOG_NO;
-    }
-    Check(answer == kRecordNotAvailable && count == kRecords, "read all");
-    benchmark::DoNotOptimize(sum);
-  }
-  log.SendCommand("QUICKSCAN=off");
-}
+void BM_ReadAll_Store(benchmark::State& state) { ReadAll(state, *Bench::Get().log, "QUICKSCAN=on"); }
 
 // The same pages: 500 rows each, every page after the first going on from
 // the last row read.
@@ -254,23 +195,7 @@ void BM_ReadAll_Raw(benchmark::State& state) {
   }
 }
 
-void BM_Seek1000x20_Store(benchmark::State& state) {
-  RecordFile& log = *Bench::Get().log;
-  for (auto _ : state) {
-    std::mt19937 random(42);
-    std::int64_t sum = 0;
-    for (int seek = 0; seek < kSeeks; ++seek) {
-      log.ClearBuffer();
-      log.record<LogRecord>().LOG_DATE = kFirstDay + static_cast<int>(random() % kDays);
-      Check(log.SetByKey(LogDay()) == kStoreOk, "set by key");
-      for (int i = 0; i < 20; ++i) {
-        Check(log.Next() == kStoreOk, "next");
-        sum += log.record<LogRecord>().LOG_NO;
-      }
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-}
+void BM_Seek1000x20_Store(benchmark::State& state) { Seek1000x20(state, *Bench::Get().log); }
 
 void BM_Seek1000x20_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();

@@ -6,6 +6,7 @@
 
 #include "bench/ratio_reporter.h"
 #include "bench/raw_rows.h"
+#include "bench/store_work.h"
 #include <sqlite3.h>
 #include <stdlib.h>
 
@@ -28,13 +29,7 @@ namespace {
 using namespace vornel::data;
 namespace fs = std::filesystem;
 
-constexpr int kRecords = 1'000'000;
-constexpr int kAdded = 100'000;
-constexpr int kFirstDay = 75'000;
-constexpr int kDays = 2'500;  // 400 visits a day
-constexpr int kSeeks = 1'000;
-
-const KeyDef& LogDay() { return *LogFile().FindKey("LOG_DAY"); }
+using namespace vornel::bench::store_work;
 
 void Check(bool ok, const char* what) { vornel::bench::Check(ok, "store_bench", what); }
 void ReadRaw(sqlite3_stmt* stmt, char* record) { vornel::bench::ReadRawRow(LogFile(), stmt, record); }
@@ -82,11 +77,8 @@ struct Bench {
     }
     const auto started = std::chrono::steady_clock::now();
     Exec(raw, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
-                  std::to_string(kRecords) + ") INSERT INTO \"Log\" (" + Columns() +
-                  ",\"~rev\") SELECT i, i%3000+1, " + std::to_string(kFirstDay) +
-                  "+(i+(i*7919)%800)/400, "
-                  "'S'||(i*13%20), 45.5, 'SHOW', 10.0, (8+i%9)*360000+1, (9+i%9)*360000+1, 'IND', "
-                  "20.0, 0, 0, 5.0, 0, 15.0, 0, 0, 'comment', 'Y', 'N', 1.0, 45.5, 'N', 0 FROM n");
+                  std::to_string(kRecords) + ") INSERT INTO \"Log\" (" + Columns() + ",\"~rev\") SELECT " +
+                  VisitValuesSql() + " FROM n");
     Check(log->BuildKeys() == kStoreOk, "build keys");
     Check(log->Open(kOpenNormal) == kStoreOk, "open");
     std::fprintf(stderr, "store_bench: %d records built in %.1f s\n", kRecords,
@@ -103,31 +95,6 @@ struct Bench {
     return bench;
   }
 };
-
-void FillVisit(LogRecord& r, int n) {
-  std::memset(&r, ' ', sizeof r);
-  r.LOG_NO = n;
-  r.CLCODE = static_cast<std::int16_t>(n % 3000 + 1);
-  r.LOG_DATE = kFirstDay + n % kDays;
-  std::string staff = "S" + std::to_string(n * 13 % 20);
-  std::memcpy(r.EMPL_CODE, staff.data(), staff.size());
-  r.TOTAL_FEE = 45.5;
-  std::memcpy(r.TRANS_TYPE, "SHOW", 4);
-  r.CLI_PAID = 10;
-  r.TIME_IN = (8 + n % 9) * 360000 + 1;
-  r.TIME_OUT = r.TIME_IN + 360000;
-  std::memcpy(r.SERV_CODE, "IND", 3);
-  r.BILLTOMA = 20;
-  r.OSMFEE = r.INSFEENC = r.CLIFEENC = r.BALSCA = r.OTHERFEE = 0;
-  r.CLIFEEDUE = 5;
-  r.BILLINS = 15;
-  std::memcpy(r.COMMENT, "comment", 7);
-  r.AMIN[0] = 'Y';
-  r.AMOUT[0] = 'N';
-  r.UNITS = 1;
-  r.RATE = 45.5;
-  r.GROUPFLAG[0] = 'N';
-}
 
 // What a program without the store would write: bind each field from the
 // record, text without trailing blanks.
@@ -175,19 +142,7 @@ void RemoveAdded(Bench& bench) {
 
 void BM_Add100k_Store(benchmark::State& state) {
   Bench& bench = Bench::Get();
-  RecordFile& log = *bench.log;
-  RecordFile* files[] = {&log};
-  for (auto _ : state) {
-    Check(bench.store->BeginTransaction(files, 10) == kStoreOk, "begin");
-    for (int n = 1; n <= kAdded; ++n) {
-      FillVisit(log.record<LogRecord>(), kRecords + n);
-      Check(log.Add() == kStoreOk, "add");
-    }
-    Check(bench.store->Commit() == kStoreOk, "commit");
-    state.PauseTiming();
-    RemoveAdded(bench);
-    state.ResumeTiming();
-  }
+  Add100k(state, *bench.store, *bench.log, [&] { RemoveAdded(bench); });
 }
 
 void BM_Add100k_Raw(benchmark::State& state) {
@@ -218,24 +173,8 @@ void BM_Add100k_Raw(benchmark::State& state) {
   sqlite3_finalize(insert);
 }
 
-void ReadAllStore(benchmark::State& state, const char* quickscan) {
-  RecordFile& log = *Bench::Get().log;
-  log.SendCommand(quickscan);
-  for (auto _ : state) {
-    Check(log.SetOrder(&LogDay()) == kStoreOk, "set order");
-    std::int64_t count = 0, sum = 0;
-    int answer;
-    while ((answer = log.Next()) == kStoreOk) {
-      ++count;
-      sum += log.record<LogRecord>().LOG_NO;
-    }
-    Check(answer == kRecordNotAvailable && count == kRecords, "read all");
-    benchmark::DoNotOptimize(sum);
-  }
-  log.SendCommand("QUICKSCAN=off");
-}
-void BM_ReadAll_Store(benchmark::State& state) { ReadAllStore(state, "QUICKSCAN=off"); }
-void BM_ReadAllQuickScan_Store(benchmark::State& state) { ReadAllStore(state, "QUICKSCAN=on"); }
+void BM_ReadAll_Store(benchmark::State& state) { ReadAll(state, *Bench::Get().log, "QUICKSCAN=off"); }
+void BM_ReadAllQuickScan_Store(benchmark::State& state) { ReadAll(state, *Bench::Get().log, "QUICKSCAN=on"); }
 
 void BM_ReadAll_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();
@@ -262,23 +201,7 @@ void BM_ReadAll_Raw(benchmark::State& state) {
   }
   sqlite3_finalize(select);
 }
-void BM_Seek1000x20_Store(benchmark::State& state) {
-  RecordFile& log = *Bench::Get().log;
-  for (auto _ : state) {
-    std::mt19937 random(42);
-    std::int64_t sum = 0;
-    for (int seek = 0; seek < kSeeks; ++seek) {
-      log.ClearBuffer();
-      log.record<LogRecord>().LOG_DATE = kFirstDay + static_cast<int>(random() % kDays);
-      Check(log.SetByKey(LogDay()) == kStoreOk, "set by key");
-      for (int i = 0; i < 20; ++i) {
-        Check(log.Next() == kStoreOk, "next");
-        sum += log.record<LogRecord>().LOG_NO;
-      }
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-}
+void BM_Seek1000x20_Store(benchmark::State& state) { Seek1000x20(state, *Bench::Get().log); }
 
 void BM_Seek1000x20_Raw(benchmark::State& state) {
   Bench& bench = Bench::Get();

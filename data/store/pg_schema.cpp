@@ -8,6 +8,7 @@
 #include "data/store/sqlite_error.h"
 #include "data/store/store_answer.h"
 #include "data/store/table_checks.h"
+#include "data/store/within_transaction.h"
 #include "platform/runtime_error.h"
 
 namespace vornel::data {
@@ -24,16 +25,7 @@ constexpr int kCatalogueWaitMs = 10000;
 
 template <typename Body>
 int InTransaction(PgConnection& connection, Body body) {
-  if (connection.InTransaction()) return body();
-  if (int answer = connection.Begin(kCatalogueWaitMs)) return answer;
-  int answer = body();
-  if (answer == kStoreOk) answer = connection.Commit();
-  if (answer != kStoreOk) {
-    const platform::RuntimeError saved = platform::LastRuntimeError();
-    connection.Rollback();
-    platform::SetFileError(saved.code, saved.text, saved.file_error_code, saved.file_error_text);
-  }
-  return answer;
+  return WithinTransaction(connection, kCatalogueWaitMs, body);
 }
 
 int Query(PgConnection& connection, const std::string& sql, std::uint32_t oid, PgResult* result) {

@@ -61,6 +61,8 @@ void PgSession::GoIdle(PgSession* session) {
   std::unique_ptr<PgSession> owned(session);
   PgConnection& connection = owned->connection();
   if (connection.InTransaction()) connection.Rollback();
+  // The next thread to take it up checks the store's schema again.
+  owned->store_prepared_ = false;
   if (connection.connected()) IdleSessions::Get().Give(std::move(owned));
 }
 

@@ -27,7 +27,8 @@ class PgSession {
   // so that rows read ahead can tell that they may be stale.
   std::uint64_t generation() const { return generation_; }
   std::uint64_t Changed() { return ++generation_; }
-  // The store's own schema made or checked once per session.
+  // The store's own schema made or checked once while a thread uses the
+  // session (again after it waited idle).
   int PrepareStore();
   int Begin(int wait_ms);
   int Commit();

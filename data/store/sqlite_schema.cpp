@@ -8,25 +8,15 @@
 #include "data/store/sqlite_statement.h"
 #include "data/store/store_answer.h"
 #include "data/store/table_checks.h"
+#include "data/store/within_transaction.h"
 #include "platform/runtime_error.h"
 
 namespace vornel::data {
 namespace {
 
-// Runs `body` inside the connection's running transaction, or inside one of
-// its own that commits when the body succeeds.
 template <typename Body>
 int InTransaction(SqliteConnection& connection, Body body) {
-  if (connection.InTransaction()) return body();
-  if (int answer = connection.Begin(SqliteConnection::kDefaultBusyMs)) return answer;
-  int answer = body();
-  if (answer == kStoreOk) answer = connection.Commit();
-  if (answer != kStoreOk) {
-    const platform::RuntimeError saved = platform::LastRuntimeError();
-    connection.Rollback();
-    platform::SetFileError(saved.code, saved.text, saved.file_error_code, saved.file_error_text);
-  }
-  return answer;
+  return WithinTransaction(connection, SqliteConnection::kDefaultBusyMs, body);
 }
 
 int Run(SqliteConnection& connection, const SqlTable& table, const std::string& sql) {

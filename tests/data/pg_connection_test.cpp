@@ -11,7 +11,7 @@
 
 #include "data/store/store_answer.h"
 #include "platform/runtime_error.h"
-#include "tests/support/pg_cluster.h"
+#include "tests/support/pg_cluster_suite.h"
 
 namespace vornel::data {
 namespace {
@@ -42,28 +42,19 @@ class ScopedEnv {
   std::optional<std::string> old_;
 };
 
-// One server for every test of the suite: making a cluster takes a second.
-class PgConnectionTest : public ::testing::Test {
+class PgConnectionTest : public test::PgClusterSuite {
  protected:
-  static void SetUpTestSuite() { cluster_ = new test::PgCluster(); }
-  static void TearDownTestSuite() {
-    delete cluster_;
-    cluster_ = nullptr;
-  }
   void SetUp() override {
-    if (!cluster_->available()) GTEST_SKIP() << cluster_->reason();
-    ASSERT_TRUE(cluster_->running()) << "an earlier test left the server stopped";
+    PgClusterSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     int answer = -1;
     connection_ = PgConnection::Connect(cluster_->address(), &answer);
     ASSERT_NE(connection_, nullptr) << Last().file_error_text;
     ASSERT_EQ(answer, kStoreOk);
   }
 
-  static test::PgCluster* cluster_;
   std::unique_ptr<PgConnection> connection_;
 };
-
-test::PgCluster* PgConnectionTest::cluster_ = nullptr;
 
 TEST_F(PgConnectionTest, ParametersReachTheServerAsTheyAreAndKeysStayUnique) {
   ASSERT_EQ(connection_->Execute("CREATE TABLE notes (id integer PRIMARY KEY, body text)"),

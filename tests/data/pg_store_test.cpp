@@ -12,7 +12,7 @@
 #include "data/store/store_answer.h"
 #include "platform/runtime_error.h"
 #include "tests/data/store_test_files.h"
-#include "tests/support/pg_cluster.h"
+#include "tests/support/pg_cluster_suite.h"
 #include "tests/support/temp_dir.h"
 
 namespace vornel::data {
@@ -25,16 +25,11 @@ const platform::RuntimeError& Last() { return platform::LastRuntimeError(); }
 
 // One server for the suite; the root is the test's directory, so that the
 // schemas are named as in an agency's database ("DEPT1", "DEPT1/ARCS").
-class PgStoreTest : public ::testing::Test {
+class PgStoreTest : public test::PgClusterSuite {
  protected:
-  static void SetUpTestSuite() { cluster_ = new test::PgCluster(); }
-  static void TearDownTestSuite() {
-    delete cluster_;
-    cluster_ = nullptr;
-  }
   void SetUp() override {
-    if (!cluster_->available()) GTEST_SKIP() << cluster_->reason();
-    ASSERT_TRUE(cluster_->running()) << "an earlier test left the server stopped";
+    PgClusterSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     admin_ = PgConnection::Connect(cluster_->address());
     ASSERT_TRUE(admin_);
     // Each test starts from an empty database.
@@ -51,13 +46,10 @@ class PgStoreTest : public ::testing::Test {
     return result.rows() > 0 ? std::string(result.Text(0, 0)) : "";
   }
 
-  static test::PgCluster* cluster_;
   test::TempDir dir_;
   std::unique_ptr<PgConnection> admin_;
   std::unique_ptr<RecordStore> store_;
 };
-
-test::PgCluster* PgStoreTest::cluster_ = nullptr;
 
 TEST_F(PgStoreTest, RecordsAreTypedRowsOfTheDirectorysSchema) {
   auto file = Patients();

@@ -19,6 +19,15 @@ bool ServerRequired() {
   return required != nullptr && std::string(required) == "1";
 }
 
+// The calling test without a server: skipped, or failed when one is required.
+void NoServer(const std::string& reason) {
+  if (ServerRequired()) {
+    ADD_FAILURE() << "no PostgreSQL server for the tests: " << reason;
+  } else {
+    [&] { GTEST_SKIP() << "no PostgreSQL server for the tests: " << reason; }();
+  }
+}
+
 }  // namespace
 
 const data::PgAddress* TestServer(std::string* reason) {
@@ -45,11 +54,7 @@ std::optional<data::PgAddress> FreshTestDatabase() {
   std::string reason;
   const data::PgAddress* server = TestServer(&reason);
   if (server == nullptr) {
-    if (ServerRequired()) {
-      ADD_FAILURE() << "no PostgreSQL server for the tests: " << reason;
-    } else {
-      [&] { GTEST_SKIP() << "no PostgreSQL server for the tests: " << reason; }();
-    }
+    NoServer(reason);
     return std::nullopt;
   }
   static int made = 0;
@@ -68,11 +73,7 @@ std::unique_ptr<data::RecordStore> MakeTestStore(StoreKind kind) {
   std::string reason;
   const data::PgAddress* server = TestServer(&reason);
   if (server == nullptr) {
-    if (ServerRequired()) {
-      ADD_FAILURE() << "no PostgreSQL server for the tests: " << reason;
-    } else {
-      [&] { GTEST_SKIP() << "no PostgreSQL server for the tests: " << reason; }();
-    }
+    NoServer(reason);
     return nullptr;
   }
   // With "/" as the root every directory's schema is its whole path: the
