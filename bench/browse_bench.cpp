@@ -28,20 +28,11 @@ using bench::LogRoot;
 
 using bench::kRows;
 
-// ---- the floors ----
+// ---- the floor ----
 
-// The list's columns as the floor formats them.
-struct FloorColumn {
-  const data::FieldDef* field;
-  std::optional<platform::Picture> picture;
-};
-
-class LogFloor {
+class LogFloor : public bench::LogFloorPage {
  public:
   explicit LogFloor(LogRoot& root) : root_(root) {
-    for (const auto& [name, picture] : std::vector<std::pair<const char*, const char*>>{
-             {"LOG_DATE", "@d2"}, {"EMPL_CODE", "@s5"}, {"CLCODE", "@n5"}, {"TRANS_TYPE", "@s6"}})
-      columns_.push_back({data::LogFile().FindField(name), ui::ColumnPicture(picture)});
     std::string columns;
     for (const data::FieldDef& field : data::LogFile().fields)
       columns += (columns.empty() ? "" : ",") + data::QuoteName(data::ColumnName(field));
@@ -79,23 +70,12 @@ class LogFloor {
   int After(int rows) {
     const data::LogRecord edge = edge_;
     sqlite3_bind_int(after_, 1, edge.LOG_DATE);
-    const std::string staff(platform::Clip(std::string_view(edge.EMPL_CODE, sizeof edge.EMPL_CODE)));
+    const std::string staff = EdgeStaff();
     sqlite3_bind_text(after_, 2, staff.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int(after_, 3, edge.TIME_IN);
     sqlite3_bind_int64(after_, 4, edge_position_);
     sqlite3_bind_int(after_, 5, rows);
     return Read(after_, rows);
-  }
-  void ClearCells() { cells_.clear(); }
-  // The last row read, where the next page starts.
-  struct Edge {
-    data::LogRecord record;
-    std::int64_t position;
-  };
-  Edge edge() const { return {edge_, edge_position_}; }
-  void set_edge(const Edge& edge) {
-    edge_ = edge.record;
-    edge_position_ = edge.position;
   }
 
  private:
@@ -108,17 +88,8 @@ class LogFloor {
                  sql.c_str());
     return stmt;
   }
-  void Format() {
-    const std::span<const char> record(reinterpret_cast<const char*>(&edge_), sizeof edge_);
-    for (const FloorColumn& column : columns_)
-      cells_.push_back(ui::FieldText(data::LogFile(), *column.field, record, column.picture));
-  }
 
   LogRoot& root_;
-  std::vector<FloorColumn> columns_;
-  std::vector<std::string> cells_;
-  data::LogRecord edge_{};
-  std::int64_t edge_position_ = 0;
   sqlite3_stmt* first_ = nullptr;
   sqlite3_stmt* last_ = nullptr;
   sqlite3_stmt* after_ = nullptr;

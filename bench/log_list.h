@@ -12,11 +12,19 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "bench/data_root.h"
+#include "data/dictionary/records.h"
 #include "data/relation_manager.h"
 #include "platform/headless/headless_window.h"
+#include "platform/text.h"
 #include "ui/browse_manager.h"
+#include "ui/field_text.h"
 
 namespace vornel::bench {
 
@@ -97,6 +105,51 @@ inline void ListPageDownSteady(benchmark::State& state, Root& root) {
   }
   state.counters["reads"] = static_cast<double>(list.browse.reads - before) / static_cast<double>(pages);
 }
+
+// What every floor of the list keeps: the list's columns with their
+// pictures, the cells it formats, and its edge row, the last one read, where
+// the next page starts. A floor reads each row into edge_ (with
+// edge_position_) and formats the rows of the page with Format().
+class LogFloorPage {
+ public:
+  struct Edge {
+    data::LogRecord record;
+    std::int64_t position;
+  };
+  LogFloorPage() {
+    for (const auto& [name, picture] : std::vector<std::pair<const char*, const char*>>{
+             {"LOG_DATE", "@d2"}, {"EMPL_CODE", "@s5"}, {"CLCODE", "@n5"}, {"TRANS_TYPE", "@s6"}})
+      columns_.push_back({data::LogFile().FindField(name), ui::ColumnPicture(picture)});
+  }
+  void ClearCells() { cells_.clear(); }
+  Edge edge() const { return {edge_, edge_position_}; }
+  void set_edge(const Edge& edge) {
+    edge_ = edge.record;
+    edge_position_ = edge.position;
+  }
+
+ protected:
+  void Format() {
+    const std::span<const char> record(reinterpret_cast<const char*>(&edge_), sizeof edge_);
+    for (const Column& column : columns_)
+      cells_.push_back(ui::FieldText(data::LogFile(), *column.field, record, column.picture));
+  }
+  // The edge row's staff code without its blanks, as a key value.
+  std::string EdgeStaff() const {
+    return std::string(platform::Clip(std::string_view(edge_.EMPL_CODE, sizeof edge_.EMPL_CODE)));
+  }
+
+  data::LogRecord edge_{};
+  std::int64_t edge_position_ = 0;
+
+ private:
+  struct Column {
+    const data::FieldDef* field;
+    std::optional<platform::Picture> picture;
+  };
+  std::vector<Column> columns_;
+  std::vector<std::string> cells_;
+};
 
 // The floors of the same operations, on a floor with First(rows),
 // Last(rows), FromDay(day, rows), After(rows) (the rows after its edge

@@ -32,7 +32,8 @@ struct ServerLogRoot {
   bench::BenchServer server;
   bench::Root root;
 
-  ServerLogRoot() : root(bench::LogRoot::Get().root, data::MakePgStore(server.address(), bench::LogRoot::Get().root)) {
+  ServerLogRoot()
+      : root(bench::LogRoot::Get().root, data::MakePgStore(server.address(), bench::LogRoot::Get().root)) {
     const auto started = std::chrono::steady_clock::now();
     const data::CopyResult copied = data::CopyRootToServer(root.root, server.address(), nullptr);
     bench::Check(copied.ok, "pg_browse_bench", copied.message.c_str());
@@ -46,20 +47,11 @@ struct ServerLogRoot {
   }
 };
 
+// ---- the floor ----
 
-// ---- the floors ----
-
-struct FloorColumn {
-  const data::FieldDef* field;
-  std::optional<platform::Picture> picture;
-};
-
-class LogFloor {
+class LogFloor : public bench::LogFloorPage {
  public:
   LogFloor() : raw_(ServerLogRoot::Get().server.address()) {
-    for (const auto& [name, picture] : std::vector<std::pair<const char*, const char*>>{
-             {"LOG_DATE", "@d2"}, {"EMPL_CODE", "@s5"}, {"CLCODE", "@n5"}, {"TRANS_TYPE", "@s6"}})
-      columns_.push_back({data::LogFile().FindField(name), ui::ColumnPicture(picture)});
     const std::string table = "\"VORNEL/1\".\"Log\"";
     const std::string select = "SELECT " + bench::PgSelected(data::LogFile(), table) + " FROM " + table;
     const std::string key = "(\"LOG_DATE\",lower(\"EMPL_CODE\"),\"TIME_IN\",\"~pos\")";
@@ -85,37 +77,17 @@ class LogFloor {
   }
   int First(int rows) { return Read(raw_.Run("first", {std::to_string(rows)}), rows); }
   int Last(int rows) { return Read(raw_.Run("last", {std::to_string(rows)}), rows); }
-  int FromDay(int day, int rows) { return Read(raw_.Run("from_day", {std::to_string(day), std::to_string(rows)}), rows); }
+  int FromDay(int day, int rows) {
+    return Read(raw_.Run("from_day", {std::to_string(day), std::to_string(rows)}), rows);
+  }
   int After(int rows) {
-    const data::LogRecord edge = edge_;
-    const std::string staff(platform::Clip(std::string_view(edge.EMPL_CODE, sizeof edge.EMPL_CODE)));
-    return Read(raw_.Run("after", {std::to_string(edge.LOG_DATE), staff, std::to_string(edge.TIME_IN),
+    return Read(raw_.Run("after", {std::to_string(edge_.LOG_DATE), EdgeStaff(), std::to_string(edge_.TIME_IN),
                                    std::to_string(edge_position_), std::to_string(rows)}),
                 rows);
   }
-  void ClearCells() { cells_.clear(); }
-  struct Edge {
-    data::LogRecord record;
-    std::int64_t position;
-  };
-  Edge edge() const { return {edge_, edge_position_}; }
-  void set_edge(const Edge& edge) {
-    edge_ = edge.record;
-    edge_position_ = edge.position;
-  }
 
  private:
-  void Format() {
-    const std::span<const char> record(reinterpret_cast<const char*>(&edge_), sizeof edge_);
-    for (const FloorColumn& column : columns_)
-      cells_.push_back(ui::FieldText(data::LogFile(), *column.field, record, column.picture));
-  }
-
   bench::RawPg raw_;
-  std::vector<FloorColumn> columns_;
-  std::vector<std::string> cells_;
-  data::LogRecord edge_{};
-  std::int64_t edge_position_ = 0;
 };
 
 }  // namespace
