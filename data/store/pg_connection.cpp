@@ -299,15 +299,15 @@ int PgConnection::Run(const std::string& sql, const PgParams& parameters, PgResu
 
 int PgConnection::Begin(int wait_ms) {
   if (in_transaction_) return Report(kDriverError, "25001", "A transaction is running already on this thread");
-  if (int answer = Execute("BEGIN")) return answer;
-  in_transaction_ = true;
-  // lock_timeout 0 would wait for ever; a wait of 0 is the shortest there is.
-  const std::string timeout = std::to_string(wait_ms > 0 ? wait_ms : 1);
-  if (int answer = Execute("SELECT set_config('lock_timeout', $1, true)",
-                           std::vector<std::optional<std::string>>{timeout + "ms"})) {
-    Rollback();
+  if (int answer = Usable()) return answer;
+  // One round trip; the number is the program's own. lock_timeout 0 would
+  // wait for ever: a wait of 0 is the shortest there is.
+  const std::string begin = "BEGIN; SET LOCAL lock_timeout = " + std::to_string(wait_ms > 0 ? wait_ms : 1);
+  if (int answer = Finish(PgResult(PQexec(conn_, begin.c_str())), nullptr)) {
+    if (PQtransactionStatus(conn_) != PQTRANS_IDLE) Finish(PgResult(PQexec(conn_, "ROLLBACK")), nullptr);
     return answer;
   }
+  in_transaction_ = true;
   return kStoreOk;
 }
 
