@@ -5,7 +5,6 @@
 #include <mutex>
 #include <string>
 
-#include "data/store/pg_codec.h"
 #include "data/store/pg_session.h"
 #include "data/store/record_file.h"
 #include "data/store/sqlite_error.h"

@@ -71,7 +71,6 @@ int PgRecordFile::Open(std::uint8_t mode) {
   // Nobody else has the file open, so no hold of it can exist.
   if ((mode & 0xF0) == kDenyAll) locks_.ClearHolds();
   session_ = std::move(session);
-  oid_ = oid;
   table_ = std::make_unique<SqlTable>(def(), schema_, PostgresDialect(), HoldMarkColumn(oid, plain_table_.name()));
   streaming_ = false;
   Opened(std::make_unique<PgCursor>(*table_, codec_, *session_), mode);

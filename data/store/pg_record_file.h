@@ -63,7 +63,6 @@ class PgRecordFile final : public SqlRecordFile {
   SqlTable plain_table_;                // for the catalogue work
   std::unique_ptr<SqlTable> table_;     // of the open file, its reads marked with holds
   std::shared_ptr<PgSession> session_;  // while open
-  std::uint32_t oid_ = 0;
   PgFileLocks locks_;
   PgParams parameters_;
   PgResult result_;
