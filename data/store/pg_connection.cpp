@@ -222,12 +222,16 @@ int PgConnection::CurrentPid() { return static_cast<int>(::getpid()); }
 
 bool PgConnection::connected() const { return PQstatus(conn_) == CONNECTION_OK; }
 
-int PgConnection::Usable() {
-  // Outside a transaction a connection that the server ended meanwhile (a
-  // restart overnight) is found before the command is sent: what the
-  // server left on it is read without waiting, and its end is seen.
+bool PgConnection::Alive() {
   // The server's last message comes before the end, so it takes two reads.
   for (int read = 0; read < 2 && !in_transaction_ && PQstatus(conn_) == CONNECTION_OK; ++read) PQconsumeInput(conn_);
+  return PQstatus(conn_) == CONNECTION_OK;
+}
+
+int PgConnection::Usable() {
+  // Outside a transaction a connection that the server ended meanwhile (a
+  // restart overnight) is found before the command is sent.
+  if (!in_transaction_) Alive();
   if (PQstatus(conn_) != CONNECTION_BAD) return kStoreOk;
   if (in_transaction_) {
     return Report(kDriverError, kConnectionLost,

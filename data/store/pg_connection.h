@@ -129,6 +129,10 @@ class PgConnection {
 
   // False once the connection is known to be broken (until it is reset).
   bool connected() const;
+  // Whether the connection is still there, without a round trip: what the
+  // server left on it meanwhile is read (a session it ended while idle is
+  // seen ended). Outside a transaction only.
+  bool Alive();
   static int CurrentPid();  // of the calling process
   // The address connected to, with libpq's choices for what was not given.
   const PgAddress& address() const { return address_; }

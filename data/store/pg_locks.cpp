@@ -30,6 +30,7 @@ class PgLockTable {
 
   int TakeSlot(std::uint32_t file, int slot, bool exclusive) {
     std::lock_guard lock(mutex_);
+    Recover();
     Slot& state = slots_[{file, slot}];
     if (state.exclusive || (exclusive && state.shared > 0)) return ReportAnswer(kAccessDenied);
     if (state.shared == 0) {
@@ -48,6 +49,7 @@ class PgLockTable {
 
   void GiveSlot(std::uint32_t file, int slot, bool exclusive) {
     std::lock_guard lock(mutex_);
+    Recover();
     Slot& state = slots_[{file, slot}];
     if (exclusive)
       state.exclusive = false;
@@ -62,6 +64,7 @@ class PgLockTable {
 
   int Hold(std::uint32_t file, std::int64_t position, const void* opener) {
     std::lock_guard lock(mutex_);
+    Recover();
     auto it = holders_.find({file, position});
     if (it != holders_.end()) return it->second == opener ? kStoreOk : ReportAnswer(kRecordHeld);
     bool taken = false;
@@ -82,6 +85,7 @@ class PgLockTable {
 
   void Release(std::uint32_t file, std::int64_t position) {
     std::lock_guard lock(mutex_);
+    Recover();
     holders_.erase({file, position});
     PgParams parameters;
     parameters.AddInteger(file);
@@ -90,11 +94,14 @@ class PgLockTable {
     Unlock(file, position);
   }
 
+  // Asked for every record read: the lock session only when the read saw
+  // a hold of the record.
   bool HeldByOther(std::uint32_t file, std::int64_t position, const void* opener, bool may_be_held) {
     std::lock_guard lock(mutex_);
     auto it = holders_.find({file, position});
     if (it != holders_.end()) return it->second != opener;
     if (!may_be_held) return false;
+    Recover();
     // Taking the lock shared for a moment fails only while another session
     // holds it: a holds table entry left by a holder that died is no hold.
     bool held = false;
@@ -104,8 +111,23 @@ class PgLockTable {
     return held;
   }
 
+  // The losses of the lock session so far; and whether the locks of `file`
+  // could not all be taken again after a loss since `since`.
+  std::uint64_t losses() {
+    std::lock_guard lock(mutex_);
+    Recover();
+    return losses_;
+  }
+  bool LostSince(std::uint32_t file, std::uint64_t since) {
+    std::lock_guard lock(mutex_);
+    Recover();
+    auto it = lost_.find(file);
+    return it != lost_.end() && it->second > since;
+  }
+
   void ClearHolds(std::uint32_t file) {
     std::lock_guard lock(mutex_);
+    Recover();
     if (Connected() != kStoreOk) return;
     PgParams parameters;
     parameters.AddInteger(file);
@@ -117,6 +139,34 @@ class PgLockTable {
     int shared = 0;
     bool exclusive = false;
   };
+
+  // A lock session the server ended (a restart, a network failure) took
+  // every lock of the process with it: they are taken again on a new
+  // session as soon as the server answers. A file whose locks another
+  // station took meanwhile is marked lost, so that its openers write no
+  // more until they open it again.
+  void Recover() {
+    if (session_ && !session_->Alive()) {
+      ++losses_;
+      session_.reset();
+      retake_ = true;
+    }
+    if (!retake_ || Connected() != kStoreOk) return;
+    retake_ = false;
+    const auto take = [&](std::uint32_t file, std::int64_t second, bool exclusive) {
+      bool taken = false;
+      if (Ask(exclusive ? "SELECT pg_try_advisory_lock($1::int4, $2::int4)"
+                        : "SELECT pg_try_advisory_lock_shared($1::int4, $2::int4)",
+              file, second, &taken) != kStoreOk ||
+          !taken) {
+        lost_[file] = losses_;
+      }
+    };
+    for (const auto& [key, state] : slots_) {
+      if (state.exclusive || state.shared > 0) take(key.first, -1 - key.second, state.exclusive);
+    }
+    for (const auto& [key, opener] : holders_) take(key.first, key.second, true);
+  }
 
   int Connected() {
     if (session_) return kStoreOk;
@@ -148,6 +198,9 @@ class PgLockTable {
   std::unique_ptr<PgConnection> session_;
   std::map<std::pair<std::uint32_t, int>, Slot> slots_;
   std::map<std::pair<std::uint32_t, std::int64_t>, const void*> holders_;
+  std::uint64_t losses_ = 0;
+  bool retake_ = false;  // the locks are still to be taken again after a loss
+  std::map<std::uint32_t, std::uint64_t> lost_;  // file -> the loss that lost its locks
 };
 
 namespace {
@@ -176,6 +229,7 @@ int PgFileLocks::Open(const PgAddress& address, std::uint32_t file, std::uint8_t
   std::vector<std::pair<int, bool>> wanted = {{kOpenedSlot, sharing == kDenyAll}};
   if (sharing == kDenyWrite || writes) wanted.push_back({kWriterSlot, sharing == kDenyWrite});
   if (sharing == kDenyRead || reads) wanted.push_back({kReaderSlot, sharing == kDenyRead});
+  opened_at_ = table_->losses();
   for (const auto& [slot, exclusive] : wanted) {
     if (int answer = table_->TakeSlot(file_, slot, exclusive)) {
       Close();
@@ -193,6 +247,8 @@ void PgFileLocks::Close() {
   slots_.clear();
   table_.reset();
 }
+
+bool PgFileLocks::Lost() { return table_ && table_->LostSince(file_, opened_at_); }
 
 bool PgFileLocks::HeldByOther(std::int64_t position, bool may_be_held) {
   return table_ && table_->HeldByOther(file_, position, this, may_be_held);

@@ -9,7 +9,8 @@
 // reader, as in the embedded store's lock file), (table's oid, position) for
 // the hold of a record. A hold is also written into the store's holds
 // table, so that reads can see with their rows that a record may be held;
-// only then is the lock itself asked about.
+// only then is the lock itself asked about. A lock session lost (the server
+// restarted) is made again with every lock taken again.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,6 +38,10 @@ class PgFileLocks {
   bool HeldByOther(std::int64_t position, bool may_be_held);
   int Hold(std::int64_t position);  // kStoreOk, or kRecordHeld when another opener holds it
   void ReleaseAll();
+  // Whether this opener's locks were lost with the connection that kept
+  // them and could not be taken again (another station took them
+  // meanwhile): its writes would no longer be protected.
+  bool Lost();
   // Forgets the holds table's entries of the file: only for an opener that
   // denies all others, when no hold can exist.
   void ClearHolds();
@@ -44,6 +49,7 @@ class PgFileLocks {
  private:
   std::shared_ptr<PgLockTable> table_;
   std::uint32_t file_ = 0;
+  std::uint64_t opened_at_ = 0;  // the lock session's losses when this opener took its locks
   std::vector<std::pair<int, bool>> slots_;  // the sharing locks taken: slot, exclusive
   std::vector<std::int64_t> held_;
 };

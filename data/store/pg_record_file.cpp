@@ -157,7 +157,16 @@ int PgRecordFile::ReadByKey(const KeyDef& key, const char* values, char* record,
   return ReadRow(record, found);
 }
 
+int PgRecordFile::Protected() {
+  if (!locks_.Lost()) return kStoreOk;
+  return ReportDriverText("The locks of the file " + std::string(def().label) + " on the database server at " +
+                          DescribeServer(address_) +
+                          " were lost with their connection, and another station has taken them since: close "
+                          "the window and open it again before changing records");
+}
+
 int PgRecordFile::InsertRow(RecordPosition* position) {
+  if (int answer = Protected()) return answer;
   parameters_.Clear();
   std::string problem;
   if (!codec_.AddFields(parameters_, buffer().data(), &problem)) return ReportDriverText(problem);
@@ -173,6 +182,7 @@ int PgRecordFile::InsertRow(RecordPosition* position) {
 }
 
 int PgRecordFile::UpdateRow(bool* done, std::int64_t* revision) {
+  if (int answer = Protected()) return answer;
   parameters_.Clear();
   std::string problem;
   if (!codec_.AddFields(parameters_, buffer().data(), &problem)) return ReportDriverText(problem);
@@ -188,6 +198,7 @@ int PgRecordFile::UpdateRow(bool* done, std::int64_t* revision) {
 }
 
 int PgRecordFile::DeleteRow(bool* done) {
+  if (int answer = Protected()) return answer;
   parameters_.Clear();
   parameters_.AddInteger(Position());
   const bool watched = Watched();

@@ -44,11 +44,16 @@ class PgRecordFile final : public SqlRecordFile {
   bool HeldByOther(RecordPosition position, bool may_be_held) override {
     return locks_.HeldByOther(position, may_be_held);
   }
-  int HoldRow(RecordPosition position) override { return locks_.Hold(position); }
+  int HoldRow(RecordPosition position) override {
+    if (int answer = Protected()) return answer;
+    return locks_.Hold(position);
+  }
   void ReleaseRows() override { locks_.ReleaseAll(); }
   std::uint64_t Generation() const override { return session_->generation(); }
   std::uint64_t MarkChanged() override { return session_->Changed(); }
 
+  // kStoreOk while the file's locks hold; else the failure recorded.
+  int Protected();
   // The thread's session and the file's table, for calls on a closed file too.
   int Borrow(std::shared_ptr<PgSession>* session);
   int Run(const std::string& sql, PgResult* result = nullptr);

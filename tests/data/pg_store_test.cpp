@@ -142,6 +142,39 @@ TEST_F(PgStoreTest, AServerThatGoesAwayUndoesTheTransactionAndWorkGoesOnWhenItIs
   EXPECT_EQ(Sql("SELECT count(*) FROM \"DEPT1\".\"Patient\""), "2");
 }
 
+TEST_F(PgStoreTest, LocksAreTakenAgainAfterARestartUnlessAnotherStationTookThem) {
+  auto patients = Patients();
+  ASSERT_EQ(patients->Create(), kStoreOk);
+  ASSERT_EQ(patients->Open(kOpenNormal), kStoreOk);
+  SetPatient(*patients, 1, "Held");
+  ASSERT_EQ(patients->Add(), kStoreOk);
+  ASSERT_EQ(patients->Hold(), kStoreOk);
+  const std::string key = "('\"DEPT1\".\"Patient\"'::regclass::oid::bigint::int4, ";
+
+  ASSERT_TRUE(cluster_->Stop() && cluster_->Start()) << cluster_->reason();
+  SetPatient(*patients, 2, "After one restart");
+  EXPECT_EQ(patients->Add(), kStoreOk);
+  EXPECT_EQ(Sql("SELECT pg_try_advisory_lock" + key + "1)"), "f") << "the hold is taken again";
+  EXPECT_EQ(Sql("SELECT pg_try_advisory_lock" + key + "-2)"), "f") << "and the sharing mode";
+
+  // Another station takes the file for a batch (deny-write) before this
+  // one takes its locks again: this one writes no more until it reopens.
+  ASSERT_TRUE(cluster_->Stop() && cluster_->Start()) << cluster_->reason();
+  auto batch = PgConnection::Connect(cluster_->address());
+  ASSERT_TRUE(batch);
+  ASSERT_EQ(batch->Execute("SELECT pg_advisory_lock" + key + "-2)"), kStoreOk);
+  SetPatient(*patients, 3, "Unprotected");
+  EXPECT_EQ(patients->Add(), kDriverError);
+  EXPECT_THAT(Last().file_error_text, HasSubstr("open it again"));
+  EXPECT_EQ(patients->GetByPosition(2), kStoreOk) << "reading goes on";
+  batch.reset();
+  ASSERT_EQ(patients->Close(), kStoreOk);
+  ASSERT_EQ(patients->Open(kOpenNormal), kStoreOk);
+  SetPatient(*patients, 3, "Protected again");
+  EXPECT_EQ(patients->Add(), kStoreOk);
+  EXPECT_EQ(patients->Records(), 3);
+}
+
 TEST_F(PgStoreTest, AServerThatIsNotThereIsSaidInWords) {
   ASSERT_TRUE(cluster_->Stop()) << cluster_->reason();
   auto file = Patients();
