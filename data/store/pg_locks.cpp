@@ -47,9 +47,12 @@ class PgLockTable {
     return kStoreOk;
   }
 
-  void GiveSlot(std::uint32_t file, int slot, bool exclusive) {
+  // `since`: the losses when the opener took it; a lock lost after that is
+  // not the opener's to give back.
+  void GiveSlot(std::uint32_t file, int slot, bool exclusive, std::uint64_t since) {
     std::lock_guard lock(mutex_);
     Recover();
+    if (auto it = lost_.find({file, slot}); it != lost_.end() && it->second > since) return;
     Slot& state = slots_[{file, slot}];
     if (exclusive)
       state.exclusive = false;
@@ -86,7 +89,9 @@ class PgLockTable {
   void Release(std::uint32_t file, std::int64_t position) {
     std::lock_guard lock(mutex_);
     Recover();
-    holders_.erase({file, position});
+    // A hold that another station took while the lock session was away is
+    // no longer this process's.
+    if (holders_.erase({file, position}) == 0) return;
     PgParams parameters;
     parameters.AddInteger(file);
     parameters.AddInteger(position);
@@ -121,8 +126,10 @@ class PgLockTable {
   bool LostSince(std::uint32_t file, std::uint64_t since) {
     std::lock_guard lock(mutex_);
     Recover();
-    auto it = lost_.find(file);
-    return it != lost_.end() && it->second > since;
+    for (auto it = lost_.lower_bound({file, kHoldSlot}); it != lost_.end() && it->first.first == file; ++it) {
+      if (it->second > since) return true;
+    }
+    return false;
   }
 
   void ClearHolds(std::uint32_t file) {
@@ -139,6 +146,7 @@ class PgLockTable {
     int shared = 0;
     bool exclusive = false;
   };
+  static constexpr int kHoldSlot = -1;  // below every sharing slot
 
   // A lock session the server ended (a restart, a network failure) took
   // every lock of the process with it: they are taken again on a new
@@ -155,17 +163,31 @@ class PgLockTable {
     retake_ = false;
     const auto take = [&](std::uint32_t file, std::int64_t second, bool exclusive) {
       bool taken = false;
-      if (Ask(exclusive ? "SELECT pg_try_advisory_lock($1::int4, $2::int4)"
-                        : "SELECT pg_try_advisory_lock_shared($1::int4, $2::int4)",
-              file, second, &taken) != kStoreOk ||
-          !taken) {
-        lost_[file] = losses_;
-      }
+      return Ask(exclusive ? "SELECT pg_try_advisory_lock($1::int4, $2::int4)"
+                           : "SELECT pg_try_advisory_lock_shared($1::int4, $2::int4)",
+                 file, second, &taken) == kStoreOk &&
+             taken;
     };
-    for (const auto& [key, state] : slots_) {
-      if (state.exclusive || state.shared > 0) take(key.first, -1 - key.second, state.exclusive);
+    // What cannot be taken again is forgotten, so that an opener opening
+    // the file anew takes it afresh.
+    for (auto it = slots_.begin(); it != slots_.end();) {
+      const auto& [key, state] = *it;
+      const bool held = state.exclusive || state.shared > 0;
+      if (!held || take(key.first, -1 - key.second, state.exclusive)) {
+        ++it;
+        continue;
+      }
+      lost_[key] = losses_;
+      it = slots_.erase(it);
     }
-    for (const auto& [key, opener] : holders_) take(key.first, key.second, true);
+    for (auto it = holders_.begin(); it != holders_.end();) {
+      if (take(it->first.first, it->first.second, true)) {
+        ++it;
+        continue;
+      }
+      lost_[{it->first.first, kHoldSlot}] = losses_;
+      it = holders_.erase(it);
+    }
   }
 
   int Connected() {
@@ -200,7 +222,8 @@ class PgLockTable {
   std::map<std::pair<std::uint32_t, std::int64_t>, const void*> holders_;
   std::uint64_t losses_ = 0;
   bool retake_ = false;  // the locks are still to be taken again after a loss
-  std::map<std::uint32_t, std::uint64_t> lost_;  // file -> the loss that lost its locks
+  // (file, slot or kHoldSlot) -> the loss at which that lock was lost.
+  std::map<std::pair<std::uint32_t, int>, std::uint64_t> lost_;
 };
 
 namespace {
@@ -243,7 +266,7 @@ int PgFileLocks::Open(const PgAddress& address, std::uint32_t file, std::uint8_t
 void PgFileLocks::Close() {
   if (!table_) return;
   ReleaseAll();
-  for (const auto& [slot, exclusive] : slots_) table_->GiveSlot(file_, slot, exclusive);
+  for (const auto& [slot, exclusive] : slots_) table_->GiveSlot(file_, slot, exclusive, opened_at_);
   slots_.clear();
   table_.reset();
 }
