@@ -53,8 +53,8 @@ std::vector<QMdiSubWindow*> OpenSubWindows() {
   return open;
 }
 
-// Waits for a sub-window that was not open before, then lets its size
-// settle; nullptr when none opened. A message box shown instead is closed,
+// Waits for a sub-window that was not open before, then for its place and
+// size to settle; nullptr when none opened. A message box shown instead is closed,
 // and its text is kept in `boxes`.
 QPointer<QMdiSubWindow> WaitForNewWindow(const std::vector<QMdiSubWindow*>& before,
                                          std::vector<std::string>* boxes = nullptr) {
@@ -76,9 +76,19 @@ QPointer<QMdiSubWindow> WaitForNewWindow(const std::vector<QMdiSubWindow*>& befo
       if (std::find(before.begin(), before.end(), sub) == before.end()) found = sub;
     return !found.isNull();
   });
-  for (int turn = 0; turn < 5; ++turn) {
-    RunOnGui([] {});
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // Settled: the same place and size at three looks in a row (a loaded
+  // machine places and sizes a new window a good while after showing it).
+  QRect last;
+  int same = 0;
+  const auto until = Clock::now() + std::chrono::seconds(3);
+  while (!found.isNull() && same < 3 && Clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    QRect now;
+    RunOnGui([&] {
+      if (!found.isNull()) now = found->geometry();
+    });
+    same = now == last ? same + 1 : 0;
+    last = now;
   }
   return found;
 }
