@@ -58,14 +58,15 @@ std::string ServerMessage(const PGresult* result) {
 // as a connection string.
 class ConnectParameters {
  public:
-  explicit ConnectParameters(const PgAddress& address) : port_(std::to_string(address.port)) {
+  explicit ConnectParameters(const PgAddress& address)
+      : port_(std::to_string(address.port)), application_(ApplicationName()) {
     Add("host", address.host.c_str());
     Add("port", port_.c_str());
     Add("dbname", address.database.c_str());
     Add("user", address.user.c_str());
     Add("connect_timeout", "10");  // an unreachable host does not hang the program
     Add("client_encoding", "UTF8");
-    Add("application_name", "vornel");
+    Add("application_name", application_.c_str());
     keywords_.push_back(nullptr);
     values_.push_back(nullptr);
   }
@@ -80,7 +81,12 @@ class ConnectParameters {
     keywords_.push_back(keyword);
     values_.push_back(value);
   }
+  // "vornel 4711": the server's list of sessions shows which station's
+  // process each one serves, for the agency's administrator and for a check
+  // that a killed station's sessions, and their locks, are gone.
+  static std::string ApplicationName() { return "vornel " + std::to_string(PgConnection::CurrentPid()); }
   std::string port_;
+  std::string application_;
   std::vector<const char*> keywords_;
   std::vector<const char*> values_;
 };

@@ -105,8 +105,10 @@ TEST_F(StoreCopy, ACopyKilledAtAnyMomentLeavesTheDatabaseEmpty) {
   if (!address_) return;
   std::mt19937 random(11);
   for (int round = 0; round < 8; ++round) {
+    pid_t copier = 0;
     test::RunProgram(VORNEL_STORE_TOOL, {"copy", "--from", root_.path().string(), "--to", Url()},
-                     std::uniform_real_distribution<double>(5, 400)(random));
+                     std::uniform_real_distribution<double>(5, 400)(random), &copier);
+    test::AwaitSessionsEnded(test::StoreKind::kPostgres, copier);
     // Either nothing is there, or the whole copy: then the round is over.
     const std::string empty = data::CheckEmptyDatabase(*address_);
     if (!empty.empty()) {

@@ -141,7 +141,8 @@ const bool station_ran = [] {
 class Station {
  public:
   Station(test::StoreKind kind, const std::string& mode, const fs::path& dir, const fs::path& dir2 = {},
-          int arg = 0) {
+          int arg = 0)
+      : kind_(kind) {
     std::vector<std::string> env = test::StoreEnvironment(kind);
     for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
     env.push_back("VORNEL_STORE_HELPER=" + mode);
@@ -190,6 +191,7 @@ class Station {
   int Wait() {
     int status = 0;
     ::waitpid(pid_, &status, 0);
+    test::AwaitSessionsEnded(kind_, pid_);
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -199,6 +201,7 @@ class Station {
   }
 
  private:
+  test::StoreKind kind_;
   pid_t pid_ = -1;
   int in_ = -1;
   int out_ = -1;

@@ -15,8 +15,8 @@ extern char** environ;
 namespace vornel::test {
 
 // Runs `program` with the arguments until it ends or is killed `after`
-// milliseconds on (0: never).
-inline void RunProgram(const char* program, std::vector<std::string> args, double after) {
+// milliseconds on (0: never); `*ran` gets the ended process's id.
+inline void RunProgram(const char* program, std::vector<std::string> args, double after, pid_t* ran = nullptr) {
   args.insert(args.begin(), program);
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -29,6 +29,7 @@ inline void RunProgram(const char* program, std::vector<std::string> args, doubl
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
+  if (ran != nullptr) *ran = pid;
 }
 
 }  // namespace vornel::test

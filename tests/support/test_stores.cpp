@@ -1,7 +1,9 @@
 #include "tests/support/test_stores.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -140,6 +142,25 @@ void RawStoreSql(StoreKind kind, const std::filesystem::path& directory, const s
         << statement << ": " << platform::LastRuntimeError().file_error_text;
     start = end + 2;
   }
+}
+
+void AwaitSessionsEnded(StoreKind kind, int pid) {
+  if (kind != StoreKind::kPostgres) return;
+  std::string reason;
+  const data::PgAddress* server = TestServer(&reason);
+  ASSERT_NE(server, nullptr) << reason;
+  auto connection = data::PgConnection::Connect(*server);
+  ASSERT_TRUE(connection);
+  data::PgParams name;
+  name.AddText("vornel " + std::to_string(pid));
+  const std::string count = "SELECT count(*) FROM pg_stat_activity WHERE application_name = $1";
+  for (int look = 0; look < 1000; ++look) {
+    data::PgResult sessions;
+    ASSERT_EQ(connection->Run(count, name, &sessions), data::kStoreOk);
+    if (sessions.Text(0, 0) == "0") return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ADD_FAILURE() << "the server still has sessions of the ended process " << pid;
 }
 
 }  // namespace vornel::test

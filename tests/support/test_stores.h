@@ -68,4 +68,11 @@ namespace vornel::test {
 // directory's), and statements are parted by "; ".
 void RawStoreSql(StoreKind kind, const std::filesystem::path& directory, const std::string& sql);
 
+// Waits, for at most 10 seconds, until the server has no session left of
+// the ended process `pid`. The server ends a killed process's sessions, and
+// with them its locks and its open transaction, only once it notices the
+// closed connection, a moment after the process is gone. Nothing to wait
+// for in the embedded store.
+void AwaitSessionsEnded(StoreKind kind, int pid);
+
 }  // namespace vornel::test
