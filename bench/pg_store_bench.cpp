@@ -218,12 +218,85 @@ void BM_Seek1000x20_Raw(benchmark::State& state) {
   }
 }
 
+// 1,000 visits each read by position and saved with a changed amount,
+// checked against the revision read: each save its own transaction, as a
+// form saves a record, or all in one, as a batch does. What the store adds
+// is its check that no other station holds the record.
+constexpr int kChanged = 1000;
+
+RecordPosition ChangedPosition(std::mt19937& random) { return 1 + static_cast<RecordPosition>(random() % kRecords); }
+
+void ChangeStore(benchmark::State& state, bool batch) {
+  Bench& bench = Bench::Get();
+  RecordFile& log = *bench.log;
+  RecordFile* files[] = {&log};
+  log.SetWatch(true);
+  for (auto _ : state) {
+    std::mt19937 random(7);
+    if (batch) Check(bench.store->BeginTransaction(files, 1) == kStoreOk, "begin");
+    for (int n = 0; n < kChanged; ++n) {
+      Check(log.GetByPosition(ChangedPosition(random)) == kStoreOk, "get");
+      log.record<LogRecord>().CLI_PAID = n;
+      Check(log.Put() == kStoreOk, "put");
+    }
+    if (batch) Check(bench.store->Commit() == kStoreOk, "commit");
+  }
+  log.SetWatch(false);
+}
+
+void ChangeRaw(benchmark::State& state, bool batch) {
+  Bench& bench = Bench::Get();
+  const char* get = batch ? "get in one" : "get";
+  const char* put = batch ? "put in one" : "put";
+  bench.raw->Prepare(get, "SELECT " + Selected(bench) + " FROM " + bench.table + " WHERE \"~pos\"=$1");
+  std::string sets;
+  std::size_t parameter = 1;
+  for (const FieldDef& field : LogFile().fields) {
+    sets += QuoteName(ColumnName(field)) + "=$" + std::to_string(parameter++) + ",";
+  }
+  bench.raw->Prepare(put, "UPDATE " + bench.table + " SET " + sets + "\"~rev\"=\"~rev\"+1 WHERE \"~pos\"=$" +
+                                std::to_string(parameter) + " AND \"~rev\"=$" + std::to_string(parameter + 1) +
+                                " RETURNING \"~rev\"");
+  LogRecord record;
+  std::vector<std::string> fields;
+  const int revision_column = static_cast<int>(LogFile().fields.size()) + 1;
+  for (auto _ : state) {
+    std::mt19937 random(7);
+    if (batch) bench.raw->Exec("BEGIN");
+    for (int n = 0; n < kChanged; ++n) {
+      const std::string position = std::to_string(ChangedPosition(random));
+      PGresult* got = bench.raw->Run(get, {position});
+      Check(PQntuples(got) == 1, "raw get");
+      ReadRow(got, 0, reinterpret_cast<char*>(&record));
+      const std::string revision = PQgetvalue(got, 0, revision_column);
+      PQclear(got);
+      record.CLI_PAID = n;
+      FieldValues(reinterpret_cast<const char*>(&record), &fields);
+      fields.push_back(position);
+      fields.push_back(revision);
+      PGresult* saved = bench.raw->Run(put, fields);
+      Check(PQntuples(saved) == 1, "raw put");
+      PQclear(saved);
+    }
+    if (batch) bench.raw->Exec("COMMIT");
+  }
+}
+
+void BM_Change1000_Store(benchmark::State& state) { ChangeStore(state, false); }
+void BM_Change1000_Raw(benchmark::State& state) { ChangeRaw(state, false); }
+void BM_Change1000InOne_Store(benchmark::State& state) { ChangeStore(state, true); }
+void BM_Change1000InOne_Raw(benchmark::State& state) { ChangeRaw(state, true); }
+
 BENCHMARK(BM_Add100k_Raw)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Add100k_Store)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_ReadAll_Raw)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ReadAll_Store)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Seek1000x20_Raw)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Seek1000x20_Store)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Change1000_Raw)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Change1000_Store)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Change1000InOne_Raw)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Change1000InOne_Store)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

@@ -99,6 +99,11 @@ class PgLockTable {
     Unlock(file, position);
   }
 
+  bool HeldHere(std::uint32_t file, std::int64_t position) {
+    std::lock_guard lock(mutex_);
+    return holders_.count({file, position}) > 0;
+  }
+
   // Asked for every record read: the lock session only when the read saw
   // a hold of the record.
   bool HeldByOther(std::uint32_t file, std::int64_t position, const void* opener, bool may_be_held) {
@@ -276,6 +281,8 @@ bool PgFileLocks::Lost() { return table_ && table_->LostSince(file_, opened_at_)
 bool PgFileLocks::HeldByOther(std::int64_t position, bool may_be_held) {
   return table_ && table_->HeldByOther(file_, position, this, may_be_held);
 }
+
+bool PgFileLocks::HeldHere(std::int64_t position) { return table_ && table_->HeldHere(file_, position); }
 
 int PgFileLocks::Hold(std::int64_t position) {
   if (!table_) return ReportAnswer(kFileNotOpen);

@@ -36,6 +36,8 @@ class PgFileLocks {
   // Whether another opener holds the record; asks the server only when
   // `may_be_held` (a read saw the record in the holds table).
   bool HeldByOther(std::int64_t position, bool may_be_held);
+  // Whether an opener of this process holds the record; never asks the server.
+  bool HeldHere(std::int64_t position);
   int Hold(std::int64_t position);  // kStoreOk, or kRecordHeld when another opener holds it
   void ReleaseAll();
   // Whether this opener's locks were lost with the connection that kept

@@ -83,8 +83,11 @@ int PgRecordFile::Close() {
   locks_.Close();
   Closed();
   table_.reset();
-  for (std::string* text : {&select_position_, &insert_, &update_[0], &update_[1], &delete_[0], &delete_[1], &count_})
-    text->clear();
+  for (std::string* text : {&select_position_, &insert_, &count_}) text->clear();
+  for (auto* texts : {&update_, &delete_}) {
+    for (auto& pair : *texts)
+      for (std::string& text : pair) text.clear();
+  }
   for (auto& text : select_key_) text.clear();
   for (auto& text : duplicate_key_) text.clear();
   session_.reset();
@@ -181,6 +184,19 @@ int PgRecordFile::InsertRow(RecordPosition* position) {
   return kStoreOk;
 }
 
+// A write tells another station's hold by itself, without a question to the
+// lock session: it leaves the row as it is while the holds table names it.
+// Only then is the lock asked; a mark that a holder who is gone left behind
+// is no hold, and the write is made regardless. A row that this process
+// holds is written plainly (another opener's hold was refused before).
+int PgRecordFile::WriteUnlessHeld(const std::function<int(bool unless_marked)>& write, bool* done) {
+  const bool held_here = locks_.HeldHere(Position());
+  if (int answer = write(!held_here)) return answer;
+  if (*done || held_here) return kStoreOk;
+  if (locks_.HeldByOther(Position(), true)) return ReportAnswer(kRecordHeld);
+  return write(false);
+}
+
 int PgRecordFile::UpdateRow(bool* done, std::int64_t* revision) {
   if (int answer = Protected()) return answer;
   parameters_.Clear();
@@ -189,12 +205,16 @@ int PgRecordFile::UpdateRow(bool* done, std::int64_t* revision) {
   parameters_.AddInteger(Position());
   const bool watched = Watched();
   if (watched) parameters_.AddInteger(Revision());
-  if (int answer = Run(Text(update_[watched], [this, watched] { return table_->UpdateSql(watched); }), &result_)) {
-    return answer;
-  }
-  *done = result_.rows() > 0;
-  if (*done) *revision = ResultInteger(result_, 0, 0);
-  return kStoreOk;
+  return WriteUnlessHeld(
+      [&](bool unless_marked) -> int {
+        const std::string& sql = Text(update_[watched][unless_marked],
+                                      [&] { return table_->UpdateSql(watched, unless_marked); });
+        if (int answer = Run(sql, &result_)) return answer;
+        *done = result_.rows() > 0;
+        if (*done) *revision = ResultInteger(result_, 0, 0);
+        return kStoreOk;
+      },
+      done);
 }
 
 int PgRecordFile::DeleteRow(bool* done) {
@@ -203,11 +223,15 @@ int PgRecordFile::DeleteRow(bool* done) {
   parameters_.AddInteger(Position());
   const bool watched = Watched();
   if (watched) parameters_.AddInteger(Revision());
-  if (int answer = Run(Text(delete_[watched], [this, watched] { return table_->DeleteSql(watched); }), &result_)) {
-    return answer;
-  }
-  *done = result_.ChangedRows() > 0;
-  return kStoreOk;
+  return WriteUnlessHeld(
+      [&](bool unless_marked) -> int {
+        const std::string& sql = Text(delete_[watched][unless_marked],
+                                      [&] { return table_->DeleteSql(watched, unless_marked); });
+        if (int answer = Run(sql, &result_)) return answer;
+        *done = result_.ChangedRows() > 0;
+        return kStoreOk;
+      },
+      done);
 }
 
 bool PgRecordFile::FindDuplicate(const KeyDef& key) {

@@ -3,6 +3,7 @@
 // a PostgreSQL server, used by one thread through that thread's session.
 // See docs/record-store.md.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -44,6 +45,7 @@ class PgRecordFile final : public SqlRecordFile {
   bool HeldByOther(RecordPosition position, bool may_be_held) override {
     return locks_.HeldByOther(position, may_be_held);
   }
+  bool WritesRefuseHeldRows() const override { return true; }
   int HoldRow(RecordPosition position) override {
     if (int answer = Protected()) return answer;
     return locks_.Hold(position);
@@ -60,6 +62,8 @@ class PgRecordFile final : public SqlRecordFile {
   int AddKey(const KeyDef& key, const char* record);
   // Reads row 0 of result_ into `record`.
   int ReadRow(char* record, Found* found);
+  // Runs `write(unless_marked)`, which sets *done, for the current record.
+  int WriteUnlessHeld(const std::function<int(bool unless_marked)>& write, bool* done);
 
   PgAddress address_;
   std::string schema_;
@@ -75,8 +79,8 @@ class PgRecordFile final : public SqlRecordFile {
   // The statements' texts, built once per open file.
   std::string select_position_;
   std::string insert_;
-  std::string update_[2];
-  std::string delete_[2];
+  std::string update_[2][2];  // [watched][unless_marked]
+  std::string delete_[2][2];
   std::string count_;
   std::vector<std::string> select_key_;
   std::vector<std::string> duplicate_key_;

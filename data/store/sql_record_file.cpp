@@ -160,7 +160,7 @@ int SqlRecordFile::Missing() {
 int SqlRecordFile::CurrentWritable() {
   if (int answer = Usable(true)) return ReportAnswer(answer);
   if (current_position_ == 0) return ReportAnswer(kRecordNotAvailable);
-  if (HeldByOther(current_position_, true)) return ReportAnswer(kRecordHeld);
+  if (HeldByOther(current_position_, !WritesRefuseHeldRows())) return ReportAnswer(kRecordHeld);
   return kStoreOk;
 }
 

@@ -93,6 +93,10 @@ class SqlRecordFile : public RecordFile {
   // when the read that just found the record saw no hold of it (a store
   // that tells holds with its rows need not ask again).
   virtual bool HeldByOther(RecordPosition position, bool may_be_held) = 0;
+  // Whether UpdateRow and DeleteRow refuse, as kRecordHeld, a row that
+  // another opener holds: then Put and Delete ask HeldByOther beforehand
+  // only what the store knows without asking (may_be_held false).
+  virtual bool WritesRefuseHeldRows() const { return false; }
   virtual int HoldRow(RecordPosition position) = 0;
   virtual void ReleaseRows() = 0;
   // Counts the writes of the file's connection, so that rows read ahead can

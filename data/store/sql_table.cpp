@@ -23,7 +23,11 @@ std::string_view KeyShortName(const KeyDef& key) {
 }
 
 SqlTable::SqlTable(const FileDef& def, std::string_view schema, const SqlDialect& dialect, std::string_view mark)
-    : def_(def), dialect_(dialect), schema_(schema), name_(QuoteName(schema) + "." + QuoteName(def.label)) {
+    : def_(def),
+      dialect_(dialect),
+      schema_(schema),
+      name_(QuoteName(schema) + "." + QuoteName(def.label)),
+      mark_(mark) {
   for (const FieldDef& field : def_.fields) {
     columns_ += QuoteName(ColumnName(field));
     columns_ += ',';
@@ -142,7 +146,11 @@ std::string SqlTable::InsertSql() const {
   return sql + kRevision + ") VALUES (" + values + "0)" + dialect_.InsertReturning();
 }
 
-std::string SqlTable::UpdateSql(bool watched) const {
+std::string SqlTable::UnlessMarked(bool unless_marked) const {
+  return unless_marked && !mark_.empty() ? " AND NOT " + mark_ : "";
+}
+
+std::string SqlTable::UpdateSql(bool watched, bool unless_marked) const {
   std::string sql = "UPDATE " + name_ + " SET ";
   std::size_t parameter = 1;
   for (const FieldDef& field : def_.fields) {
@@ -150,13 +158,13 @@ std::string SqlTable::UpdateSql(bool watched) const {
   }
   sql += std::string(kRevision) + "=" + kRevision + "+1 WHERE " + kPosition + "=" + Parameter(parameter);
   if (watched) sql += std::string(" AND ") + kRevision + "=" + Parameter(parameter + 1);
-  return sql + " RETURNING " + kRevision;
+  return sql + UnlessMarked(unless_marked) + " RETURNING " + kRevision;
 }
 
-std::string SqlTable::DeleteSql(bool watched) const {
+std::string SqlTable::DeleteSql(bool watched, bool unless_marked) const {
   std::string sql = "DELETE FROM " + name_ + " WHERE " + kPosition + "=" + Parameter(1);
   if (watched) sql += std::string(" AND ") + kRevision + "=" + Parameter(2);
-  return sql;
+  return sql + UnlessMarked(unless_marked);
 }
 
 std::string SqlTable::CountSql() const { return "SELECT count(*) FROM " + name_; }

@@ -53,18 +53,21 @@ class SqlTable {
   std::string SelectByKeySql(const KeyDef& key) const;  // 1.. the key's values
   std::string DuplicateSql(const KeyDef& key) const;    // 1.. the values, k+1 position to skip
   std::string InsertSql() const;                        // 1..n fields
-  std::string UpdateSql(bool watched) const;            // n+1 position, n+2 revision
-  std::string DeleteSql(bool watched) const;            // 1 position, 2 revision
+  // `unless_marked`: the row is left as it is while its mark is true.
+  std::string UpdateSql(bool watched, bool unless_marked = false) const;  // n+1 position, n+2 revision
+  std::string DeleteSql(bool watched, bool unless_marked = false) const;  // 1 position, 2 revision
   std::string CountSql() const;
 
  private:
   bool NoCase(const KeyComponent& component, const KeyDef& key) const;
+  std::string UnlessMarked(bool unless_marked) const;
 
   const FileDef& def_;
   const SqlDialect& dialect_;
   std::string schema_;
   std::string name_;
   std::string columns_;
+  std::string mark_;
 };
 
 // An identifier in double quotes, inner quotes doubled.

@@ -248,6 +248,9 @@ TEST_P(StoreProcesses, ChangeWatchAndHoldsWorkBetweenProcesses) {
 
   Station holder(GetParam(), "hold", dir_.path(), {}, 2);
   ASSERT_EQ(holder.Hear(), "0");
+  // Read before the hold was taken: the save and the delete still see it.
+  EXPECT_EQ(mine->Put(), kRecordHeld);
+  EXPECT_EQ(mine->Delete(), kRecordHeld);
   EXPECT_EQ(mine->GetByPosition(2), kRecordHeld);
   ASSERT_EQ(mine->SetOrder(nullptr), kStoreOk);
   EXPECT_EQ(mine->Next(), kStoreOk);
@@ -256,8 +259,10 @@ TEST_P(StoreProcesses, ChangeWatchAndHoldsWorkBetweenProcesses) {
   EXPECT_EQ(mine->Position(), 3);
   holder.Say("end");
   EXPECT_EQ(holder.Wait(), 0);
-  EXPECT_EQ(mine->GetByPosition(2), kStoreOk) << "the holds of an ended process are gone";
+  ASSERT_EQ(mine->GetByPosition(2), kStoreOk) << "the holds of an ended process are gone";
+  EXPECT_EQ(mine->Put(), kStoreOk) << "and so are the marks they left";
   EXPECT_EQ(mine->Hold(), kStoreOk);
+  EXPECT_EQ(mine->Put(), kStoreOk) << "a record this opener holds";
 }
 
 TEST_P(StoreProcesses, DenyWriteAgainstAnotherProcessesOpen) {
