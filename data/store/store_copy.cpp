@@ -23,21 +23,6 @@ std::string LastText() {
   return error.file_error_text.empty() ? error.text : error.file_error_text;
 }
 
-// The directories under `root` (itself included) that hold an embedded
-// store's database, in path order.
-std::vector<fs::path> DataDirectories(const fs::path& root) {
-  std::vector<fs::path> directories;
-  std::error_code ec;
-  if (fs::exists(root / SqliteConnection::kDatabaseName, ec)) directories.push_back(root);
-  for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    if (it->is_directory(ec) && fs::exists(it->path() / SqliteConnection::kDatabaseName, ec))
-      directories.push_back(it->path());
-  }
-  std::sort(directories.begin(), directories.end());
-  return directories;
-}
-
 // Rows of one file written many to a command: the same record, position
 // and revision as in the source.
 class RowWriter {
@@ -149,6 +134,19 @@ long long CopyFile(const FileDef& def, const fs::path& directory, RecordStore& s
 
 }  // namespace
 
+std::vector<fs::path> RecordDirectories(const fs::path& root) {
+  std::vector<fs::path> directories;
+  std::error_code ec;
+  if (fs::exists(root / SqliteConnection::kDatabaseName, ec)) directories.push_back(root);
+  for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    if (it->is_directory(ec) && fs::exists(it->path() / SqliteConnection::kDatabaseName, ec))
+      directories.push_back(it->path());
+  }
+  std::sort(directories.begin(), directories.end());
+  return directories;
+}
+
 CopyResult CopyRootToServer(const fs::path& root, const PgAddress& address,
                             const std::function<void(std::string_view)>& progress) {
   CopyResult result;
@@ -158,7 +156,7 @@ CopyResult CopyRootToServer(const fs::path& root, const PgAddress& address,
   }
   result.message = CheckEmptyDatabase(address);
   if (!result.message.empty()) return result;
-  const std::vector<fs::path> directories = DataDirectories(root);
+  const std::vector<fs::path> directories = RecordDirectories(root);
   if (directories.empty()) {
     result.message = root.string() + " holds no records to copy";
     return result;

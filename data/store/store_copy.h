@@ -1,14 +1,15 @@
 #pragma once
-// Copies a data root's records from its embedded store into an empty
-// database on a server: every record file of every data directory under
-// the root, each record with its position and revision, the position
-// counters past the highest copied, and then the record count of each file
-// compared. The copy is one transaction: a copy that fails or is killed
-// leaves the database as empty as it was.
+// Copies a data root's records between its embedded store and a database
+// on a server, either way: every record file of every data directory, each
+// record with its position and revision, the position counters past the
+// highest copied, and then the record count of each file compared. Each
+// copy goes only into a store that holds no records yet, and a copy that
+// fails or is killed leaves nothing half copied.
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/store/pg_connection.h"
 
@@ -21,8 +22,21 @@ struct CopyResult {
   long long records = 0;
 };
 
-// `progress` hears one line per file copied.
+// Into an empty database, in one transaction. `progress` hears one line
+// per file copied.
 CopyResult CopyRootToServer(const std::filesystem::path& root, const PgAddress& address,
                             const std::function<void(std::string_view)>& progress);
+
+// From the database into the data root `root`, which holds no records yet
+// (it is made when missing). The database is read as one snapshot; the
+// databases are written into the staging directory `root`/.vornel-copy and
+// moved into their directories only when every file is copied and counted.
+// A copy stopped while they were moved is finished by the next copy.
+CopyResult CopyServerToRoot(const PgAddress& address, const std::filesystem::path& root,
+                            const std::function<void(std::string_view)>& progress);
+
+// The directories under `root` (itself included) that hold a database of
+// the embedded store, in path order.
+std::vector<std::filesystem::path> RecordDirectories(const std::filesystem::path& root);
 
 }  // namespace vornel::data

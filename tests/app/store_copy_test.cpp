@@ -73,6 +73,29 @@ void ExpectSameRecords(const fs::path& root, const data::PgAddress& address, lon
   }
 }
 
+// A client added in `directory` takes a position after every copied one,
+// and after `at_least`.
+void ExpectNewRecordsComeAfter(data::RecordStore& store, const fs::path& directory, data::RecordPosition at_least) {
+  auto clients = store.MakeFile(data::ClientFile(), directory);
+  ASSERT_EQ(clients->Open(data::kOpenNormal), data::kStoreOk);
+  ASSERT_EQ(clients->SetOrderEnd(nullptr), data::kStoreOk);
+  ASSERT_EQ(clients->Previous(), data::kStoreOk);
+  const data::RecordPosition last = std::max(clients->Position(), at_least);
+  for (const data::FieldDef& field : data::ClientFile().fields) {
+    if (field.name == "CLI:CLCODE") platform::StoreRaw<std::int16_t>(clients->buffer().data() + field.offset, 30000);
+  }
+  ASSERT_EQ(clients->Add(), data::kStoreOk);
+  EXPECT_GT(clients->Position(), last);
+}
+
+// No database of the embedded store anywhere under `root`.
+bool HoldsNoRecords(const fs::path& root) {
+  for (const fs::path& directory : data::RecordDirectories(root)) {
+    if (directory.lexically_relative(root).begin()->string() != ".vornel-copy") return false;
+  }
+  return true;
+}
+
 TEST_F(StoreCopy, EveryRecordArrivesWithItsPositionAndNewOnesComeAfter) {
   if (!address_) return;
   const data::CopyResult result = data::CopyRootToServer(root_.path(), *address_, nullptr);
@@ -82,18 +105,8 @@ TEST_F(StoreCopy, EveryRecordArrivesWithItsPositionAndNewOnesComeAfter) {
   EXPECT_EQ(records, result.records);
   EXPECT_GT(result.files, 20);
 
-  // A record added after the copy takes a position after every copied one.
   auto server = data::MakePgStore(*address_, root_.path());
-  auto clients = server->MakeFile(data::ClientFile(), root_ / "VORNEL" / "1");
-  ASSERT_EQ(clients->Open(data::kOpenNormal), data::kStoreOk);
-  ASSERT_EQ(clients->SetOrderEnd(nullptr), data::kStoreOk);
-  ASSERT_EQ(clients->Previous(), data::kStoreOk);
-  const data::RecordPosition last = clients->Position();
-  for (const data::FieldDef& field : data::ClientFile().fields) {
-    if (field.name == "CLI:CLCODE") platform::StoreRaw<std::int16_t>(clients->buffer().data() + field.offset, 30000);
-  }
-  ASSERT_EQ(clients->Add(), data::kStoreOk);
-  EXPECT_GT(clients->Position(), last);
+  ExpectNewRecordsComeAfter(*server, root_ / "VORNEL" / "1", 0);
 
   // A second copy into the same database is refused.
   const data::CopyResult again = data::CopyRootToServer(root_.path(), *address_, nullptr);
@@ -124,6 +137,87 @@ TEST_F(StoreCopy, ACopyKilledAtAnyMomentLeavesTheDatabaseEmpty) {
   EXPECT_GT(records, 0);
   const std::string settings = test::ReadFile(root_ / "VORNEL" / "vornel.ini");
   EXPECT_NE(settings.find("Kind=PostgreSQL"), std::string::npos) << settings;
+}
+
+TEST_F(StoreCopy, TheDatabaseCopiedBackIntoANewRootIsTheSameRecordByRecord) {
+  if (!address_) return;
+  ASSERT_TRUE(data::CopyRootToServer(root_.path(), *address_, nullptr).ok);
+  // The last client goes on the server: its position is never used again.
+  const fs::path department = root_ / "VORNEL" / "1";
+  auto server = data::MakePgStore(*address_, root_.path());
+  data::RecordPosition deleted = 0;
+  {
+    auto clients = server->MakeFile(data::ClientFile(), department);
+    ASSERT_EQ(clients->Open(data::kOpenNormal), data::kStoreOk);
+    ASSERT_EQ(clients->SetOrderEnd(nullptr), data::kStoreOk);
+    ASSERT_EQ(clients->Previous(), data::kStoreOk);
+    deleted = clients->Position();
+    ASSERT_EQ(clients->Delete(), data::kStoreOk);
+  }
+
+  test::TempDir back;
+  const fs::path root = back / "agency";
+  const data::CopyResult result = data::CopyServerToRoot(*address_, root, nullptr);
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_GT(result.files, 20);
+  EXPECT_FALSE(fs::exists(root / ".vornel-copy"));
+  long long records = 0;
+  ExpectSameRecords(root, *address_, &records);
+  EXPECT_EQ(records, result.records);
+  auto sqlite = data::MakeSqliteStore();
+  ExpectNewRecordsComeAfter(*sqlite, root / "VORNEL" / "1", deleted);
+
+  // Not over records that are there: neither the root copied back nor the
+  // one the records came from is touched.
+  const fs::path original = department / "records.db";
+  const fs::file_time_type written = fs::last_write_time(original);
+  for (const fs::path& full : {root, root_.path()}) {
+    const data::CopyResult again = data::CopyServerToRoot(*address_, full, nullptr);
+    EXPECT_FALSE(again.ok);
+    EXPECT_NE(again.message.find("holds records already"), std::string::npos) << again.message;
+  }
+  EXPECT_EQ(fs::last_write_time(original), written);
+}
+
+TEST_F(StoreCopy, ASchemaThatIsNoDirectoryBelowTheRootIsRefused) {
+  if (!address_) return;
+  ASSERT_TRUE(data::CopyRootToServer(root_.path(), *address_, nullptr).ok);
+  auto connection = data::PgConnection::Connect(*address_);
+  ASSERT_TRUE(connection);
+  ASSERT_EQ(connection->Execute("CREATE SCHEMA \"../outside\""), data::kStoreOk);
+  test::TempDir back;
+  const data::CopyResult result = data::CopyServerToRoot(*address_, back / "agency", nullptr);
+  EXPECT_FALSE(result.ok);
+  EXPECT_NE(result.message.find("\"../outside\", which is not a directory"), std::string::npos) << result.message;
+  EXPECT_TRUE(HoldsNoRecords(back.path()));
+  EXPECT_FALSE(fs::exists(back / "outside"));
+}
+
+TEST_F(StoreCopy, ACopyBackKilledAtAnyMomentLeavesTheRootEmptyOrIsFinishedByTheNext) {
+  if (!address_) return;
+  ASSERT_TRUE(data::CopyRootToServer(root_.path(), *address_, nullptr).ok);
+  test::TempDir back;
+  const fs::path root = back / "agency";
+  std::mt19937 random(5);
+  for (int round = 0; round < 8; ++round) {
+    pid_t copier = 0;
+    test::RunProgram(VORNEL_STORE_TOOL, {"copy", "--from", Url(), "--to", root.string()},
+                     std::uniform_real_distribution<double>(5, 300)(random), &copier);
+    test::AwaitSessionsEnded(test::StoreKind::kPostgres, copier);
+    // Records are in place only once the copy was complete.
+    if (!HoldsNoRecords(root)) {
+      const bool complete = fs::exists(root / ".vornel-copy" / "complete");
+      EXPECT_TRUE(complete || !fs::exists(root / ".vornel-copy")) << "round " << round;
+      if (!complete) break;  // the copy ended whole
+    }
+  }
+  if (HoldsNoRecords(root) || fs::exists(root / ".vornel-copy")) {
+    test::RunProgram(VORNEL_STORE_TOOL, {"copy", "--from", Url(), "--to", root.string()}, 0);
+  }
+  EXPECT_FALSE(fs::exists(root / ".vornel-copy"));
+  long long records = 0;
+  ExpectSameRecords(root, *address_, &records);
+  EXPECT_GT(records, 0);
 }
 
 }  // namespace
