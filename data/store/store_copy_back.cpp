@@ -157,11 +157,9 @@ bool CopyDirectory(PgStore& server, PgConnection& connection, const fs::path& di
   for (const FileDef& def : AllFiles()) {
     auto source = server.MakeFile(def, directory);
     if (!source->Exists()) continue;
-    // No station may write while its records are copied.
-    if (int answer = source->Open(kReadOnly | kDenyWrite)) {
-      result->message = answer == kAccessDenied ? "another station has " + std::string(def.label) +
-                                                      " open for writing: close the program on every station first"
-                                                : LastText();
+    // The snapshot is whole while stations write, so they may go on working.
+    if (source->Open(kOpenFallback) != kStoreOk) {
+      result->message = shown + "/" + std::string(def.label) + ": " + LastText();
       return false;
     }
     if (!opened && target.Open(staged) != kStoreOk) {

@@ -3,9 +3,12 @@
 // moment leaving the database empty.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "app/demo_data/demo_generator.h"
 #include "data/dictionary/dictionary.h"
@@ -73,6 +76,13 @@ void ExpectSameRecords(const fs::path& root, const data::PgAddress& address, lon
   }
 }
 
+std::size_t ClientCodeOffset() {
+  for (const data::FieldDef& field : data::ClientFile().fields) {
+    if (field.name == "CLI:CLCODE") return field.offset;
+  }
+  return 0;
+}
+
 // A client added in `directory` takes a position after every copied one,
 // and after `at_least`.
 void ExpectNewRecordsComeAfter(data::RecordStore& store, const fs::path& directory, data::RecordPosition at_least) {
@@ -81,9 +91,7 @@ void ExpectNewRecordsComeAfter(data::RecordStore& store, const fs::path& directo
   ASSERT_EQ(clients->SetOrderEnd(nullptr), data::kStoreOk);
   ASSERT_EQ(clients->Previous(), data::kStoreOk);
   const data::RecordPosition last = std::max(clients->Position(), at_least);
-  for (const data::FieldDef& field : data::ClientFile().fields) {
-    if (field.name == "CLI:CLCODE") platform::StoreRaw<std::int16_t>(clients->buffer().data() + field.offset, 30000);
-  }
+  platform::StoreRaw<std::int16_t>(clients->buffer().data() + ClientCodeOffset(), 30000);
   ASSERT_EQ(clients->Add(), data::kStoreOk);
   EXPECT_GT(clients->Position(), last);
 }
@@ -177,6 +185,55 @@ TEST_F(StoreCopy, TheDatabaseCopiedBackIntoANewRootIsTheSameRecordByRecord) {
     EXPECT_NE(again.message.find("holds records already"), std::string::npos) << again.message;
   }
   EXPECT_EQ(fs::last_write_time(original), written);
+}
+
+// Clients added in the same transaction in both departments: a copy taken
+// at one moment has as many of them in one as in the other.
+TEST_F(StoreCopy, ACopyBackWhileAStationWritesIsOneMomentOfTheDatabase) {
+  if (!address_) return;
+  ASSERT_TRUE(data::CopyRootToServer(root_.path(), *address_, nullptr).ok);
+  const fs::path departments[] = {root_ / "VORNEL" / "1", root_ / "VORNEL" / "2"};
+  std::atomic<int> added{0};
+  std::atomic<bool> stop{false};
+  std::thread station([&] {
+    auto server = data::MakePgStore(*address_, root_.path());
+    std::unique_ptr<data::RecordFile> files[2];
+    data::RecordFile* both[2];
+    for (int i = 0; i < 2; ++i) {
+      files[i] = server->MakeFile(data::ClientFile(), departments[i]);
+      ASSERT_EQ(files[i]->Open(data::kOpenNormal), data::kStoreOk);
+      ASSERT_EQ(files[i]->SetOrder(nullptr), data::kStoreOk);
+      ASSERT_EQ(files[i]->Next(), data::kStoreOk);
+      both[i] = files[i].get();
+    }
+    for (std::int16_t code = 20000; !stop; ++code) {
+      ASSERT_EQ(server->BeginTransaction(both, 2), data::kStoreOk);
+      for (data::RecordFile* file : both) {
+        platform::StoreRaw<std::int16_t>(file->buffer().data() + ClientCodeOffset(), code);
+        ASSERT_EQ(file->Add(), data::kStoreOk);
+      }
+      ASSERT_EQ(server->Commit(), data::kStoreOk);
+      ++added;
+    }
+  });
+  for (int wait = 0; added < 5 && wait < 20000; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  test::TempDir back;
+  const data::CopyResult result = data::CopyServerToRoot(*address_, back / "agency", nullptr);
+  stop = true;
+  station.join();
+  ASSERT_TRUE(result.ok) << result.message << " (a station writing does not stop the copy)";
+  auto sqlite = data::MakeSqliteStore();
+  int copied[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    auto clients = sqlite->MakeFile(data::ClientFile(), back / "agency" / departments[i].lexically_relative(root_.path()));
+    ASSERT_EQ(clients->Open(data::kOpenFallback), data::kStoreOk);
+    ASSERT_EQ(clients->SetOrder(nullptr), data::kStoreOk);
+    while (clients->Next() == data::kStoreOk) {
+      copied[i] += platform::LoadRaw<std::int16_t>(clients->buffer().data() + ClientCodeOffset()) >= 20000;
+    }
+  }
+  EXPECT_GE(copied[0], 5);
+  EXPECT_EQ(copied[0], copied[1]);
 }
 
 TEST_F(StoreCopy, ASchemaThatIsNoDirectoryBelowTheRootIsRefused) {
