@@ -18,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string LastText() {
-  const platform::RuntimeError& error = platform::LastRuntimeError();
-  return error.file_error_text.empty() ? error.text : error.file_error_text;
-}
-
 // Rows of one file written many to a command: the same record, position
 // and revision as in the source.
 class RowWriter {
@@ -94,12 +89,12 @@ long long CopyFile(const FileDef& def, const fs::path& directory, RecordStore& s
   if (int answer = source->Open(kReadOnly | kDenyWrite)) {
     *message = (answer == kAccessDenied ? "another station has " + std::string(def.label) +
                                               " open for writing: close the program on every station first"
-                                        : LastText());
+                                        : LastFailureText());
     return -1;
   }
   auto target = target_store.MakeFile(def, directory);
   if (target->Create() != kStoreOk) {
-    *message = LastText();
+    *message = LastFailureText();
     return -1;
   }
   std::string problem;
@@ -113,12 +108,12 @@ long long CopyFile(const FileDef& def, const fs::path& directory, RecordStore& s
   }
   if (answer == kRecordNotAvailable) answer = writer.Finish();
   if (answer != kStoreOk) {
-    *message = def.label.data() + std::string(": ") + LastText();
+    *message = def.label.data() + std::string(": ") + LastFailureText();
     return -1;
   }
   // The counts of both stores, each as its own store counts.
   if (target->Open(kOpenFallback) != kStoreOk) {
-    *message = LastText();
+    *message = LastFailureText();
     return -1;
   }
   const std::int64_t in_source = source->Records();
@@ -133,6 +128,11 @@ long long CopyFile(const FileDef& def, const fs::path& directory, RecordStore& s
 }
 
 }  // namespace
+
+std::string LastFailureText() {
+  const platform::RuntimeError& error = platform::LastRuntimeError();
+  return error.file_error_text.empty() ? error.text : error.file_error_text;
+}
 
 std::vector<fs::path> RecordDirectories(const fs::path& root) {
   std::vector<fs::path> directories;
@@ -166,7 +166,7 @@ CopyResult CopyRootToServer(const fs::path& root, const PgAddress& address,
   int answer = kStoreOk;
   std::shared_ptr<PgSession> session = PgSession::ForThisThread(address, &answer);
   if (!session || session->Begin(10000) != kStoreOk) {
-    result.message = LastText();
+    result.message = LastFailureText();
     return result;
   }
   for (const fs::path& directory : directories) {
@@ -188,12 +188,10 @@ CopyResult CopyRootToServer(const fs::path& root, const PgAddress& address,
     }
   }
   if (session->Commit() != kStoreOk) {
-    result.message = "Nothing was copied: " + LastText();
+    result.message = "Nothing was copied: " + LastFailureText();
     return result;
   }
-  result.ok = true;
-  result.message = "copied " + std::to_string(result.records) + " records of " + std::to_string(result.files) +
-                   " files; every file's count agrees";
+  result.Done();
   return result;
 }
 

@@ -20,7 +20,17 @@ struct CopyResult {
   std::string message;  // what went wrong, or the summary
   long long files = 0;
   long long records = 0;
+
+  // The copy is done: the message says how much arrived.
+  void Done() {
+    ok = true;
+    message = "copied " + std::to_string(records) + " records of " + std::to_string(files) +
+              " files; every file's count agrees";
+  }
 };
+
+// The words of the failure recorded last, for a copy's message.
+std::string LastFailureText();
 
 // Into an empty database, in one transaction. `progress` hears one line
 // per file copied.

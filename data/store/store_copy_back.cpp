@@ -27,7 +27,6 @@
 #include "data/store/sqlite_table.h"
 #include "data/store/store_answer.h"
 #include "data/store/store_copy.h"
-#include "platform/runtime_error.h"
 
 namespace vornel::data {
 namespace {
@@ -37,18 +36,13 @@ namespace fs = std::filesystem;
 constexpr const char* kStaging = ".vornel-copy";
 constexpr const char* kCompleteMark = "complete";  // lists the directories to move, one a line
 
-std::string LastText() {
-  const platform::RuntimeError& error = platform::LastRuntimeError();
-  return error.file_error_text.empty() ? error.text : error.file_error_text;
-}
-
 // The schemas that hold record files, each a directory's path under the root.
 bool StoreSchemas(PgConnection& connection, std::vector<std::string>* schemas, std::string* message) {
   PgResult result;
   if (connection.Run("SELECT nspname FROM pg_namespace WHERE nspname NOT LIKE 'pg\\_%' AND nspname NOT IN "
                      "('information_schema', 'public', 'vornel_store') ORDER BY 1",
                      PgParams(), &result) != kStoreOk) {
-    *message = LastText();
+    *message = LastFailureText();
     return false;
   }
   for (int row = 0; row < result.rows(); ++row) {
@@ -159,11 +153,11 @@ bool CopyDirectory(PgStore& server, PgConnection& connection, const fs::path& di
     if (!source->Exists()) continue;
     // The snapshot is whole while stations write, so they may go on working.
     if (source->Open(kOpenFallback) != kStoreOk) {
-      result->message = shown + "/" + std::string(def.label) + ": " + LastText();
+      result->message = shown + "/" + std::string(def.label) + ": " + LastFailureText();
       return false;
     }
     if (!opened && target.Open(staged) != kStoreOk) {
-      result->message = LastText();
+      result->message = LastFailureText();
       return false;
     }
     opened = true;
@@ -173,7 +167,7 @@ bool CopyDirectory(PgStore& server, PgConnection& connection, const fs::path& di
     auto written = sqlite->MakeFile(def, staged);
     const bool counted = copied >= 0 && written->Open(kOpenFallback) == kStoreOk;
     if (!counted) {
-      result->message = shown + "/" + std::string(def.label) + ": " + LastText();
+      result->message = shown + "/" + std::string(def.label) + ": " + LastFailureText();
       return false;
     }
     const std::int64_t on_server = source->Records();
@@ -278,7 +272,7 @@ CopyResult CopyServerToRoot(const PgAddress& address, const fs::path& root,
   // left it even if a station writes meanwhile.
   if (!session || session->Begin(10000) != kStoreOk ||
       session->connection().Execute("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY") != kStoreOk) {
-    result.message = LastText();
+    result.message = LastFailureText();
     if (session) session->Rollback();
     return result;
   }
@@ -304,9 +298,7 @@ CopyResult CopyServerToRoot(const PgAddress& address, const fs::path& root,
                      ". Run the same copy again to finish it";
     return result;
   }
-  result.ok = true;
-  result.message = "copied " + std::to_string(result.records) + " records of " + std::to_string(result.files) +
-                   " files; every file's count agrees";
+  result.Done();
   return result;
 }
 
