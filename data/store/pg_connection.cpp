@@ -20,6 +20,7 @@ namespace {
 // SQLSTATE codes recorded as the driver's code. The ones of connection
 // failures are set by this file, as libpq gives no code for them.
 constexpr const char* kUniqueViolation = "23505";
+constexpr const char* kLockNotAvailable = "55P03";
 constexpr const char* kCannotConnect = "08001";
 constexpr const char* kConnectionLost = "08006";
 constexpr const char* kInvalidPassword = "28P01";
@@ -67,6 +68,9 @@ class ConnectParameters {
     Add("connect_timeout", "10");  // an unreachable host does not hang the program
     Add("client_encoding", "UTF8");
     Add("application_name", application_.c_str());
+    // A write waits for another station's transaction as long as the
+    // embedded store waits, then says so; a transaction sets its own wait.
+    Add("options", "-c lock_timeout=10000");
     keywords_.push_back(nullptr);
     values_.push_back(nullptr);
   }
@@ -267,7 +271,11 @@ int PgConnection::Finish(PgResult answer, PgResult* out) {
   }
   const char* sqlstate = answer.get() != nullptr ? PQresultErrorField(answer.get(), PG_DIAG_SQLSTATE) : nullptr;
   const std::string code = sqlstate != nullptr ? sqlstate : "";
-  const std::string message = answer.get() != nullptr ? ServerMessage(answer.get()) : OneLine(PQerrorMessage(conn_));
+  std::string message = answer.get() != nullptr ? ServerMessage(answer.get()) : OneLine(PQerrorMessage(conn_));
+  if (code == kLockNotAvailable) {
+    message = "The records are being written by another station (a posting may be running there); try again "
+              "when it has finished (" + message + ")";
+  }
   return Report(code == kUniqueViolation ? kDuplicateKey : kDriverError, code, message);
 }
 

@@ -33,6 +33,7 @@ class PgRecordFile final : public SqlRecordFile {
 
   // The session of the open file (for transactions over several files).
   PgSession* session() const { return IsOpen() ? session_.get() : nullptr; }
+  const std::string& table_name() const { return plain_table_.name(); }  // "schema"."label"
 
  private:
   int ReadByPosition(RecordPosition position, char* record, Found* found) override;

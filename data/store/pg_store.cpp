@@ -1,6 +1,8 @@
 #include "data/store/pg_store.h"
 
 #include <algorithm>
+#include <set>
+#include <string>
 
 #include "data/store/pg_record_file.h"
 #include "data/store/pg_session.h"
@@ -72,7 +74,24 @@ int PgStore::BeginTransaction(std::span<RecordFile* const> files, int wait_secon
     }
   }
   if (!session) return ReportAnswer(kFileNotOpen);
-  return session->Begin(std::clamp(wait_seconds, 0, 24 * 3600) * 1000);
+  std::set<std::string> tables;
+  for (RecordFile* file : files) tables.insert(static_cast<PgRecordFile*>(file)->table_name());
+  if (int answer = session->Begin(std::clamp(wait_seconds, 0, 24 * 3600) * 1000)) return answer;
+  // The files are taken for writing from the start, as the embedded store
+  // takes its databases: what the transaction reads stays as it read it
+  // until it ends (a posting that reads the posting date first is the only
+  // one to post). Other stations read on; their writes to these files, and
+  // their transactions over them, wait until it ends. Taken in name order,
+  // so that two transactions never wait for each other.
+  std::string lock = "LOCK TABLE ";
+  for (const std::string& table : tables) lock += (lock.size() > 11 ? "," : "") + table;
+  if (int answer = session->connection().Execute(lock + " IN SHARE ROW EXCLUSIVE MODE")) {
+    const platform::RuntimeError failure = platform::LastRuntimeError();
+    session->Rollback();
+    platform::SetFileError(failure.code, failure.text, failure.file_error_code, failure.file_error_text);
+    return answer;
+  }
+  return kStoreOk;
 }
 
 int PgStore::Commit() {

@@ -1,7 +1,8 @@
 // A posting killed at random moments, each time on a fresh copy of the same
 // root: afterwards every file opens and the period is either wholly posted
 // or wholly not (the posting date, the clients' counts and balances and the
-// payment records agree with one or the other).
+// payment records agree with one or the other). Both stores: on the server
+// each round's root is filled anew, its directories being schemas of their own.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "posting/post_period.h"
 #include "tests/support/station.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::posting {
 namespace {
@@ -55,8 +57,8 @@ struct Outcome {
   bool operator==(const Outcome&) const = default;
 };
 
-void Fill(const fs::path& root) {
-  Station station(root);
+void Fill(const fs::path& root, test::StoreKind kind) {
+  Station station(root, kind);
   for (const data::FileDef* shared : {&data::SetupsFile(), &data::DepartmentsFile()})
     ASSERT_EQ(station.files->Get(*shared).file().Create(), data::kStoreOk);
   data::FileManager& setups = Use(station, data::SetupsFile());
@@ -109,8 +111,8 @@ void Fill(const fs::path& root) {
 
 long Cents(double dollars) { return std::lround(dollars * 100); }
 
-Outcome Read(const fs::path& root) {
-  Station station(root);
+Outcome Read(const fs::path& root, test::StoreKind kind) {
+  Station station(root, kind);
   Outcome outcome;
   data::FileManager& departments = Use(station, data::DepartmentsFile());
   departments.file().SetOrder(nullptr);
@@ -140,10 +142,10 @@ Outcome Read(const fs::path& root) {
 }
 
 // Posts the copy in a process of its own; answers its pid.
-pid_t StartPosting(const fs::path& root) {
+pid_t StartPosting(const fs::path& root, test::StoreKind kind) {
   const pid_t station = fork();
   if (station == 0) {
-    Station poster(root);
+    Station poster(root, kind);
     const PostingResult result =
         PostPeriod(*poster.files, {.department = 1, .last_post_date = kLastPosted, .end = kLastPosted + kDays}, {});
     switch (result.outcome) {
@@ -156,27 +158,48 @@ pid_t StartPosting(const fs::path& root) {
   return station;
 }
 
-TEST(PostingKilled, LeavesThePeriodWhollyPostedOrWhollyNot) {
+// The station's process ended, and with it (on the server, a moment
+// later) its sessions: its answer.
+int ExitCode(pid_t station, test::StoreKind kind) {
+  int status = 0;
+  waitpid(station, &status, 0);
+  test::AwaitSessionsEnded(kind, station);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class PostingKilled : public test::StoreTest {
+ protected:
+  // A root of `name` as `pristine` is: copied, or on the server filled anew.
+  fs::path Copy(const fs::path& pristine, const std::string& name) {
+    const fs::path root = pristine.parent_path() / name;
+    if (on_server()) {
+      Fill(root, GetParam());
+    } else {
+      fs::copy(pristine, root, fs::copy_options::recursive);
+    }
+    return root;
+  }
+};
+using PostingTwice = PostingKilled;
+VORNEL_STORE_TESTS(PostingKilled);
+VORNEL_STORE_TESTS(PostingTwice);
+
+TEST_P(PostingKilled, LeavesThePeriodWhollyPostedOrWhollyNot) {
+  const test::StoreKind kind = GetParam();
   test::TempDir dir;
   const fs::path pristine = dir / "pristine";
-  Fill(pristine);
-  const Outcome before = Read(pristine);
+  Fill(pristine, kind);
+  const Outcome before = Read(pristine, kind);
   ASSERT_EQ(before.post_date, kLastPosted);
 
-  const auto copy = [&](int round) {
-    const fs::path root = dir / ("round" + std::to_string(round));
-    fs::copy(pristine, root, fs::copy_options::recursive);
-    return root;
-  };
+  const auto copy = [&](int round) { return Copy(pristine, "round" + std::to_string(round)); };
   // A posting left alone: what wholly posted looks like, and how long it takes.
   const fs::path whole = copy(0);
   const auto started = std::chrono::steady_clock::now();
-  const pid_t first = StartPosting(whole);
-  int status = 0;
-  waitpid(first, &status, 0);
+  const int first = ExitCode(StartPosting(whole, kind), kind);
   const auto took = std::chrono::steady_clock::now() - started;
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the posting left alone did not post";
-  const Outcome after = Read(whole);
+  ASSERT_EQ(first, 0) << "the posting left alone did not post";
+  const Outcome after = Read(whole, kind);
   ASSERT_EQ(after.post_date, kLastPosted + kDays);
   ASSERT_NE(after.visits, before.visits);
 
@@ -186,11 +209,11 @@ TEST(PostingKilled, LeavesThePeriodWhollyPostedOrWhollyNot) {
   int not_posted = 0;
   for (int round = 1; round <= 24; ++round) {
     const fs::path root = copy(round);
-    const pid_t station = StartPosting(root);
+    const pid_t station = StartPosting(root, kind);
     std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, span)(random)));
     kill(station, SIGKILL);
-    waitpid(station, nullptr, 0);
-    const Outcome found = Read(root);
+    ExitCode(station, kind);
+    const Outcome found = Read(root, kind);
     EXPECT_TRUE(found == before || found == after) << "round " << round << ": the period is half posted";
     posted += found == after ? 1 : 0;
     not_posted += found == before ? 1 : 0;
@@ -201,30 +224,24 @@ TEST(PostingKilled, LeavesThePeriodWhollyPostedOrWhollyNot) {
   RecordProperty("posting_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }
 
-int ExitCode(pid_t station) {
-  int status = 0;
-  waitpid(station, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Two stations posting the same department at once: one posts, the other is
 // told and changes nothing, so the period is posted once.
-TEST(PostingTwice, AtTheSameTimePostsThePeriodOnce) {
+TEST_P(PostingTwice, AtTheSameTimePostsThePeriodOnce) {
+  const test::StoreKind kind = GetParam();
   test::TempDir dir;
-  Fill(dir / "once");
-  fs::copy(dir / "once", dir / "twice", fs::copy_options::recursive);
-  ASSERT_EQ(ExitCode(StartPosting(dir / "once")), 0);
-  const Outcome once = Read(dir / "once");
+  Fill(dir / "twice", kind);
+  const fs::path once = Copy(dir / "twice", "once");
+  ASSERT_EQ(ExitCode(StartPosting(once, kind), kind), 0);
+  const Outcome posted = Read(once, kind);
   for (int round = 0; round < 3; ++round) {
-    const fs::path root = dir / ("twice" + std::to_string(round));
-    fs::copy(dir / "twice", root, fs::copy_options::recursive);
-    const pid_t a = StartPosting(root);
-    const pid_t b = StartPosting(root);
-    const int first = ExitCode(a);
-    const int second = ExitCode(b);
+    const fs::path root = Copy(dir / "twice", "twice" + std::to_string(round));
+    const pid_t a = StartPosting(root, kind);
+    const pid_t b = StartPosting(root, kind);
+    const int first = ExitCode(a, kind);
+    const int second = ExitCode(b, kind);
     EXPECT_EQ((first == 0) + (second == 0), 1) << "exit codes " << first << " and " << second;
     EXPECT_TRUE(first == 2 || first == 3 || second == 2 || second == 3) << "the other station was told";
-    EXPECT_EQ(Read(root), once) << "round " << round;
+    EXPECT_EQ(Read(root, kind), posted) << "round " << round;
   }
 }
 

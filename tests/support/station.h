@@ -1,7 +1,8 @@
 #pragma once
 // A station of its own on a data root, department 1 as its working
-// directory: its own store, files and messages, as another workstation (or a
-// forked process standing for one) has them.
+// directory: its own store (of the kind given; the server's is the test
+// server), files and messages, as another workstation (or a forked process
+// standing for one) has them.
 #include <filesystem>
 #include <memory>
 
@@ -11,14 +12,15 @@
 #include "errors/error_manager.h"
 #include "platform/headless/headless_message_display.h"
 #include "platform/paths.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::test {
 
 struct Station {
-  explicit Station(const std::filesystem::path& root)
+  explicit Station(const std::filesystem::path& root, StoreKind kind = StoreKind::kSqlite)
       : errors(display, [root] { return root / "KIVError.Log"; }),
         paths(root, root / "config"),
-        store(data::MakeSqliteStore()),
+        store(MakeTestStore(kind)),
         context{*store, paths, errors} {
     for (const char* dir : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"})
       std::filesystem::create_directories(root / dir);
