@@ -83,9 +83,9 @@ int PgStore::BeginTransaction(std::span<RecordFile* const> files, int wait_secon
   // one to post). Other stations read on; their writes to these files, and
   // their transactions over them, wait until it ends. Taken in name order,
   // so that two transactions never wait for each other.
-  std::string lock = "LOCK TABLE ";
-  for (const std::string& table : tables) lock += (lock.size() > 11 ? "," : "") + table;
-  if (int answer = session->connection().Execute(lock + " IN SHARE ROW EXCLUSIVE MODE")) {
+  std::string names;
+  for (const std::string& table : tables) names += (names.empty() ? "" : ",") + table;
+  if (int answer = session->connection().Execute("LOCK TABLE " + names + " IN SHARE ROW EXCLUSIVE MODE")) {
     const platform::RuntimeError failure = platform::LastRuntimeError();
     session->Rollback();
     platform::SetFileError(failure.code, failure.text, failure.file_error_code, failure.file_error_text);
