@@ -20,7 +20,7 @@ using data::LineitemFile;
 using data::LineitemRecord;
 using data::Set;
 
-class BulkReceipts : public data::DataFixture {
+class BulkReceipts : public data::StoresDataFixture {
  protected:
   void Line(std::int32_t visit, const char* payer, std::int32_t day, const char* status, double due,
             double paid = 0, std::int32_t paid_on = 0) {  // paid_on: a day like `day`
@@ -56,7 +56,9 @@ class BulkReceipts : public data::DataFixture {
 // the payment date whatever their status short of paid; paid lines keep
 // their payment; with OSM, the OSM lines of the same visits are paid too,
 // whatever their date, and no other payer's.
-TEST_F(BulkReceipts, PayThePayersLinesOfTheRangeAndTheirVisitsOsmLines) {
+VORNEL_STORE_TESTS(BulkReceipts);
+
+TEST_P(BulkReceipts, PayThePayersLinesOfTheRangeAndTheirVisitsOsmLines) {
   Line(1, "SCA", 1, "O", 10);
   Line(1, "OSM", 40, "O", 5);
   Line(2, "SCA", 30, "B", 20);
@@ -78,7 +80,7 @@ TEST_F(BulkReceipts, PayThePayersLinesOfTheRangeAndTheirVisitsOsmLines) {
 
 // A station killed in the middle of bulk receipts (twenty times, at random
 // moments of a run) leaves every line as it was or every line paid.
-TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
+TEST_P(BulkReceipts, AKilledRunPaysAllOrNothing) {
   constexpr int kVisits = 200;
   std::mt19937 random(81226);
   int paid_rounds = 0;
@@ -97,7 +99,7 @@ TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
     const pid_t station = fork();
     ASSERT_GE(station, 0);
     if (station == 0) {
-      test::Station station(root_.path());
+      test::Station station(root_.path(), GetParam());
       _exit(PayInBulk(*station.files, receipt).done ? 0 : 1);
     }
     // The first run is left alone: what it pays, and how long a run takes
@@ -105,6 +107,7 @@ TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
     if (round == 0) {
       int status = 0;
       waitpid(station, &status, 0);
+      test::AwaitSessionsEnded(GetParam(), station);
       ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
       span = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started) * 2;
     } else {
@@ -112,6 +115,7 @@ TEST_F(BulkReceipts, AKilledRunPaysAllOrNothing) {
           std::uniform_int_distribution<long>(0, static_cast<long>(span.count()))(random)));
       kill(station, SIGKILL);
       waitpid(station, nullptr, 0);
+      test::AwaitSessionsEnded(GetParam(), station);
     }
     int paid = 0;
     int open = 0;

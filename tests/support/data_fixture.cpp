@@ -2,10 +2,20 @@
 
 namespace vornel::data {
 
-DataFixture::DataFixture()
+namespace {
+
+// Without a server (the failure recorded) the test goes on with the embedded store.
+std::unique_ptr<RecordStore> StoreOfKind(test::StoreKind kind) {
+  std::unique_ptr<RecordStore> store = test::MakeTestStore(kind);
+  return store ? std::move(store) : MakeSqliteStore();
+}
+
+}  // namespace
+
+DataFixture::DataFixture(test::StoreKind kind)
     : paths_(root_.path(), root_.path() / "config"),
       errors_(display_, [this] { return root_.path() / "KIVError.Log"; }),
-      store_(MakeSqliteStore()),
+      store_(StoreOfKind(kind)),
       context_{*store_, paths_, errors_},
       registry_(std::make_unique<FileRegistry>(context_)) {
   for (const char* dir : {"VORNEL/1/ARCS", "VORNEL/1/STATS", "VORNEL/COMMON"})

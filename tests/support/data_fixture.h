@@ -1,7 +1,8 @@
 #pragma once
 // A throwaway data root with department 1 as the working directory, a
-// headless error manager and the SQLite store: what a procedure thread of the
-// program has, for tests of the managers.
+// headless error manager and the SQLite store (or the test server's, for a
+// fixture of both stores): what a procedure thread of the program has, for
+// tests of the managers.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,12 +18,13 @@
 #include "platform/headless/headless_message_display.h"
 #include "platform/text.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_stores.h"
 
 namespace vornel::data {
 
 class DataFixture : public ::testing::Test {
  public:
-  DataFixture();
+  explicit DataFixture(test::StoreKind kind = test::StoreKind::kSqlite);
   ~DataFixture() override;
 
   FileManager& Files(const FileDef& def) { return registry_->Get(def); }
@@ -51,6 +53,12 @@ class DataFixture : public ::testing::Test {
   std::unique_ptr<RecordStore> store_;
   DataContext context_;
   std::unique_ptr<FileRegistry> registry_;
+};
+
+// The same on each store (VORNEL_STORE_TESTS), as a station of that store has it.
+class StoresDataFixture : public DataFixture, public ::testing::WithParamInterface<test::StoreKind> {
+ public:
+  StoresDataFixture() : DataFixture(GetParam()) {}
 };
 
 // Text into a fixed-width record field.

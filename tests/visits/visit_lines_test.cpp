@@ -17,7 +17,7 @@
 namespace vornel::visits {
 namespace {
 
-class VisitLinesTest : public data::DataFixture {
+class VisitLinesTest : public data::StoresDataFixture {
  protected:
   void AddLine(std::int32_t log_no, const char* payer, double due, const char* status) {
     AddRecord<data::LineitemRecord>(data::LineitemFile(), [&](data::LineitemRecord& line) {
@@ -34,7 +34,9 @@ class VisitLinesTest : public data::DataFixture {
   }
 };
 
-TEST_F(VisitLinesTest, AddWritesOpenLinesStampedWithTheVisit) {
+VORNEL_STORE_TESTS(VisitLinesTest);
+
+TEST_P(VisitLinesTest, AddWritesOpenLinesStampedWithTheVisit) {
   AddLine(8, "SCA", 5, "O");  // another visit's
   const LineStamp stamp{42, platform::DateFromMdy(12, 1, 2026), "Zimmer"};
   ASSERT_TRUE(VisitLines(*registry_, 7).Add({{"MA1", "MA1", 0}, {"SCA", "INDV", 25}, {"", "INDV", 30}}, stamp));
@@ -55,7 +57,7 @@ TEST_F(VisitLinesTest, AddWritesOpenLinesStampedWithTheVisit) {
   lines.Close();
 }
 
-TEST_F(VisitLinesTest, AVisitThatDidNotTakePlaceKeepsItsBilledAndPaidLines) {
+TEST_P(VisitLinesTest, AVisitThatDidNotTakePlaceKeepsItsBilledAndPaidLines) {
   AddLine(7, "SCA", 25, "O");
   AddLine(7, "AET", 30, "P");
   AddLine(7, "OSM", 10, "B");
@@ -67,7 +69,7 @@ TEST_F(VisitLinesTest, AVisitThatDidNotTakePlaceKeepsItsBilledAndPaidLines) {
   EXPECT_EQ(VisitLines(*registry_, 5).DeleteOpen(), 0) << "a visit without lines";
 }
 
-TEST_F(VisitLinesTest, RestampMovesEveryLineToTheVisitsClientAndDate) {
+TEST_P(VisitLinesTest, RestampMovesEveryLineToTheVisitsClientAndDate) {
   AddLine(7, "SCA", 25, "O");
   AddLine(7, "AET", 30, "P");
   ASSERT_TRUE(VisitLines(*registry_, 7).Restamp({12, platform::DateFromMdy(11, 2, 2026), "Abbott"}));
@@ -89,7 +91,7 @@ TEST_F(VisitLinesTest, RestampMovesEveryLineToTheVisitsClientAndDate) {
 
 // A station killed in the middle of its passes leaves every visit either
 // untouched or wholly done: never some of a visit's open lines deleted.
-TEST_F(VisitLinesTest, AKilledPassLeavesEachVisitWhole) {
+TEST_P(VisitLinesTest, AKilledPassLeavesEachVisitWhole) {
   constexpr int kVisits = 60;
   std::mt19937 random(20261208);
   for (int round = 0; round < 4; ++round) {
@@ -102,7 +104,7 @@ TEST_F(VisitLinesTest, AKilledPassLeavesEachVisitWhole) {
     ASSERT_GE(station, 0);
     if (station == 0) {
       // A station of its own on the same root: its own store and files.
-      test::Station station(root_.path());
+      test::Station station(root_.path(), GetParam());
       data::FileRegistry& files = *station.files;
       for (std::int32_t visit = first; visit < first + kVisits; ++visit) {
         VisitLines(files, visit).DeleteOpen();
@@ -113,6 +115,7 @@ TEST_F(VisitLinesTest, AKilledPassLeavesEachVisitWhole) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 120)(random)));
     kill(station, SIGKILL);
     waitpid(station, nullptr, 0);
+    test::AwaitSessionsEnded(GetParam(), station);
     int done = 0;
     for (std::int32_t visit = first; visit < first + kVisits; ++visit) {
       const std::vector<std::string> payers = Payers(visit);
