@@ -66,16 +66,16 @@ std::string CheckEmptyDatabase(const PgAddress& address) {
 
 int PgStore::BeginTransaction(std::span<RecordFile* const> files, int wait_seconds) {
   std::shared_ptr<PgSession> session = PgSession::OfThisThread();
+  std::set<std::string> tables;
   for (RecordFile* file : files) {
     auto* pg_file = dynamic_cast<PgRecordFile*>(file);
     if (pg_file == nullptr || !pg_file->IsOpen()) return ReportAnswer(kFileNotOpen);
     if (pg_file->session() != session.get()) {
       return ReportDriverText("a transaction covers only files open on the calling thread");
     }
+    tables.insert(pg_file->table_name());
   }
   if (!session) return ReportAnswer(kFileNotOpen);
-  std::set<std::string> tables;
-  for (RecordFile* file : files) tables.insert(static_cast<PgRecordFile*>(file)->table_name());
   if (int answer = session->Begin(std::clamp(wait_seconds, 0, 24 * 3600) * 1000)) return answer;
   // The files are taken for writing from the start, as the embedded store
   // takes its databases: what the transaction reads stays as it read it
