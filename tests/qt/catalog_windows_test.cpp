@@ -196,6 +196,9 @@ class CatalogWindows {
     // Saved at the close, restored at the next open: the same place.
     sub = Open(name, kind);
     ASSERT_FALSE(sub.isNull()) << "no window opened the second time";
+    // A loaded machine (the checking build) may place the window a good
+    // while after it settled at its first size: give it time to come back.
+    WaitOnGui([&] { return sub.isNull() || sub->geometry() == place; }, std::chrono::seconds(3));
     RunOnGui([&] {
       EXPECT_EQ(sub->geometry(), place) << "the window moved between two opens: " << name;
       Escape(sub);
